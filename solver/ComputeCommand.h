@@ -1,0 +1,42 @@
+// The compute command: from the three input texts to the listed and tabled solution.
+#pragma once
+
+#include <string_view>
+
+#include "solver/MembraneModel.h"
+#include "solver/ReportSink.h"
+#include "present/ReportText.h"
+
+// The texts of the three input fields, as typed.
+struct ComputeInputs {
+    std::string_view divX;
+    std::string_view divY;
+    std::string_view alpha;
+};
+
+enum class ComputeOutcome {
+    Solved,           // every nodal value finite
+    SolvedNonFinite,  // completed, but some value is infinite or not a number
+    Rejected,         // a division count outside its limits; nothing computed
+};
+
+// Messages of a rejected input, one list line each.
+inline constexpr std::string_view kOverLimitLines[] = {
+    "ｘ方向の分割数は90以下に ",
+    "ｙ方向の分割数は30以下に",
+    "して下さい。",
+};
+inline constexpr std::string_view kBelowOneLines[] = {
+    "分割数は1以上に",
+    "して下さい。",
+};
+// Listed after the values when some value is not finite.
+inline constexpr std::string_view kNonFiniteLine =
+    "解に有限でない値があります。αを変えて下さい。";
+
+// Runs one computation on the record and reports through sink. Accepted input: head lines,
+// stages, m_bSolved = 1, a repaint request, the value lines and the table. Rejected input:
+// only the message lines; m_bSolved stays 0, and the derived counts and arrays keep their
+// previous contents. The wait cursor is the caller's.
+ComputeOutcome RunCompute(MembraneModel& model, const ComputeInputs& inputs, ReportSink& sink,
+                          ValueFormat format = ValueFormat::Fixed6);

@@ -1,0 +1,136 @@
+// Locale-free text to number conversion of the input fields.
+#include "InputConversion.h"
+
+#include <charconv>
+#include <cstddef>
+#include <limits>
+#include <string>
+#include <system_error>
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Position of the first character that is not white space.
+std::size_t SkipBlanks(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    return i;
+}
+
+// Exponents are clamped far beyond the double range so that no digit string can overflow
+// the arithmetic; the clamped value still converts to infinity or zero.
+constexpr long long kExponentClamp = 1'000'000'000;
+
+}  // namespace
+
+std::int32_t ConvertCount(std::string_view text)
+{
+    std::size_t i = SkipBlanks(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Accumulate the magnitude up to just past the 32-bit range, then saturate.
+    constexpr long long kLimit = 1LL << 31;
+    long long magnitude = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > kLimit)
+            magnitude = kLimit;
+    }
+    const long long value = negative ? -magnitude : magnitude;
+    if (value > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(value);  // -2^31 at least
+}
+
+double ConvertAlpha(std::string_view text)
+{
+    std::size_t i = SkipBlanks(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+
+    // Mantissa: significant digits without leading zeros, and the power of ten of the last.
+    std::string digits;
+    long long scale = 0;  // value = digits * 10^scale
+    bool anyDigit = false;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        anyDigit = true;
+        if (!digits.empty() || text[i] != '0')
+            digits += text[i];
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        for (; i < text.size() && IsDigit(text[i]); ++i) {
+            anyDigit = true;
+            if (scale > -kExponentClamp)
+                --scale;
+            if (!digits.empty() || text[i] != '0')
+                digits += text[i];
+        }
+    }
+    if (!anyDigit)
+        return 0.0;
+
+    // Exponent: only taken when its letter is followed by (a sign and) a digit.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
+        std::size_t j = i + 1;
+        bool expNegative = false;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+            expNegative = text[j] == '-';
+            ++j;
+        }
+        if (j < text.size() && IsDigit(text[j])) {
+            long long exponent = 0;
+            for (; j < text.size() && IsDigit(text[j]); ++j) {
+                exponent = exponent * 10 + (text[j] - '0');
+                if (exponent > kExponentClamp)
+                    exponent = kExponentClamp;
+            }
+            scale += expNegative ? -exponent : exponent;
+        }
+    }
+
+    const double zero = negative ? -0.0 : 0.0;
+    while (!digits.empty() && digits.back() == '0') {
+        digits.pop_back();
+        ++scale;
+    }
+    if (digits.empty())
+        return zero;
+
+    // Power of ten of the leading digit; far outside the double range the answer is known.
+    const long long leading = scale + static_cast<long long>(digits.size()) - 1;
+    const double infinity = negative ? -std::numeric_limits<double>::infinity()
+                                     : std::numeric_limits<double>::infinity();
+    if (leading > 400)
+        return infinity;
+    if (leading < -400)
+        return zero;
+
+    // The canonical text holds only digits, "e" and a decimal exponent, so the standard
+    // parser sees nothing locale- or format-dependent.
+    digits += 'e';
+    digits += std::to_string(scale);
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                           std::chars_format::scientific);
+    if (ec == std::errc::result_out_of_range)
+        return leading > 0 ? infinity : zero;
+    return negative ? -value : value;
+}

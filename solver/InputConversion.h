@@ -1,0 +1,18 @@
+// Lenient conversion of the three input texts, independent of the process locale:
+// division counts as the C library's atoi reads them, alpha as its atof does (with the
+// "d"/"D" exponent letter), but never "nan", "inf" or hexadecimal.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+// Skips leading white space (blank, \t, \n, \v, \f, \r), takes one optional sign and the
+// decimal digits 0-9 up to the first other character. No digits give 0; a value beyond the
+// 32-bit range saturates to INT32_MIN or INT32_MAX.
+std::int32_t ConvertCount(std::string_view text);
+
+// Skips leading white space, then reads an optional sign, digits with at most one ".", and an
+// optional exponent: e, E, d or D, an optional sign and at least one digit. Conversion stops
+// at the first character that does not fit; no digits give 0.0. The result is the correctly
+// rounded double: overflow gives +-infinity, underflow +-0 or a subnormal.
+double ConvertAlpha(std::string_view text);

@@ -1,0 +1,193 @@
+// Boundary table, assembly, boundary conditions and band elimination of the membrane record.
+// Every loop runs in the order that fixes the rounding of the results; do not reorder.
+#include "MembraneModel.h"
+
+namespace {
+
+// The doubles nearest to 1/3, 1/9, 1/18 and 1/36. The element matrix multiplies by them;
+// dividing by 3, 9, 18 or 36 instead can change the last bit.
+constexpr double c3 = 1.0 / 3.0;
+constexpr double c9 = 1.0 / 9.0;
+constexpr double c18 = 1.0 / 18.0;
+constexpr double c36 = 1.0 / 36.0;
+
+}  // namespace
+
+void MembraneModel::BuildBoundaryTable()
+{
+    const int step = m_nDivY + 1;
+    int e = 0;
+
+    // 1. Left edge, rows 0..m_nDivY: fixed 1.0.
+    for (int n = 1; n <= step; ++n) {
+        ++e;
+        m_bndNode[e] = n;
+        m_bndKind[e] = BND_FIXED;
+        m_bndValue[e] = 1.0;
+    }
+    // 2. Bottom edge without the corners: natural 0.0.
+    for (int n = m_nDivY + 2; n <= step * (m_nDivX - 1) + 1; n += step) {
+        ++e;
+        m_bndNode[e] = n;
+        m_bndKind[e] = BND_NATURAL;
+        m_bndValue[e] = 0.0;
+    }
+    // 3. Right edge, rows 0..m_nDivY: fixed 0.0.
+    for (int n = m_nDivX * step + 1; n <= m_nNode; ++n) {
+        ++e;
+        m_bndNode[e] = n;
+        m_bndKind[e] = BND_FIXED;
+        m_bndValue[e] = 0.0;
+    }
+    // 4. Top edge without the corners: natural 0.0.
+    for (int n = 2 * step; n <= step * m_nDivX; n += step) {
+        ++e;
+        m_bndNode[e] = n;
+        m_bndKind[e] = BND_NATURAL;
+        m_bndValue[e] = 0.0;
+    }
+
+    // Centre peak: raise the middle of the left edge (entries of run 1 are its rows + 1).
+    if (m_bOption == 1) {
+        const int p = m_nDivY / 2;
+        if (m_nDivY % 2 == 0) {
+            m_bndValue[p] = 4.0;
+            m_bndValue[p + 1] = 5.0;
+            m_bndValue[p + 2] = 4.0;
+        } else {
+            m_bndValue[p + 1] = 5.0;
+            m_bndValue[p + 2] = 5.0;
+        }
+    }
+}
+
+void MembraneModel::ZeroSystem()
+{
+    for (int r = 0; r <= m_nNode; ++r) {
+        m_W[r] = 0.0;
+        for (int c = 0; c <= m_nBand; ++c)
+            m_K[r][c] = 0.0;
+    }
+}
+
+void MembraneModel::AssembleElements()
+{
+    // Each entry of m_K receives its contributions in increasing element number.
+    for (int e = 1; e <= m_nElem; ++e) {
+        const int n1 = e + (e - 1) / m_nDivY;
+        AddElementMatrix(n1, n1 + m_nDivY + 1, n1 + m_nDivY + 2, n1 + 1);
+    }
+}
+
+void MembraneModel::AddElementMatrix(std::int32_t n1, std::int32_t n2, std::int32_t n3,
+                                     std::int32_t n4)
+{
+    const double area = (m_dLenX * m_dLenY) / static_cast<double>(m_nElem);
+    const double dx = m_dLenX / m_nDivX;
+    const double dy = m_dLenY / m_nDivY;
+    const double l = dx / dy;
+    const double f = dy / dx;
+    const double s = f + l;
+    const double t = (m_dAlpha * m_dAlpha) * area;
+
+    // alpha^2 (area/36) [4 2 1 2; 2 4 2 1; 1 2 4 2; 2 1 2 4] minus the bilinear stiffness.
+    const double D = t * c9 - s * c3;                // diagonal
+    const double X = (f - l * 0.5) * c3 + t * c18;   // neighbours along x
+    const double Y = (l - f * 0.5) * c3 + t * c18;   // neighbours along y
+    const double O = (s * 0.5) * c3 + t * c36;       // opposite corners
+
+    const std::int32_t node[4] = {n1, n2, n3, n4};
+    const double value[4][4] = {
+        {D, X, O, Y},
+        {X, D, Y, O},
+        {O, Y, D, X},
+        {Y, O, X, D},
+    };
+
+    // A pair of distinct corners is added once, in the row of its smaller node number.
+    for (int p = 0; p < 4; ++p) {
+        const std::int32_t P = node[p];
+        for (int q = 0; q < 4; ++q) {
+            const std::int32_t Q = node[q];
+            if (p == q)
+                m_K[P][1] = D + m_K[P][1];
+            else if (P < Q)
+                m_K[P][1 + Q - P] = value[p][q] + m_K[P][1 + Q - P];
+        }
+    }
+}
+
+void MembraneModel::ApplyBoundary()
+{
+    // Pass 1: move every non-zero prescribed value to the right-hand side, working on the
+    // matrix exactly as assembled.
+    for (int e = 1; e <= m_nBound; ++e) {
+        if (m_bndKind[e] == BND_NATURAL || m_bndValue[e] == 0.0)
+            continue;
+        const int n = m_bndNode[e];
+        const double v = m_bndValue[e];
+        for (int d = 1; d <= m_nBand - 1; ++d) {
+            const int r = n - d;
+            if (r < 1)
+                break;
+            m_W[r] = m_W[r] - m_K[r][1 + d] * v;  // A(r, n), stored in row r
+        }
+        for (int d = 1; d <= m_nBand - 1; ++d) {
+            const int r = n + d;
+            if (r > m_nNode)
+                break;
+            m_W[r] = m_W[r] - m_K[n][1 + d] * v;  // A(n, r), stored in row n
+        }
+    }
+
+    // Pass 2: impose the entries; a prescribed node gets the row and column of the identity.
+    for (int e = 1; e <= m_nBound; ++e) {
+        const int n = m_bndNode[e];
+        const double v = m_bndValue[e];
+        if (m_bndKind[e] == BND_NATURAL) {
+            m_W[n] = m_W[n] - v;
+            continue;
+        }
+        m_W[n] = v;
+        m_K[n][1] = 1.0;
+        for (int d = 1; d <= m_nBand - 1; ++d) {
+            m_K[n][1 + d] = 0.0;
+            if (n - d >= 1)
+                m_K[n - d][1 + d] = 0.0;
+        }
+    }
+}
+
+void MembraneModel::SolveBand()
+{
+    const int nNode = m_nNode;
+    const int nBand = m_nBand;
+
+    // Forward elimination, rows in increasing order; row i's multipliers replace its entries.
+    for (int i = 1; i <= nNode; ++i) {
+        double* const rowI = m_K[i];
+        for (int m = 2; m <= nBand; ++m) {
+            const int j = i + m - 1;
+            if (j > nNode)
+                continue;
+            double* const rowJ = m_K[j];
+            const double q = rowI[m] / rowI[1];
+            // Entries of row i past m_nNode are zero, so the loop needs no node test.
+            for (int k = m; k <= nBand; ++k)
+                rowJ[1 + k - m] = rowJ[1 + k - m] - q * rowI[k];
+            rowI[m] = q;
+            m_W[j] = m_W[j] - q * m_W[i];
+        }
+        m_W[i] = m_W[i] / rowI[1];
+    }
+
+    // Back substitution, rows in decreasing order, columns in increasing order.
+    for (int i = nNode; i >= 1; --i) {
+        const double* const rowI = m_K[i];
+        for (int m = 2; m <= nBand; ++m) {
+            const int j = i + m - 1;
+            if (j <= nNode)
+                m_W[i] = m_W[i] - rowI[m] * m_W[j];
+        }
+    }
+}

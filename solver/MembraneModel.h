@@ -1,0 +1,75 @@
+// The problem record of the membrane solver and the operations that work on it:
+// mesh numbering, boundary table, element matrix, band assembly, boundary
+// conditions and band elimination. Standard C++ only.
+#pragma once
+
+#include <cstdint>
+
+// Entry kinds of the boundary table.
+inline constexpr std::int32_t BND_FIXED = 0;    // prescribed nodal value
+inline constexpr std::int32_t BND_NATURAL = 1;  // nodal load, subtracted from the right-hand side
+
+// Helmholtz equation  Laplace(w) + alpha^2 w = 0  on the rectangle [0, 15] x [0, 5], bilinear
+// 4-node elements on a regular grid; w = 1 on the left edge (or a raised centre peak), w = 0 on
+// the right edge, natural conditions on top and bottom.
+//
+// Numbering is 1-based everywhere; index 0 of every array carries no entry.
+// Node (i, j), column i = 0..m_nDivX, row j = 0..m_nDivY, is  n = i * (m_nDivY + 1) + j + 1.
+// Element e has the corners, counter-clockwise from the lower left,
+//   n1 = e + (e - 1) / m_nDivY,  n2 = n1 + m_nDivY + 1,  n3 = n1 + m_nDivY + 2,  n4 = n1 + 1.
+//
+// The capacities fit the largest accepted mesh, 90 x 30 divisions: 91 * 31 = 2821 nodes,
+// 2 * (90 + 30) = 240 boundary entries, 30 + 3 = 33 band columns.
+struct MembraneModel {
+    static constexpr int kNodeCap = 2830;
+    static constexpr int kBandCap = 35;
+    static constexpr int kBoundCap = 250;
+    static constexpr int kMaxDivX = 90;
+    static constexpr int kMaxDivY = 30;
+
+    std::int32_t m_nDivX = 0;   // divisions along x, 1..90
+    std::int32_t m_nDivY = 0;   // divisions along y, 1..30
+    std::int32_t m_nElem = 0;   // m_nDivX * m_nDivY
+    std::int32_t m_nNode = 0;   // (m_nDivX + 1) * (m_nDivY + 1)
+    std::int32_t m_nBound = 0;  // 2 * (m_nDivX + m_nDivY)
+    std::int32_t m_nBand = 0;   // m_nDivY + 3, diagonal included
+    double m_dLenX = 15.0;
+    double m_dLenY = 5.0;
+    double m_dAlpha = 0.0;
+
+    // Upper band of the symmetric system matrix A. For node numbers r <= s,
+    //   A(r, s) = m_K[r][1 + s - r],
+    // so column 1 is the diagonal and column 1 + d couples node r to node r + d; columns
+    // 1..m_nBand are in use. For m_nNode = 6 and m_nBand = 3 (unused slots marked *):
+    //   row 1:  a11  a12  a13
+    //   row 2:  a22  a23  a24
+    //   ...
+    //   row 5:  a55  a56   *
+    //   row 6:  a66   *    *
+    // The lower triangle is never stored. SolveBand overwrites m_K with its factors.
+    double m_K[kNodeCap][kBandCap] = {};
+    double m_W[kNodeCap] = {};  // right-hand side, overwritten by the nodal solution
+
+    double m_bndValue[kBoundCap] = {};
+    std::int32_t m_bndNode[kBoundCap] = {};
+    std::int32_t m_bndKind[kBoundCap] = {};
+
+    std::uint8_t m_bSolved = 0;  // 1 while m_W holds the solution of the current counts
+    std::uint8_t m_bOption = 1;  // 1: the left edge carries the centre peak
+
+    // Fills entries 1..m_nBound: left edge fixed 1.0 (or the peak), bottom natural, right edge
+    // fixed 0.0, top natural. Requires 1 <= m_nDivX <= 90 and 1 <= m_nDivY <= 30.
+    void BuildBoundaryTable();
+    // Clears rows 0..m_nNode of m_K (columns 0..m_nBand) and of m_W.
+    void ZeroSystem();
+    // Adds the element matrix of every element, in increasing element number.
+    void AssembleElements();
+    // Adds alpha^2 M - K of one element with corners n1 (i, j), n2 (i+1, j), n3 (i+1, j+1),
+    // n4 (i, j+1) into m_K. All four node numbers must lie in 1..m_nNode.
+    void AddElementMatrix(std::int32_t n1, std::int32_t n2, std::int32_t n3, std::int32_t n4);
+    // Moves prescribed values to the right-hand side, then imposes every boundary entry.
+    void ApplyBoundary();
+    // Gaussian elimination of the band system without pivoting, then back substitution;
+    // leaves W(1..m_nNode) in m_W.
+    void SolveBand();
+};

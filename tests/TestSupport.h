@@ -1,0 +1,69 @@
+// Shared helpers of the tests: a record on the heap, the stages run directly, and a report
+// sink that records everything it is told.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "solver/MembraneModel.h"
+#include "solver/ReportSink.h"
+
+inline std::unique_ptr<MembraneModel> MakeModel()
+{
+    return std::make_unique<MembraneModel>();
+}
+
+// Sets the counts as an accepted computation does.
+inline void SetCounts(MembraneModel& m, int divX, int divY)
+{
+    m.m_nDivX = divX;
+    m.m_nDivY = divY;
+    m.m_nNode = (divY + 1) * (divX + 1);
+    m.m_nElem = divX * divY;
+    m.m_nBand = divY + 3;
+    m.m_nBound = 2 * (divX + divY);
+}
+
+// Runs the numerical stages of a computation, from the boundary table to the solve.
+inline void Solve(MembraneModel& m, int divX, int divY, double alpha, bool option)
+{
+    SetCounts(m, divX, divY);
+    m.m_dAlpha = alpha;
+    m.m_bOption = option ? 1 : 0;
+    m.BuildBoundaryTable();
+    m.ZeroSystem();
+    m.AssembleElements();
+    m.ApplyBoundary();
+    m.SolveBand();
+}
+
+class RecordingSink : public ReportSink {
+public:
+    std::vector<std::string> lines;
+    std::vector<std::string> events;  // "reset", "repaint", "table", in order
+    std::string table;
+    int resets = 0;
+    int repaints = 0;
+    int tables = 0;
+
+    void ResetList() override
+    {
+        lines.clear();
+        events.push_back("reset");
+        ++resets;
+    }
+    void AddLine(std::string_view line) override { lines.emplace_back(line); }
+    void RequestRepaint() override
+    {
+        events.push_back("repaint:" + std::to_string(lines.size()));
+        ++repaints;
+    }
+    void SetTable(std::string text) override
+    {
+        events.push_back("table:" + std::to_string(lines.size()));
+        table = std::move(text);
+        ++tables;
+    }
+};
