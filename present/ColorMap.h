@@ -1,0 +1,71 @@
+// The colour map of a solution as plain data: one filled cell per node, shaded from blue
+// (smallest value) to white (largest). Pure functions of the record, no window needed.
+#pragma once
+
+#include <cmath>
+
+#include "solver/MembraneModel.h"
+
+// A cell covers x from left up to, not including, right and y from top up to, not including,
+// bottom; its colour is red = green = intensity, blue 255.
+struct MapCell {
+    int left;
+    int top;
+    int right;
+    int bottom;
+    int intensity;
+};
+
+struct MapScale {
+    double hi;
+    double lo;
+};
+
+// Scale ends start at -100 and +100. A NaN fails the second test and so replaces lo.
+inline MapScale FindMapScale(const MembraneModel& model)
+{
+    MapScale s{-100.0, 100.0};
+    for (int n = 1; n <= model.m_nNode; ++n) {
+        const double w = model.m_W[n];
+        if (w > s.hi)
+            s.hi = w;
+        if (!(w >= s.lo))
+            s.lo = w;
+    }
+    return s;
+}
+
+// 0..255 from t = ((w - lo) / range) * 255: truncated, clamped, NaN gives 0.
+inline int MapIntensity(double w, double lo, double range)
+{
+    const double t = ((w - lo) / range) * 255.0;
+    if (std::isnan(t) || t < 0.0)
+        return 0;
+    if (t > 255.0)
+        return 255;
+    return static_cast<int>(t);
+}
+
+// Calls fill(MapCell) for every node in node order: node columns left to right from x = left,
+// node rows bottom to top from the baseline y0 upward. Cells are 300 / m_nDivX by
+// 100 / m_nDivY pixels (truncated). Draws nothing unless both counts are at least 1.
+template <class Fill>
+void ForEachMapCell(const MembraneModel& model, int left, int y0, Fill&& fill)
+{
+    if (model.m_nDivX < 1 || model.m_nDivY < 1)
+        return;
+    const int w = 300 / model.m_nDivX;
+    const int h = 100 / model.m_nDivY;
+    const MapScale scale = FindMapScale(model);
+    const double range = scale.hi - scale.lo;
+    int k = 0;
+    for (int p = 1; p <= model.m_nDivX + 1; ++p) {
+        const int xL = left + (p - 1) * w;
+        const int xR = left + p * w;
+        for (int r = 1; r <= model.m_nDivY + 1; ++r) {
+            ++k;
+            fill(MapCell{xL, y0 - r * h, xR, y0 - (r - 1) * h,
+                         MapIntensity(model.m_W[k], scale.lo, range)});
+        }
+    }
+}

@@ -1,0 +1,26 @@
+// Solid fills of the colour map cells.
+#include "present/ColorMapPainter.h"
+
+#include <QColor>
+#include <QPainter>
+#include <QRect>
+
+#include "present/ColorMap.h"
+
+void PaintColorMap(QPainter& painter, const MembraneModel& model, int left, int y0)
+{
+    ForEachMapCell(model, left, y0, [&painter](const MapCell& c) {
+        painter.fillRect(QRect(c.left, c.top, c.right - c.left, c.bottom - c.top),
+                         QColor(c.intensity, c.intensity, 255));
+    });
+}
+
+int MapBlockWidth(const MembraneModel& model)
+{
+    return model.m_nDivX < 1 ? 0 : (model.m_nDivX + 1) * (300 / model.m_nDivX);
+}
+
+int MapBlockHeight(const MembraneModel& model)
+{
+    return model.m_nDivY < 1 ? 0 : (model.m_nDivY + 1) * (100 / model.m_nDivY);
+}

@@ -1,0 +1,17 @@
+// Painting of the colour map cells with QPainter, for the dialog and for image export.
+#pragma once
+
+#include "solver/MembraneModel.h"
+
+class QPainter;
+
+// Left edge of the map and its baseline distance from the lower edge of the client area.
+inline constexpr int kMapLeft = 10;
+inline constexpr int kMapBaselineGap = 30;
+
+// Fills one cell per node; the block's lower left corner lies at (left, y0).
+void PaintColorMap(QPainter& painter, const MembraneModel& model, int left, int y0);
+
+// Size in pixels of the whole block: (m_nDivX + 1) cells wide, (m_nDivY + 1) high.
+int MapBlockWidth(const MembraneModel& model);
+int MapBlockHeight(const MembraneModel& model);

@@ -1,0 +1,16 @@
+// Writes the table of a computation with the start-up inputs, as the core alone produces it,
+// for the end-to-end test to compare with the clipboard.
+#include <cstdio>
+#include <string>
+
+#include "TestSupport.h"
+#include "solver/ComputeCommand.h"
+
+int main()
+{
+    auto model = MakeModel();
+    RecordingSink sink;
+    RunCompute(*model, {" 90", " 30", " 5.0"}, sink);
+    std::fwrite(sink.table.data(), 1, sink.table.size(), stdout);
+    return 0;
+}
