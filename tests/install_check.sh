@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks what lands where.
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail() { echo "install check: $*"; exit 1; }
+for f in bin/membrane bin/membrane-solve; do
+    [ -x "$prefix/$f" ] || fail "$f missing or not executable"
+done
+desktop=$prefix/share/applications/membrane.desktop
+[ -f "$desktop" ] || fail "desktop entry missing"
+grep -qx 'Name=2次元有限要素法－膜振動' "$desktop" || fail "Name"
+grep -qx 'Name\[ja\]=2次元有限要素法－膜振動' "$desktop" || fail "Name[ja]"
+grep -qx 'Icon=membrane' "$desktop" || fail "Icon"
+grep -qx 'Exec=membrane' "$desktop" || fail "Exec"
+grep -qx 'Categories=Education;Science;' "$desktop" || fail "Categories"
+if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
+
+# PNG signature, then width and height as big-endian 32-bit numbers at bytes 16..23.
+for size in 16 32; do
+    png=$prefix/share/icons/hicolor/${size}x${size}/apps/membrane.png
+    [ -f "$png" ] || fail "$png missing"
+    [ "$(od -An -tx1 -N8 "$png" | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$png is not a PNG"
+    dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
+    [ "$dims" = "$size $size" ] || fail "$png is $dims, not $size x $size"
+done
+
+# The installed batch tool runs from its new place.
+[ "$("$prefix/bin/membrane-solve" --divx 1 --divy 1 --option off | wc -c)" -eq 43 ] || fail "membrane-solve"
+echo "installed into $prefix: 2 programs, desktop entry, 2 icons"
