@@ -170,11 +170,15 @@ void MembraneModel::SolveBand()
             const int j = i + m - 1;
             if (j > nNode)
                 continue;
-            double* const rowJ = m_K[j];
             const double q = rowI[m] / rowI[1];
-            // Entries of row i past m_nNode are zero, so the loop needs no node test.
-            for (int k = m; k <= nBand; ++k)
-                rowJ[1 + k - m] = rowJ[1 + k - m] - q * rowI[k];
+            // Row j from its diagonal on, less q times row i from column m on: entry by entry,
+            // each independent of the others. Entries of row i past m_nNode are zero, so the
+            // loop needs no node test. Rows i and j are distinct and never overlap.
+            double* __restrict const dst = m_K[j] + 1;
+            const double* __restrict const src = rowI + m;
+            const int len = nBand - m + 1;
+            for (int k = 0; k < len; ++k)
+                dst[k] = dst[k] - q * src[k];
             rowI[m] = q;
             m_W[j] = m_W[j] - q * m_W[i];
         }

@@ -1,0 +1,251 @@
+// Timings of the stages, of the whole compute sequence and of the dialog's compute from the
+// click to the repainted map, at 10 x 5, 45 x 15 and 90 x 30 divisions; LAPACK's dgbsv and
+// Eigen's SimplicialLDLT on the same constrained system, as ratios to SolveBand.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QPushButton>
+#include <QLineEdit>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/PeerSystems.h"
+#include "solver/ComputeCommand.h"
+#include "ui/MembraneDlg.h"
+#include "ui/Resource.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point a, Clock::time_point b)
+{
+    return std::chrono::duration<double>(b - a).count();
+}
+
+void SetUpModel(MembraneModel& m, int divX, int divY)
+{
+    m.m_nDivX = divX;
+    m.m_nDivY = divY;
+    m.m_nNode = (divY + 1) * (divX + 1);
+    m.m_nElem = divX * divY;
+    m.m_nBand = divY + 3;
+    m.m_nBound = 2 * (divX + divY);
+    m.m_dAlpha = 5.0;
+    m.m_bOption = 1;
+    m.BuildBoundaryTable();
+}
+
+// Copies rows 0..m_nNode of m_K and m_W, the part a computation uses.
+void CopySystem(MembraneModel& to, const MembraneModel& from)
+{
+    std::memcpy(to.m_K, from.m_K, sizeof(from.m_K[0]) * (from.m_nNode + 1));
+    std::memcpy(to.m_W, from.m_W, sizeof(from.m_W[0]) * (from.m_nNode + 1));
+}
+
+// The record after assembly and after ApplyBoundary, for a given mesh.
+struct Snapshots {
+    std::unique_ptr<MembraneModel> assembled = std::make_unique<MembraneModel>();
+    std::unique_ptr<MembraneModel> constrained = std::make_unique<MembraneModel>();
+    std::unique_ptr<MembraneModel> solved = std::make_unique<MembraneModel>();
+
+    Snapshots(int divX, int divY)
+    {
+        for (MembraneModel* m : {assembled.get(), constrained.get(), solved.get()})
+            SetUpModel(*m, divX, divY);
+        assembled->ZeroSystem();
+        assembled->AssembleElements();
+        *constrained = *assembled;
+        constrained->ApplyBoundary();
+        *solved = *constrained;
+        solved->SolveBand();
+    }
+};
+
+void MeshArgs(benchmark::internal::Benchmark* b)
+{
+    b->Args({10, 5})->Args({45, 15})->Args({90, 30})->ArgNames({"divx", "divy"});
+}
+
+void BM_ZeroAndAssemble(benchmark::State& state)
+{
+    auto m = std::make_unique<MembraneModel>();
+    SetUpModel(*m, state.range(0), state.range(1));
+    for (auto _ : state) {
+        m->ZeroSystem();
+        m->AssembleElements();
+        benchmark::DoNotOptimize(m->m_K[1][1]);
+    }
+}
+BENCHMARK(BM_ZeroAndAssemble)->Apply(MeshArgs);
+
+void BM_ApplyBoundary(benchmark::State& state)
+{
+    const Snapshots s(state.range(0), state.range(1));
+    auto m = std::make_unique<MembraneModel>(*s.assembled);
+    for (auto _ : state) {
+        CopySystem(*m, *s.assembled);
+        const auto t0 = Clock::now();
+        m->ApplyBoundary();
+        benchmark::DoNotOptimize(m->m_W[1]);
+        state.SetIterationTime(Seconds(t0, Clock::now()));
+    }
+}
+BENCHMARK(BM_ApplyBoundary)->Apply(MeshArgs)->UseManualTime();
+
+void BM_SolveBand(benchmark::State& state)
+{
+    const Snapshots s(state.range(0), state.range(1));
+    auto m = std::make_unique<MembraneModel>(*s.constrained);
+    for (auto _ : state) {
+        CopySystem(*m, *s.constrained);
+        const auto t0 = Clock::now();
+        m->SolveBand();
+        benchmark::DoNotOptimize(m->m_W[1]);
+        state.SetIterationTime(Seconds(t0, Clock::now()));
+    }
+}
+BENCHMARK(BM_SolveBand)->Apply(MeshArgs)->UseManualTime();
+
+// Times the peer and SolveBand alternately in every iteration, so that the ratio comes from
+// the same moments of a noisy machine. The reported time is the peer's.
+template <class Peer>
+void TimePeer(benchmark::State& state, const Snapshots& s, Peer&& peer)
+{
+    auto m = std::make_unique<MembraneModel>(*s.constrained);
+    double ours = 0.0, theirs = 0.0;
+    for (auto _ : state) {
+        CopySystem(*m, *s.constrained);
+        auto t0 = Clock::now();
+        m->SolveBand();
+        ours += Seconds(t0, Clock::now());
+        const double t = peer();
+        theirs += t;
+        state.SetIterationTime(t);
+    }
+    state.counters["ratio_to_SolveBand"] = theirs / ours;
+}
+
+void BM_LapackDgbsv(benchmark::State& state)
+{
+    const Snapshots s(state.range(0), state.range(1));
+    const LapackBandSystem original(*s.constrained);
+    LapackBandSystem work = original;
+    std::vector<lapack_int> pivots;
+    SolveWithLapack(work, pivots);
+    const double diff = RelativeDifference(*s.solved, work.b);
+    if (diff > 1e-9) {
+        state.SkipWithError(("dgbsv disagrees: " + std::to_string(diff)).c_str());
+        return;
+    }
+    TimePeer(state, s, [&] {
+        work.ab = original.ab;
+        work.b = original.b;
+        const auto t0 = Clock::now();
+        SolveWithLapack(work, pivots);
+        benchmark::DoNotOptimize(work.b[0]);
+        return Seconds(t0, Clock::now());
+    });
+    state.counters["rel_diff"] = diff;
+}
+BENCHMARK(BM_LapackDgbsv)->Apply(MeshArgs)->UseManualTime();
+
+void BM_EigenSimplicialLDLT(benchmark::State& state)
+{
+    const Snapshots s(state.range(0), state.range(1));
+    const Eigen::SparseMatrix<double> a = EigenMatrix(*s.constrained);
+    const Eigen::VectorXd b = EigenRhs(*s.constrained);
+    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt(a);
+    Eigen::VectorXd x = ldlt.solve(b);
+    const double diff = RelativeDifference(*s.solved, x);
+    if (ldlt.info() != Eigen::Success || diff > 1e-9) {
+        state.SkipWithError(("SimplicialLDLT disagrees: " + std::to_string(diff)).c_str());
+        return;
+    }
+    TimePeer(state, s, [&] {
+        const auto t0 = Clock::now();
+        Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> f(a);
+        x = f.solve(b);
+        benchmark::DoNotOptimize(x.data());
+        return Seconds(t0, Clock::now());
+    });
+    state.counters["rel_diff"] = diff;
+}
+BENCHMARK(BM_EigenSimplicialLDLT)->Apply(MeshArgs)->UseManualTime();
+
+// What a front end keeps of a computation: every line and the table.
+class KeepingSink : public ReportSink {
+public:
+    std::vector<std::string> lines;
+    std::string table;
+    void ResetList() override { lines.clear(); }
+    void AddLine(std::string_view line) override { lines.emplace_back(line); }
+    void RequestRepaint() override {}
+    void SetTable(std::string text) override { table = std::move(text); }
+};
+
+void BM_ComputeSequence(benchmark::State& state)
+{
+    auto m = std::make_unique<MembraneModel>();
+    const std::string x = std::to_string(state.range(0)), y = std::to_string(state.range(1));
+    KeepingSink sink;
+    for (auto _ : state) {
+        RunCompute(*m, {x, y, " 5.0"}, sink);
+        benchmark::DoNotOptimize(sink.table.data());
+    }
+}
+BENCHMARK(BM_ComputeSequence)->Apply(MeshArgs);
+
+// Counts the paint events of the dialog itself.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void BM_DialogClickToRepaint(benchmark::State& state)
+{
+    auto dlg = std::make_unique<CMembraneDlg>();
+    PaintCounter counter;
+    dlg->installEventFilter(&counter);
+    dlg->show();
+    QCoreApplication::processEvents();
+    qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_DIVX))->setText(QString::number(state.range(0)));
+    qobject_cast<QLineEdit*>(dlg->GetDlgItem(IDC_DIVY))->setText(QString::number(state.range(1)));
+    auto* compute = qobject_cast<QPushButton*>(dlg->GetDlgItem(IDC_COMPUTE));
+    for (auto _ : state) {
+        compute->click();
+        // The repaint request is served here: the dialog and its map are painted into the
+        // backing store.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+    state.counters["paints_per_click"] =
+        benchmark::Counter(counter.paints, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_DialogClickToRepaint)->Apply(MeshArgs)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks, printing the medians of 9 repetitions.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup-debian.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j2 --target membrane_bench
+QT_QPA_PLATFORM=offscreen ./build/bench/membrane_bench \
+    --benchmark_repetitions=9 --benchmark_report_aggregates_only=true "$@" |
+    grep -E '^(Run on|Load|Benchmark)|_median'

@@ -1,0 +1,36 @@
+// LAPACK's dgbsv and Eigen's SimplicialLDLT on the same constrained system agree with
+// SolveBand to 1e-9 relative.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "bench/PeerSystems.h"
+
+namespace {
+
+TEST(PeerSolvers, AgreeWithSolveBand)
+{
+    for (auto [dx, dy] : {std::pair{10, 5}, {45, 15}, {90, 30}}) {
+        auto constrained = MakeModel();
+        SetCounts(*constrained, dx, dy);
+        constrained->m_dAlpha = 5.0;
+        constrained->m_bOption = 1;
+        constrained->BuildBoundaryTable();
+        constrained->ZeroSystem();
+        constrained->AssembleElements();
+        constrained->ApplyBoundary();
+        auto solved = std::make_unique<MembraneModel>(*constrained);
+        solved->SolveBand();
+
+        LapackBandSystem band(*constrained);
+        std::vector<lapack_int> pivots;
+        ASSERT_EQ(SolveWithLapack(band, pivots), 0);
+        EXPECT_LT(RelativeDifference(*solved, band.b), 1e-9) << dx << "x" << dy;
+
+        Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt(EigenMatrix(*constrained));
+        ASSERT_EQ(ldlt.info(), Eigen::Success);
+        const Eigen::VectorXd x = ldlt.solve(EigenRhs(*constrained));
+        EXPECT_LT(RelativeDifference(*solved, x), 1e-9) << dx << "x" << dy;
+    }
+}
+
+}  // namespace
