@@ -2,6 +2,7 @@
 # Runs the built program in a real X server as a user would: waits for the window by its
 # title, presses Enter, reads the clipboard, compares it with the core's table for the
 # start-up inputs, closes the window with Esc and checks that the process has ended.
+# The program runs under a comma-decimal locale, which must change nothing.
 set -euo pipefail
 membrane=$1
 print_table=$2
@@ -21,7 +22,10 @@ export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done 2>/dev/null || true
 sleep 0.5
 
-QT_QPA_PLATFORM=xcb "$membrane" >"$work/app.log" 2>&1 &
+locale=C.UTF-8
+locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && locale=de_DE.UTF-8
+echo "running the program under LANG=LC_ALL=$locale"
+LANG=$locale LC_ALL=$locale QT_QPA_PLATFORM=xcb "$membrane" >"$work/app.log" 2>&1 &
 app=$!
 
 title='2次元有限要素法－膜振動'
@@ -55,8 +59,11 @@ if kill -0 "$app" 2>/dev/null; then
     echo "the program did not end after Esc"
     exit 1
 fi
-wait "$app"
-status=$?
+status=0
+wait "$app" || status=$?
 app=
 echo "the program ended with status $status"
-[ "$status" -eq 0 ]
+if [ "$status" -ne 0 ]; then
+    head -c 4000 "$work/app.log"
+    exit 1
+fi

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "HostileTexts.h"
 #include "RunProcess.h"
 #include "TestSupport.h"
 #include "solver/ComputeCommand.h"
@@ -166,6 +167,38 @@ TEST(Batch, GermanLocaleChangesNothing)
     EXPECT_EQ(german.out, plain.out);
     EXPECT_NE(german.out.find("1.000000\t"), std::string::npos);
     EXPECT_EQ(german.out.find(','), std::string::npos);
+}
+
+TEST(Batch, HostileTextsInEveryField)
+{
+    hostile::Generator gen(20261210);
+    int outcomes[4] = {};
+    for (int n = 0; n < 3000; ++n) {
+        const int field = n % 3;
+        const std::string text = gen.Next();
+        const std::string x = field == 0 ? text : "3";
+        const std::string y = field == 1 ? text : "2";
+        const std::string a = field == 2 ? text : "1.5";
+        const ProcessResult r = Solve({"--divx", x, "--divy", y, "--alpha", a});
+        ASSERT_GE(r.status, 0) << "crashed on \"" << text.substr(0, 60) << '"';
+        ++outcomes[std::min(r.status, 3)];
+
+        const int divX = hostile::ModelCount(x), divY = hostile::ModelCount(y);
+        if (divX > 90 || divY > 30 || divX < 1 || divY < 1) {
+            ASSERT_EQ(r.status, 1);
+            ASSERT_EQ(r.out, "");
+            ASSERT_EQ(r.err, divX > 90 || divY > 30
+                                 ? "ｘ方向の分割数は90以下に \nｙ方向の分割数は30以下に\nして下さい。\n"
+                                 : "分割数は1以上に\nして下さい。\n");
+        } else {
+            const RecordingSink core = CoreRun(x.c_str(), y.c_str(), a.c_str(), true);
+            const bool finite = core.lines.back() != kNonFiniteLine;
+            ASSERT_EQ(r.status, finite ? 0 : 3) << text.substr(0, 60);
+            ASSERT_EQ(r.out, core.table);
+        }
+    }
+    EXPECT_GT(outcomes[0], 500);
+    EXPECT_GT(outcomes[1], 500);
 }
 
 }  // namespace
