@@ -53,18 +53,6 @@ struct Options {
     std::string mapFile;
 };
 
-// Collects what the dialog would show.
-class CollectingSink : public ReportSink {
-public:
-    std::vector<std::string> lines;
-    std::string table;
-
-    void ResetList() override { lines.clear(); }
-    void AddLine(std::string_view line) override { lines.emplace_back(line); }
-    void RequestRepaint() override {}
-    void SetTable(std::string text) override { table = std::move(text); }
-};
-
 int UsageError(const std::string& message)
 {
     std::fprintf(stderr, "membrane-solve: %s\n%s", message.c_str(), kUsage);

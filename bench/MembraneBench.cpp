@@ -32,10 +32,7 @@ void SetUpModel(MembraneModel& m, int divX, int divY)
 {
     m.m_nDivX = divX;
     m.m_nDivY = divY;
-    m.m_nNode = (divY + 1) * (divX + 1);
-    m.m_nElem = divX * divY;
-    m.m_nBand = divY + 3;
-    m.m_nBound = 2 * (divX + divY);
+    m.DeriveCounts();
     m.m_dAlpha = 5.0;
     m.m_bOption = 1;
     m.BuildBoundaryTable();
@@ -178,22 +175,11 @@ void BM_EigenSimplicialLDLT(benchmark::State& state)
 }
 BENCHMARK(BM_EigenSimplicialLDLT)->Apply(MeshArgs)->UseManualTime();
 
-// What a front end keeps of a computation: every line and the table.
-class KeepingSink : public ReportSink {
-public:
-    std::vector<std::string> lines;
-    std::string table;
-    void ResetList() override { lines.clear(); }
-    void AddLine(std::string_view line) override { lines.emplace_back(line); }
-    void RequestRepaint() override {}
-    void SetTable(std::string text) override { table = std::move(text); }
-};
-
 void BM_ComputeSequence(benchmark::State& state)
 {
     auto m = std::make_unique<MembraneModel>();
     const std::string x = std::to_string(state.range(0)), y = std::to_string(state.range(1));
-    KeepingSink sink;
+    CollectingSink sink;
     for (auto _ : state) {
         RunCompute(*m, {x, y, " 5.0"}, sink);
         benchmark::DoNotOptimize(sink.table.data());

@@ -6,10 +6,10 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fontconfig
   locales
-  xvfb xdotool xclip xauth
+  xvfb xdotool xclip
   liblapacke-dev libeigen3-dev
 )
 

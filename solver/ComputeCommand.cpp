@@ -46,10 +46,7 @@ ComputeOutcome RunCompute(MembraneModel& model, const ComputeInputs& inputs, Rep
     }
 
     // 3. Derive the counts and report them.
-    model.m_nNode = (model.m_nDivY + 1) * (model.m_nDivX + 1);
-    model.m_nElem = model.m_nDivX * model.m_nDivY;
-    model.m_nBand = model.m_nDivY + 3;
-    model.m_nBound = 2 * (model.m_nDivX + model.m_nDivY);
+    model.DeriveCounts();
     AddCountLine(sink, "Number of Element = ", model.m_nElem);
     AddCountLine(sink, "Number of Node = ", model.m_nNode);
 

@@ -13,6 +13,14 @@ constexpr double c36 = 1.0 / 36.0;
 
 }  // namespace
 
+void MembraneModel::DeriveCounts()
+{
+    m_nNode = (m_nDivY + 1) * (m_nDivX + 1);
+    m_nElem = m_nDivX * m_nDivY;
+    m_nBand = m_nDivY + 3;
+    m_nBound = 2 * (m_nDivX + m_nDivY);
+}
+
 void MembraneModel::BuildBoundaryTable()
 {
     const int step = m_nDivY + 1;

@@ -57,6 +57,8 @@ struct MembraneModel {
     std::uint8_t m_bSolved = 0;  // 1 while m_W holds the solution of the current counts
     std::uint8_t m_bOption = 1;  // 1: the left edge carries the centre peak
 
+    // m_nNode, m_nElem, m_nBand and m_nBound from m_nDivX and m_nDivY, in 32-bit arithmetic.
+    void DeriveCounts();
     // Fills entries 1..m_nBound: left edge fixed 1.0 (or the peak), bottom natural, right edge
     // fixed 0.0, top natural. Requires 1 <= m_nDivX <= 90 and 1 <= m_nDivY <= 30.
     void BuildBoundaryTable();

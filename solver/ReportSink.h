@@ -4,6 +4,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class ReportSink {
 public:
@@ -16,4 +18,16 @@ public:
     virtual void RequestRepaint() = 0;
     // Hands over the finished table text, to be shown in the table edit and copied.
     virtual void SetTable(std::string text) = 0;
+};
+
+// Keeps the lines and the table, for front ends without widgets.
+class CollectingSink final : public ReportSink {
+public:
+    std::vector<std::string> lines;
+    std::string table;
+
+    void ResetList() override { lines.clear(); }
+    void AddLine(std::string_view line) override { lines.emplace_back(line); }
+    void RequestRepaint() override {}
+    void SetTable(std::string text) override { table = std::move(text); }
 };

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "solver/ComputeCommand.h"
 #include "solver/MembraneModel.h"
 #include "solver/ReportSink.h"
 
@@ -20,10 +21,7 @@ inline void SetCounts(MembraneModel& m, int divX, int divY)
 {
     m.m_nDivX = divX;
     m.m_nDivY = divY;
-    m.m_nNode = (divY + 1) * (divX + 1);
-    m.m_nElem = divX * divY;
-    m.m_nBand = divY + 3;
-    m.m_nBound = 2 * (divX + divY);
+    m.DeriveCounts();
 }
 
 // Runs the numerical stages of a computation, from the boundary table to the solve.
@@ -67,3 +65,14 @@ public:
         ++tables;
     }
 };
+
+// What the core alone reports for the given input texts, on a fresh record.
+inline RecordingSink CoreRun(std::string_view x, std::string_view y, std::string_view alpha,
+                             bool option, ValueFormat format = ValueFormat::Fixed6)
+{
+    auto m = MakeModel();
+    m->m_bOption = option ? 1 : 0;
+    RecordingSink sink;
+    RunCompute(*m, {x, y, alpha}, sink, format);
+    return sink;
+}

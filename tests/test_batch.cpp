@@ -21,16 +21,6 @@ ProcessResult Solve(const std::vector<std::string>& args, const std::vector<std:
     return RunProcess(MEMBRANE_SOLVE, args, env);
 }
 
-RecordingSink CoreRun(const char* x, const char* y, const char* alpha, bool option,
-                      ValueFormat format = ValueFormat::Fixed6)
-{
-    auto m = MakeModel();
-    m->m_bOption = option ? 1 : 0;
-    RecordingSink sink;
-    RunCompute(*m, {x, y, alpha}, sink, format);
-    return sink;
-}
-
 std::string Joined(const std::vector<std::string>& lines)
 {
     std::string s;
@@ -191,7 +181,7 @@ TEST(Batch, HostileTextsInEveryField)
                                  ? "ｘ方向の分割数は90以下に \nｙ方向の分割数は30以下に\nして下さい。\n"
                                  : "分割数は1以上に\nして下さい。\n");
         } else {
-            const RecordingSink core = CoreRun(x.c_str(), y.c_str(), a.c_str(), true);
+            const RecordingSink core = CoreRun(x, y, a, true);
             const bool finite = core.lines.back() != kNonFiniteLine;
             ASSERT_EQ(r.status, finite ? 0 : 3) << text.substr(0, 60);
             ASSERT_EQ(r.out, core.table);

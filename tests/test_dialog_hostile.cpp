@@ -2,13 +2,6 @@
 // locale: no fault, and the list, the flag, the map and the clipboard agree with the outcome.
 #include <gtest/gtest.h>
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QImage>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 #include <clocale>
 #include <cstdio>
@@ -16,50 +9,18 @@
 #include <memory>
 #include <unistd.h>
 
+#include "DialogDriver.h"
 #include "HostileTexts.h"
 #include "TestSupport.h"
 #include "solver/ComputeCommand.h"
-#include "ui/MembraneDlg.h"
-#include "ui/Resource.h"
 
 namespace {
 
-struct Dialog {
-    std::unique_ptr<CMembraneDlg> dlg = std::make_unique<CMembraneDlg>();
-
-    Dialog() { dlg->show(); }
-    QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(dlg->GetDlgItem(id)); }
-    QListWidget* List() const { return qobject_cast<QListWidget*>(dlg->GetDlgItem(IDC_LIST)); }
-    QString Table() const { return qobject_cast<QPlainTextEdit*>(dlg->GetDlgItem(IDC_TABLE))->toPlainText(); }
-
-    void Compute(const QString& x, const QString& y, const QString& a) const
-    {
-        Edit(IDC_DIVX)->setText(x);
-        Edit(IDC_DIVY)->setText(y);
-        Edit(IDC_ALPHA)->setText(a);
-        qobject_cast<QPushButton*>(dlg->GetDlgItem(IDC_COMPUTE))->click();
-    }
-
-    std::vector<std::string> Lines() const
-    {
-        std::vector<std::string> lines;
-        for (int i = 0; i < List()->count(); ++i)
-            lines.push_back(List()->item(i)->text().toStdString());
-        return lines;
-    }
-
-    // Whether the first map cell is painted: its pixel differs from the background beside it.
-    bool MapShown() const
-    {
-        const QImage image = dlg->grab().toImage();
-        const int y0 = dlg->height() - 30;
-        return image.pixel(10, y0 - 1) != image.pixel(5, y0 - 1);
-    }
-};
+using Dialog = DialogDriver;
 
 QString ClipboardText()
 {
-    return QGuiApplication::clipboard()->text();
+    return DialogDriver::ClipboardText();
 }
 
 TEST(DialogHostileInput, GeneratedTextsInEveryField)
@@ -80,7 +41,7 @@ TEST(DialogHostileInput, GeneratedTextsInEveryField)
         const QString y = field == 1 ? text : QStringLiteral("2");
         const QString a = field == 2 ? text : QStringLiteral("1.5");
         const QString clipboardBefore = ClipboardText();
-        const QString tableBefore = d.Table();
+        const QString tableBefore = d.Table()->toPlainText();
         d.Compute(x, y, a);
 
         // The line edits hold at most their maximum length; the model reads what they hold.
@@ -103,7 +64,7 @@ TEST(DialogHostileInput, GeneratedTextsInEveryField)
             ASSERT_EQ(lines, divX > 90 || divY > 30 ? overLimit : belowOne);
             ASSERT_EQ(m.m_bSolved, 0);
             ASSERT_EQ(ClipboardText(), clipboardBefore);
-            ASSERT_EQ(d.Table(), tableBefore);
+            ASSERT_EQ(d.Table()->toPlainText(), tableBefore);
         } else {
             RecordingSink expected;
             core->m_bOption = 1;
@@ -167,13 +128,11 @@ TEST(DialogHostileInput, VanishingPivot)
     d.Compute("2", "1", text);
     std::vector<std::string> lines = d.Lines();
     EXPECT_EQ(lines.back(), kNonFiniteLine);
-    EXPECT_TRUE(d.Table().contains("nan") || d.Table().contains("inf"));
+    EXPECT_TRUE(d.Table()->toPlainText().contains("nan") || d.Table()->toPlainText().contains("inf"));
     // The cell of a NaN node is blue.
     const double w3 = d.dlg->Model().m_W[3];
     if (std::isnan(w3)) {
-        const QImage image = d.dlg->grab().toImage();
-        const int y0 = d.dlg->height() - 30;
-        EXPECT_EQ(image.pixel(10 + 150 + 1, y0 - 1), qRgb(0, 0, 255));
+        EXPECT_EQ(d.Grab().pixel(10 + 150 + 1, d.Baseline() - 1), qRgb(0, 0, 255));
     }
 
     // A pivot one rounding step away from zero: the elimination goes through with finite
