@@ -3,9 +3,9 @@
 
 #include <string_view>
 
+#include "present/ReportText.h"
 #include "solver/MembraneModel.h"
 #include "solver/ReportSink.h"
-#include "present/ReportText.h"
 
 // The texts of the three input fields, as typed.
 struct ComputeInputs {
