@@ -2,7 +2,6 @@
 // the command line, runs the same compute sequence and writes the table (or the list lines) to
 // standard output, and optionally the colour map as a PNG image.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +10,7 @@
 #include <QPainter>
 #include <QString>
 
+#include "present/ColorMap.h"
 #include "present/ColorMapPainter.h"
 #include "present/ReportText.h"
 #include "solver/ComputeCommand.h"

@@ -35,6 +35,29 @@ inline MapScale FindMapScale(const MembraneModel& model)
     return s;
 }
 
+// Cell size in pixels, 300 / m_nDivX by 100 / m_nDivY (truncated); counts must be at least 1.
+inline int MapCellWidth(const MembraneModel& model)
+{
+    return 300 / model.m_nDivX;
+}
+
+inline int MapCellHeight(const MembraneModel& model)
+{
+    return 100 / model.m_nDivY;
+}
+
+// Size in pixels of the whole block, (m_nDivX + 1) cells wide and (m_nDivY + 1) high; 0 when
+// a count is below 1.
+inline int MapBlockWidth(const MembraneModel& model)
+{
+    return model.m_nDivX < 1 ? 0 : (model.m_nDivX + 1) * MapCellWidth(model);
+}
+
+inline int MapBlockHeight(const MembraneModel& model)
+{
+    return model.m_nDivY < 1 ? 0 : (model.m_nDivY + 1) * MapCellHeight(model);
+}
+
 // 0..255 from t = ((w - lo) / range) * 255: truncated, clamped, NaN gives 0.
 inline int MapIntensity(double w, double lo, double range)
 {
@@ -47,15 +70,15 @@ inline int MapIntensity(double w, double lo, double range)
 }
 
 // Calls fill(MapCell) for every node in node order: node columns left to right from x = left,
-// node rows bottom to top from the baseline y0 upward. Cells are 300 / m_nDivX by
-// 100 / m_nDivY pixels (truncated). Draws nothing unless both counts are at least 1.
+// node rows bottom to top from the baseline y0 upward. Draws nothing unless both counts are at
+// least 1.
 template <class Fill>
 void ForEachMapCell(const MembraneModel& model, int left, int y0, Fill&& fill)
 {
     if (model.m_nDivX < 1 || model.m_nDivY < 1)
         return;
-    const int w = 300 / model.m_nDivX;
-    const int h = 100 / model.m_nDivY;
+    const int w = MapCellWidth(model);
+    const int h = MapCellHeight(model);
     const MapScale scale = FindMapScale(model);
     const double range = scale.hi - scale.lo;
     int k = 0;

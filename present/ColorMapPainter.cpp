@@ -14,13 +14,3 @@ void PaintColorMap(QPainter& painter, const MembraneModel& model, int left, int 
                          QColor(c.intensity, c.intensity, 255));
     });
 }
-
-int MapBlockWidth(const MembraneModel& model)
-{
-    return model.m_nDivX < 1 ? 0 : (model.m_nDivX + 1) * (300 / model.m_nDivX);
-}
-
-int MapBlockHeight(const MembraneModel& model)
-{
-    return model.m_nDivY < 1 ? 0 : (model.m_nDivY + 1) * (100 / model.m_nDivY);
-}

@@ -11,7 +11,3 @@ inline constexpr int kMapBaselineGap = 30;
 
 // Fills one cell per node; the block's lower left corner lies at (left, y0).
 void PaintColorMap(QPainter& painter, const MembraneModel& model, int left, int y0);
-
-// Size in pixels of the whole block: (m_nDivX + 1) cells wide, (m_nDivY + 1) high.
-int MapBlockWidth(const MembraneModel& model);
-int MapBlockHeight(const MembraneModel& model);

@@ -24,8 +24,9 @@ inline void SetCounts(MembraneModel& m, int divX, int divY)
     m.DeriveCounts();
 }
 
-// Runs the numerical stages of a computation, from the boundary table to the solve.
-inline void Solve(MembraneModel& m, int divX, int divY, double alpha, bool option)
+// Runs the stages of a computation from the boundary table up to the boundary conditions,
+// leaving the constrained system that SolveBand takes.
+inline void Constrain(MembraneModel& m, int divX, int divY, double alpha, bool option)
 {
     SetCounts(m, divX, divY);
     m.m_dAlpha = alpha;
@@ -34,6 +35,12 @@ inline void Solve(MembraneModel& m, int divX, int divY, double alpha, bool optio
     m.ZeroSystem();
     m.AssembleElements();
     m.ApplyBoundary();
+}
+
+// Runs the numerical stages of a computation, from the boundary table to the solve.
+inline void Solve(MembraneModel& m, int divX, int divY, double alpha, bool option)
+{
+    Constrain(m, divX, divY, alpha, option);
     m.SolveBand();
 }
 

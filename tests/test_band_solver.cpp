@@ -89,13 +89,7 @@ TEST(BandSolver, PrescribedNodesKeepTheirValuesExactly)
 TEST(BandSolver, ZeroValuedFixedEntryStillClearsItsRowAndColumn)
 {
     auto m = MakeModel();
-    SetCounts(*m, 3, 2);
-    m->m_dAlpha = 1.0;
-    m->m_bOption = 0;
-    m->BuildBoundaryTable();
-    m->ZeroSystem();
-    m->AssembleElements();
-    m->ApplyBoundary();
+    Constrain(*m, 3, 2, 1.0, false);
     const int n = m->m_nNode;  // top right corner, fixed 0.0
     EXPECT_EQ(m->m_K[n][1], 1.0);
     EXPECT_EQ(m->m_W[n], 0.0);

@@ -11,13 +11,7 @@ TEST(PeerSolvers, AgreeWithSolveBand)
 {
     for (auto [dx, dy] : {std::pair{10, 5}, {45, 15}, {90, 30}}) {
         auto constrained = MakeModel();
-        SetCounts(*constrained, dx, dy);
-        constrained->m_dAlpha = 5.0;
-        constrained->m_bOption = 1;
-        constrained->BuildBoundaryTable();
-        constrained->ZeroSystem();
-        constrained->AssembleElements();
-        constrained->ApplyBoundary();
+        Constrain(*constrained, dx, dy, 5.0, true);
         auto solved = std::make_unique<MembraneModel>(*constrained);
         solved->SolveBand();
 
