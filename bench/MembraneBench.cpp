@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench/PeerSystems.h"
-#include "solver/ComputeCommand.h"
+#include "command/ComputeCommand.h"
 #include "ui/MembraneDlg.h"
 #include "ui/Resource.h"
 

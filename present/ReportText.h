@@ -5,7 +5,7 @@
 #include <string>
 
 #include "solver/MembraneModel.h"
-#include "solver/ReportSink.h"
+#include "present/ReportSink.h"
 
 enum class ValueFormat {
     Fixed6,    // printf's "%.6f" in the C locale

@@ -2,8 +2,10 @@
 # Installs what is missing, builds the project and runs the whole test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 
-bash scripts/setup-debian.sh
+bash scripts/setup-debian.sh test
+build_as_owner scripts/test.sh "$@"
 
 build_and_test() {
     local dir=$1; shift

@@ -1,6 +1,6 @@
 // Boundary table, assembly, boundary conditions and band elimination of the membrane record.
 // Every loop runs in the order that fixes the rounding of the results; do not reorder.
-#include "MembraneModel.h"
+#include "solver/MembraneModel.h"
 
 namespace {
 
@@ -10,6 +10,16 @@ constexpr double c3 = 1.0 / 3.0;
 constexpr double c9 = 1.0 / 9.0;
 constexpr double c18 = 1.0 / 18.0;
 constexpr double c36 = 1.0 / 36.0;
+
+// The largest indices the stages reach on the largest mesh stay inside the capacities: the
+// upper right corner n3 of the last element is the last node, and n3 - n1 fixes the band.
+constexpr int kLastElement = MembraneModel::kMaxDivX * MembraneModel::kMaxDivY;
+constexpr int kLastN1 = kLastElement + (kLastElement - 1) / MembraneModel::kMaxDivY;
+constexpr int kLastN3 = kLastN1 + MembraneModel::kMaxDivY + 2;
+static_assert(kLastN3 == MembraneModel::kMaxNode && kLastN3 < MembraneModel::kNodeCap);
+static_assert(1 + (kLastN3 - kLastN1) == MembraneModel::kMaxBand);
+static_assert(MembraneModel::kMaxBand < MembraneModel::kBandCap);
+static_assert(MembraneModel::kMaxBound < MembraneModel::kBoundCap);
 
 }  // namespace
 

@@ -18,14 +18,18 @@ inline constexpr std::int32_t BND_NATURAL = 1;  // nodal load, subtracted from t
 // Element e has the corners, counter-clockwise from the lower left,
 //   n1 = e + (e - 1) / m_nDivY,  n2 = n1 + m_nDivY + 1,  n3 = n1 + m_nDivY + 2,  n4 = n1 + 1.
 //
-// The capacities fit the largest accepted mesh, 90 x 30 divisions: 91 * 31 = 2821 nodes,
-// 2 * (90 + 30) = 240 boundary entries, 30 + 3 = 33 band columns.
+// The capacities follow from the limits of an accepted mesh, 90 x 30 divisions: 91 * 31 = 2821
+// nodes, 30 + 3 = 33 band columns, 2 * (90 + 30) = 240 boundary entries. Index 0 carries no
+// entry, so every capacity is one more than the largest index in use.
 struct MembraneModel {
-    static constexpr int kNodeCap = 2830;
-    static constexpr int kBandCap = 35;
-    static constexpr int kBoundCap = 250;
     static constexpr int kMaxDivX = 90;
     static constexpr int kMaxDivY = 30;
+    static constexpr int kMaxNode = (kMaxDivX + 1) * (kMaxDivY + 1);
+    static constexpr int kMaxBand = kMaxDivY + 3;
+    static constexpr int kMaxBound = 2 * (kMaxDivX + kMaxDivY);
+    static constexpr int kNodeCap = kMaxNode + 1;
+    static constexpr int kBandCap = kMaxBand + 1;
+    static constexpr int kBoundCap = kMaxBound + 1;
 
     std::int32_t m_nDivX = 0;   // divisions along x, 1..90
     std::int32_t m_nDivY = 0;   // divisions along y, 1..30

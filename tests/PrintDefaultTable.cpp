@@ -4,13 +4,13 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "solver/ComputeCommand.h"
+#include "command/ComputeCommand.h"
 
 int main()
 {
     auto model = MakeModel();
     RecordingSink sink;
-    RunCompute(*model, {" 90", " 30", " 5.0"}, sink);
+    RunCompute(*model, kDefaultInputs, sink);
     std::fwrite(sink.table.data(), 1, sink.table.size(), stdout);
     return 0;
 }

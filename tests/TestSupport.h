@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "solver/ComputeCommand.h"
+#include "command/ComputeCommand.h"
 #include "solver/MembraneModel.h"
-#include "solver/ReportSink.h"
+#include "present/ReportSink.h"
 
 inline std::unique_ptr<MembraneModel> MakeModel()
 {

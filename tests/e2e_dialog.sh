@@ -2,12 +2,12 @@
 # Runs the built program in a real X server as a user would: waits for the window by its
 # title, presses Enter, reads the clipboard, compares it with the core's table for the
 # start-up inputs, closes the window with Esc and checks that the process has ended.
-# The program runs under a comma-decimal locale, which must change nothing.
+# The program runs under a comma-decimal locale, which must change nothing. Every wait polls
+# until its deadline and then says what did not happen.
 set -euo pipefail
 membrane=$1
 print_table=$2
 work=$(mktemp -d)
-display=:$((90 + RANDOM % 400))
 
 cleanup() {
     [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
@@ -16,48 +16,67 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# wait_for SECONDS WHAT COMMAND...: runs COMMAND every 50 ms until it succeeds; after SECONDS
+# prints "WHAT did not happen within SECONDS s" and fails.
+wait_for() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            echo "$what did not happen within $seconds s"
+            return 1
+        fi
+        sleep 0.05
+    done
+}
+
+# Xvfb chooses a free display itself and writes its number once it accepts connections.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+display_ready() { [ -s "$work/display" ]; }
+wait_for 20 "Xvfb reporting its display" display_ready || { cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=:$(head -n 1 "$work/display")
 
 locale=C.UTF-8
 locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && locale=de_DE.UTF-8
-echo "running the program under LANG=LC_ALL=$locale"
+echo "running the program on $DISPLAY under LANG=LC_ALL=$locale"
 LANG=$locale LC_ALL=$locale QT_QPA_PLATFORM=xcb "$membrane" >"$work/app.log" 2>&1 &
 app=$!
 
 title='2次元有限要素法－膜振動'
-window=$(timeout 20 xdotool search --sync --name "$title" | head -n 1)
-[ -n "$window" ] || { echo "window '$title' did not appear"; exit 1; }
-xdotool windowfocus --sync "$window"
-sleep 0.3
-xdotool key Return
+find_window() { window=$(xdotool search --name "$title" 2>/dev/null | head -n 1) && [ -n "$window" ]; }
+wait_for 20 "the window '$title' appearing" find_window || { head -c 4000 "$work/app.log"; exit 1; }
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]; }
+focus() { xdotool windowfocus "$window" 2>/dev/null; has_focus; }
+wait_for 10 "the window taking the keyboard focus" focus
 
+# Enter presses the default button. A key that reaches the window before it is ready is lost,
+# so Enter is pressed again while the clipboard does not hold the table yet.
 "$print_table" >"$work/expected.txt"
-for _ in $(seq 100); do
-    if xclip -selection clipboard -o >"$work/clipboard.txt" 2>/dev/null &&
-        cmp -s "$work/clipboard.txt" "$work/expected.txt"; then
-        break
-    fi
-    sleep 0.1
-done
-if ! cmp "$work/clipboard.txt" "$work/expected.txt"; then
-    echo "clipboard differs from the core's table ($(wc -c <"$work/clipboard.txt") vs $(wc -c <"$work/expected.txt") bytes)"
+clipboard_holds_table() {
+    xclip -selection clipboard -o >"$work/clipboard.txt" 2>/dev/null &&
+        cmp -s "$work/clipboard.txt" "$work/expected.txt"
+}
+press_enter_until_table() {
+    has_focus || xdotool windowfocus "$window" 2>/dev/null || true
+    xdotool key Return
+    wait_for 2 "the clipboard receiving the table after Enter" clipboard_holds_table >/dev/null
+}
+if ! wait_for 20 "the clipboard receiving the table" press_enter_until_table; then
+    echo "clipboard: $(wc -c <"$work/clipboard.txt" 2>/dev/null || echo 0) bytes," \
+         "expected $(wc -c <"$work/expected.txt") bytes"
     exit 1
 fi
 echo "clipboard holds the table: $(wc -c <"$work/expected.txt") bytes"
 
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-xdotool key Escape
-for _ in $(seq 100); do
-    kill -0 "$app" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$app" 2>/dev/null; then
-    echo "the program did not end after Esc"
-    exit 1
-fi
+app_ended() { ! kill -0 "$app" 2>/dev/null; }
+press_escape_until_ended() {
+    has_focus || xdotool windowfocus "$window" 2>/dev/null || true
+    xdotool key Escape
+    wait_for 2 "the program ending after Esc" app_ended >/dev/null
+}
+wait_for 20 "the program ending after Esc" press_escape_until_ended
 status=0
 wait "$app" || status=$?
 app=

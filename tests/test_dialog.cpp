@@ -11,7 +11,7 @@
 #include "DialogDriver.h"
 #include "TestSupport.h"
 #include "present/ReportText.h"
-#include "solver/ComputeCommand.h"
+#include "command/ComputeCommand.h"
 #include "ui/MembraneDlg.h"
 #include "ui/Resource.h"
 

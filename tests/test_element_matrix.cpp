@@ -100,10 +100,14 @@ TEST(ElementMatrix, BandBeyondLastNodeStaysZeroAndRhsIsZero)
     m->m_dAlpha = 5.0;
     m->ZeroSystem();
     m->AssembleElements();
+    // Column c of row r couples node r to node r + c - 1, which lies beyond the last node
+    // when c > m_nNode - r + 1: that happens in the last m_nBand - 1 rows.
+    int beyond = 0;
     for (int r = 1; r <= m->m_nNode; ++r) {
-        for (int c = r <= m->m_nNode ? m->m_nNode - r + 2 : 1; c <= m->m_nBand; ++c)
+        for (int c = m->m_nNode - r + 2; c <= m->m_nBand; ++c, ++beyond)
             ASSERT_EQ(m->m_K[r][c], 0.0) << r << "," << c;
     }
+    EXPECT_EQ(beyond, 32 * 33 / 2);  // 32 + 31 + ... + 1 cells
     for (int r = 0; r <= m->m_nNode; ++r)
         ASSERT_EQ(m->m_W[r], 0.0);
 }

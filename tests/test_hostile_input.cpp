@@ -1,13 +1,13 @@
 // Generated hostile texts against the conversion rules, and through the compute command.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstring>
 
 #include "HostileTexts.h"
+#include "ScopedLocale.h"
 #include "TestSupport.h"
-#include "solver/ComputeCommand.h"
-#include "solver/InputConversion.h"
+#include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
 
 namespace {
 
@@ -18,7 +18,8 @@ bool SameBits(double a, double b)
 
 TEST(HostileInput, ConversionEqualsTheModel)
 {
-    ASSERT_NE(std::setlocale(LC_ALL, "C"), nullptr);
+    const ScopedLocale c("C");
+    ASSERT_TRUE(c.Active());
     hostile::Generator gen(20261209);
     for (int n = 0; n < 20000; ++n) {
         const std::string text = gen.Next();

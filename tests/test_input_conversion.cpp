@@ -2,13 +2,13 @@
 // dependence on the locale.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <string>
 
-#include "solver/InputConversion.h"
+#include "ScopedLocale.h"
+#include "command/InputConversion.h"
 
 namespace {
 
@@ -108,7 +108,8 @@ TEST(ConvertAlpha, AgreesWithCLibraryInTheCLocale)
 {
     // The C library's strtod in the C locale is correctly rounded; where the syntax is the same
     // (no "d" exponent, no nan/inf/hex), both must give the same bits.
-    ASSERT_NE(std::setlocale(LC_ALL, "C"), nullptr);
+    const ScopedLocale c("C");
+    ASSERT_TRUE(c.Active());
     const char* texts[] = {"0.1", "3.14159265358979323846", "2.2250738585072011e-308",
                            "2.2250738585072014e-308", "9007199254740993", "1e23", "8.5e-7",
                            "-17.25e-3", "0.30000000000000004", "123.456e78", "5e-324",
@@ -121,14 +122,12 @@ TEST(ConvertAlpha, AgreesWithCLibraryInTheCLocale)
 
 TEST(ConvertAlpha, IgnoresCommaDecimalLocale)
 {
-    const char* previous = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = previous ? previous : "C";
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
+    const ScopedLocale german("de_DE.UTF-8");
+    if (!german.Active())
         GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
     EXPECT_EQ(ConvertAlpha(" 5.0"), 5.0);
     EXPECT_EQ(ConvertAlpha("2,5"), 2.0);
     EXPECT_EQ(ConvertCount(" 90"), 90);
-    std::setlocale(LC_ALL, saved.c_str());
 }
 
 }  // namespace

@@ -6,23 +6,14 @@
 
 enum class ControlClass { Edit, Button, Static, ListBox };
 
-// Control styles; several combine in one mask.
+// The control styles the dialog acts on; several combine in one mask. Borders, scroll bars and
+// the like are what the Qt controls do by themselves.
 enum ControlStyle : unsigned {
-    WS_VISIBLE = 1u << 0,
-    WS_BORDER = 1u << 1,
-    WS_TABSTOP = 1u << 2,
-    WS_GROUP = 1u << 3,
-    WS_VSCROLL = 1u << 4,
-    WS_HSCROLL = 1u << 5,
-    ES_AUTOHSCROLL = 1u << 6,
-    ES_MULTILINE = 1u << 7,
-    ES_WANTRETURN = 1u << 8,
-    BS_PUSHBUTTON = 1u << 9,
-    BS_DEFPUSHBUTTON = 1u << 10,
-    BS_AUTORADIOBUTTON = 1u << 11,
-    SS_LEFT = 1u << 12,
-    LBS_NOTIFY = 1u << 13,
-    LBS_NOINTEGRALHEIGHT = 1u << 14,
+    WS_VISIBLE = 1u << 0,        // shown; the table edit is not
+    WS_TABSTOP = 1u << 1,        // reached with the Tab key
+    ES_MULTILINE = 1u << 2,      // the table edit
+    BS_DEFPUSHBUTTON = 1u << 3,  // Enter presses it
+    BS_AUTORADIOBUTTON = 1u << 4,
 };
 
 struct ControlTemplate {

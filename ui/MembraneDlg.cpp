@@ -16,8 +16,8 @@
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 
+#include "command/ComputeCommand.h"
 #include "present/ColorMapPainter.h"
-#include "solver/ComputeCommand.h"
 #include "ui/DialogTemplate.h"
 #include "ui/DialogUnits.h"
 #include "ui/MainIcon.h"
@@ -51,6 +51,11 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QWidget* CreateControl(const ControlTemplate& c, QWidget* parent)
 {
@@ -139,9 +144,9 @@ void CMembraneDlg::CreateControls()
 void CMembraneDlg::OnInitDialog()
 {
     setWindowIcon(m_hIcon);
-    SetDlgItemText(IDC_DIVX, QStringLiteral(" 90"));
-    SetDlgItemText(IDC_DIVY, QStringLiteral(" 30"));
-    SetDlgItemText(IDC_ALPHA, QStringLiteral(" 5.0"));
+    SetDlgItemText(IDC_DIVX, FromUtf8(kDefaultInputs.divX));
+    SetDlgItemText(IDC_DIVY, FromUtf8(kDefaultInputs.divY));
+    SetDlgItemText(IDC_ALPHA, FromUtf8(kDefaultInputs.alpha));
     m_model.m_dLenX = 15.0;
     m_model.m_dLenY = 5.0;
     m_model.m_bSolved = 0;
@@ -245,7 +250,7 @@ void CMembraneDlg::ResetList()
 
 void CMembraneDlg::AddLine(std::string_view line)
 {
-    m_pendingLines.append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+    m_pendingLines.append(FromUtf8(line));
 }
 
 void CMembraneDlg::RequestRepaint()

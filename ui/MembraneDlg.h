@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "solver/MembraneModel.h"
-#include "solver/ReportSink.h"
+#include "present/ReportSink.h"
 
 class QListWidget;
 class QPaintEvent;

@@ -1,11 +1,12 @@
-// The compute command: from the three input texts to the listed and tabled solution.
+// The compute command, the application's one use case: from the three input texts to the
+// listed and tabled solution, with the defaults, the limit messages and the order of the report.
 #pragma once
 
 #include <string_view>
 
+#include "present/ReportSink.h"
 #include "present/ReportText.h"
 #include "solver/MembraneModel.h"
-#include "solver/ReportSink.h"
 
 // The texts of the three input fields, as typed.
 struct ComputeInputs {
@@ -13,6 +14,9 @@ struct ComputeInputs {
     std::string_view divY;
     std::string_view alpha;
 };
+
+// What the input fields hold when the dialog opens, and what the batch tool assumes.
+inline constexpr ComputeInputs kDefaultInputs = {" 90", " 30", " 5.0"};
 
 enum class ComputeOutcome {
     Solved,           // every nodal value finite

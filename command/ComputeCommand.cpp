@@ -1,10 +1,10 @@
 // The road of one computation, stage by stage.
-#include "solver/ComputeCommand.h"
+#include "command/ComputeCommand.h"
 
 #include <string>
 
+#include "command/InputConversion.h"
 #include "present/ReportText.h"
-#include "solver/InputConversion.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Locale-free text to number conversion of the input fields.
-#include "InputConversion.h"
+#include "command/InputConversion.h"
 
 #include <charconv>
 #include <cstddef>
