@@ -1,28 +1,43 @@
-// membrane-solve: the dialog's computation without a window. Reads the three input texts from
-// the command line, runs the same compute sequence and writes the table (or the list lines) to
-// the output, and optionally the colour map as a PNG image.
+// membrane-solve: the dialog's computation without a window. One solve writes the table (or the
+// list lines) and optionally the colour map; the resonance modes list resonant alphas or sweep
+// alpha with a full solve at every point.
 #include "batch/SolveTool.h"
 
+#include <charconv>
 #include <memory>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QString>
 
+#include "batch/ImageFile.h"
+#include "batch/SweepPlot.h"
 #include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
+#include "command/Sweep.h"
 #include "present/ColorMap.h"
 #include "present/ColorMapPainter.h"
 #include "present/ReportText.h"
+#include "solver/Resonance.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: membrane-solve [--divx TEXT] [--divy TEXT] [--alpha TEXT] [--option on|off]\n"
-    "                      [--list] [--exact] [--map FILE.png] [--help]\n";
+    "                      [--list] [--exact] [--map FILE.png]\n"
+    "       membrane-solve (--modes N | --modes-in A0:A1) [--divx TEXT] [--divy TEXT]\n"
+    "                      [--threads N]\n"
+    "       membrane-solve --sweep A0:A1:N [--plot FILE.png] [--divx TEXT] [--divy TEXT]\n"
+    "                      [--option on|off] [--threads N]\n"
+    "       membrane-solve --help\n";
 
 constexpr const char* kHelp =
+    "\n"
     "Solves the vibrating membrane as the dialog does and writes the table of nodal values\n"
     "(a tab after every cell, a line feed after every line) to standard output.\n"
     "\n"
@@ -35,8 +50,39 @@ constexpr const char* kHelp =
     "  --map FILE.png   also write the colour map as a PNG image\n"
     "  --help           show this text\n"
     "\n"
-    "Exit status: 0 solved; 1 inputs rejected; 2 usage error; 3 some value not finite;\n"
-    "4 output could not be written.\n";
+    "Resonances. Where alpha squared is an eigenvalue of the membrane with its left and right\n"
+    "edges fixed, the system is singular and the values grow without bound. These modes find\n"
+    "such alphas on the mesh of --divx and --divy (1..90 and 1..30; --alpha and the option do not\n"
+    "change the matrix), by bisection on the signs of the elimination's pivots, each to 1e-12\n"
+    "relative or to adjacent doubles. Numbers are written as the shortest text that reads back\n"
+    "to the same double.\n"
+    "\n"
+    "  --modes N         the N lowest resonant alphas, with multiplicity, as \"index<TAB>alpha\"\n"
+    "  --modes-in A0:A1  every resonant alpha from A0 to A1, in the same form\n"
+    "  --sweep A0:A1:N   N >= 2 alphas from A0 to A1, each a full solve of the mesh and option,\n"
+    "                    as CSV: alpha,max_abs_w,modes_below,first_zero_pivot (the number of\n"
+    "                    resonant alphas between 0 and |alpha|, and the first row whose pivot\n"
+    "                    is zero or not finite, 0 for none)\n"
+    "  --plot FILE.png   with --sweep: a figure of max |W| against alpha, resonances marked\n"
+    "  --threads N       threads for the modes and the sweep (default: every processor)\n"
+    "\n"
+    "  $ membrane-solve --divx 2 --divy 1 --modes 2\n"
+    "  1\t0.2309401076758\n"
+    "  2\t0.7302967433404\n"
+    "  $ membrane-solve --divx 2 --divy 1 --modes-in 0.5:1\n"
+    "  2\t0.7302967433404\n"
+    "  $ membrane-solve --divx 2 --divy 1 --option off --sweep 0:1:5\n"
+    "  alpha,max_abs_w,modes_below,first_zero_pivot\n"
+    "  0,1,0,0\n"
+    "  0.25,4.613636363636355,1,0\n"
+    "  0.5,1,1,0\n"
+    "  0.75,1,2,0\n"
+    "  1,1,2,0\n"
+    "\n"
+    "Exit status: 0 solved; 1 inputs rejected; 2 usage error or bad input; 3 some value not\n"
+    "finite (also at a sweep point); 4 output could not be written.\n";
+
+enum class Mode { Solve, Modes, ModesIn, Sweep };
 
 struct Options {
     std::string divX{kDefaultInputs.divX};
@@ -46,12 +92,33 @@ struct Options {
     bool list = false;
     bool exact = false;
     std::string mapFile;
+
+    Mode mode = Mode::Solve;
+    std::string modeArg;  // the value of --modes, --modes-in or --sweep
+    std::string plotFile;
+    std::string threads;
 };
 
 int UsageError(std::FILE* err, const std::string& message)
 {
     std::fprintf(err, "membrane-solve: %s\n%s", message.c_str(), kUsage);
     return kExitUsage;
+}
+
+// Bad values of the resonance options: one line, no usage text.
+int BadInput(std::FILE* err, const std::string& message)
+{
+    std::fprintf(err, "membrane-solve: %s\n", message.c_str());
+    return kExitUsage;
+}
+
+bool TakesValue(std::string_view arg)
+{
+    for (std::string_view name : {"--divx", "--divy", "--alpha", "--option", "--map", "--modes",
+                                  "--modes-in", "--sweep", "--plot", "--threads"})
+        if (arg == name)
+            return true;
+    return false;
 }
 
 // Parses the arguments into options; returns -1 to go on, or the exit status to end with.
@@ -67,8 +134,7 @@ int ParseArguments(std::span<const std::string_view> args, Options& options, std
             arg = arg.substr(0, eq);
             hasValue = true;
         }
-        const bool takesValue =
-            arg == "--divx" || arg == "--divy" || arg == "--alpha" || arg == "--option" || arg == "--map";
+        const bool takesValue = TakesValue(arg);
         if (takesValue && !hasValue) {
             if (i + 1 >= args.size())
                 return UsageError(err, "missing value for " + std::string(arg));
@@ -91,6 +157,19 @@ int ParseArguments(std::span<const std::string_view> args, Options& options, std
             if (value.empty())
                 return UsageError(err, "missing file name for --map");
             options.mapFile = value;
+        } else if (arg == "--modes" || arg == "--modes-in" || arg == "--sweep") {
+            if (options.mode != Mode::Solve)
+                return BadInput(err, "--modes, --modes-in and --sweep exclude each other");
+            options.mode = arg == "--modes" ? Mode::Modes
+                           : arg == "--sweep" ? Mode::Sweep
+                                              : Mode::ModesIn;
+            options.modeArg = value;
+        } else if (arg == "--plot") {
+            if (value.empty())
+                return UsageError(err, "missing file name for --plot");
+            options.plotFile = value;
+        } else if (arg == "--threads") {
+            options.threads = value;
         } else if (arg == "--list") {
             options.list = true;
         } else if (arg == "--exact") {
@@ -103,18 +182,81 @@ int ParseArguments(std::span<const std::string_view> args, Options& options, std
             return UsageError(err, "unknown option '" + std::string(arg) + "'");
         }
     }
+    if (options.mode == Mode::Solve && !options.plotFile.empty())
+        return BadInput(err, "--plot draws a sweep; it needs --sweep");
+    if (options.mode == Mode::Solve && !options.threads.empty())
+        return BadInput(err, "--threads applies to --modes, --modes-in and --sweep");
+    if (options.mode != Mode::Solve && (options.list || options.exact || !options.mapFile.empty()))
+        return BadInput(err, "--list, --exact and --map apply to a single solve, not to "
+                             "--modes, --modes-in or --sweep");
+    if (options.mode != Mode::Sweep && options.mode != Mode::Solve && !options.plotFile.empty())
+        return BadInput(err, "--plot draws a sweep; it needs --sweep");
     return -1;
 }
 
-// The block of cells alone, node 1 at the bottom left.
-bool WriteMap(const MembraneModel& model, const std::string& file)
+// Strict readings of the resonance options' numbers: the whole text, in the C locale.
+std::optional<long long> ReadWhole(std::string_view text)
 {
-    QImage image(MapBlockWidth(model), MapBlockHeight(model), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    PaintColorMap(painter, model, 0, image.height());
-    painter.end();
-    return image.save(QString::fromLocal8Bit(file.c_str()), "PNG");
+    if (text.starts_with('+'))
+        text.remove_prefix(1);
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ReadFinite(std::string_view text)
+{
+    if (text.starts_with('+'))
+        text.remove_prefix(1);
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty() ||
+        !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// Text needs a Qt application; a program without a window gets one offscreen for the time of
+// a figure, and Qt's remarks about the desktop it does not have stay out of the messages.
+class OffscreenGui {
+public:
+    OffscreenGui()
+    {
+        if (QGuiApplication::instance())
+            return;
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        m_previousHandler = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext&, const QString& message) {
+                if (type == QtCriticalMsg || type == QtFatalMsg)
+                    std::fprintf(stderr, "membrane-solve: %s\n", qPrintable(message));
+            });
+        m_app.emplace(m_argc, m_argv);
+    }
+    ~OffscreenGui()
+    {
+        if (m_app) {
+            m_app.reset();
+            qInstallMessageHandler(m_previousHandler);
+        }
+    }
+    OffscreenGui(const OffscreenGui&) = delete;
+    OffscreenGui& operator=(const OffscreenGui&) = delete;
+
+private:
+    int m_argc = 1;
+    char m_name[16] = "membrane-solve";
+    char* m_argv[2] = {m_name, nullptr};
+    QtMessageHandler m_previousHandler = nullptr;
+    std::optional<QGuiApplication> m_app;
+};
+
+std::string Shortest(double v)
+{
+    std::string s;
+    AppendValue(s, v, ValueFormat::Shortest);
+    return s;
 }
 
 bool WriteAll(std::FILE* out, const std::string& text)
@@ -122,14 +264,25 @@ bool WriteAll(std::FILE* out, const std::string& text)
     return std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0;
 }
 
-}  // namespace
-
-int RunSolveTool(std::span<const std::string_view> args, std::FILE* out, std::FILE* err)
+int WriteFailed(std::FILE* err)
 {
-    Options options;
-    if (const int status = ParseArguments(args, options, out, err); status >= 0)
-        return status;
+    std::fprintf(err, "membrane-solve: cannot write to standard output\n");
+    return kExitWriteFailed;
+}
 
+// The block of cells alone, node 1 at the bottom left.
+QImage MapImage(const MembraneModel& model)
+{
+    QImage image(MapBlockWidth(model), MapBlockHeight(model), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    PaintColorMap(painter, model, 0, image.height());
+    painter.end();
+    return image;
+}
+
+int RunSingleSolve(const Options& options, std::FILE* out, std::FILE* err)
+{
     const auto model = std::make_unique<MembraneModel>();  // about 0.8 MB: not on the stack
     model->m_bOption = options.option ? 1 : 0;
     CollectingSink sink;
@@ -152,11 +305,9 @@ int RunSolveTool(std::span<const std::string_view> args, std::FILE* out, std::FI
     } else {
         text = std::move(sink.table);
     }
-    if (!WriteAll(out, text)) {
-        std::fprintf(err, "membrane-solve: cannot write to standard output\n");
-        return kExitWriteFailed;
-    }
-    if (!options.mapFile.empty() && !WriteMap(*model, options.mapFile)) {
+    if (!WriteAll(out, text))
+        return WriteFailed(err);
+    if (!options.mapFile.empty() && !SaveImage(MapImage(*model), options.mapFile)) {
         std::fprintf(err, "membrane-solve: cannot write %s\n", options.mapFile.c_str());
         return kExitWriteFailed;
     }
@@ -165,4 +316,194 @@ int RunSolveTool(std::span<const std::string_view> args, std::FILE* out, std::FI
         return kExitNonFinite;
     }
     return kExitSolved;
+}
+
+// What the resonance modes share: the mesh, checked against its limits, and the threads.
+struct ResonanceSetup {
+    std::int32_t divX = 0;
+    std::int32_t divY = 0;
+    int threads = 1;
+};
+
+ModeSearch Search(const ResonanceSetup& setup)
+{
+    ModeSearch search;
+    search.divX = setup.divX;
+    search.divY = setup.divY;
+    search.threads = setup.threads;
+    return search;
+}
+
+int SetUpResonance(const Options& options, ResonanceSetup& setup, std::FILE* err)
+{
+    setup.divX = ConvertCount(options.divX);
+    setup.divY = ConvertCount(options.divY);
+    if (setup.divX < 1 || setup.divX > MembraneModel::kMaxDivX || setup.divY < 1 ||
+        setup.divY > MembraneModel::kMaxDivY)
+        return BadInput(err, "the mesh needs 1..90 divisions along x and 1..30 along y, not " +
+                                 std::to_string(setup.divX) + " x " + std::to_string(setup.divY));
+    setup.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    if (!options.threads.empty()) {
+        const std::optional<long long> n = ReadWhole(options.threads);
+        if (!n || *n < 1 || *n > 1024)
+            return BadInput(err, "--threads takes a whole number from 1 to 1024, not '" +
+                                     options.threads + "'");
+        setup.threads = static_cast<int>(*n);
+    }
+    return -1;
+}
+
+// A0:A1 (parts == 2) or A0:A1:N (parts == 3); the bounds finite, A0 <= A1.
+int ReadRange(std::string_view name, std::string_view text, int parts, double& a0, double& a1,
+              std::string& rest, std::FILE* err)
+{
+    const std::string form = parts == 2 ? "A0:A1" : "A0:A1:N";
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t colon = text.find(':', start);
+        fields.push_back(text.substr(start, colon - start));
+        if (colon == std::string_view::npos)
+            break;
+        start = colon + 1;
+    }
+    if (static_cast<int>(fields.size()) != parts)
+        return BadInput(err, std::string(name) + " takes " + form + ", not '" + std::string(text) + "'");
+    const std::optional<double> lo = ReadFinite(fields[0]);
+    const std::optional<double> hi = ReadFinite(fields[1]);
+    if (!lo || !hi)
+        return BadInput(err, std::string(name) + " takes finite numbers as bounds, not '" +
+                                 std::string(text) + "'");
+    if (*lo > *hi)
+        return BadInput(err, std::string(name) + " needs A0 <= A1, not " + Shortest(*lo) + " > " +
+                                 Shortest(*hi));
+    a0 = *lo;
+    a1 = *hi;
+    if (parts == 3)
+        rest = fields[2];
+    return -1;
+}
+
+std::string ModeLine(std::int32_t index, double alpha)
+{
+    return std::to_string(index) + '\t' + Shortest(alpha) + '\n';
+}
+
+int RunModes(const Options& options, std::FILE* out, std::FILE* err)
+{
+    ResonanceSetup setup;
+    if (const int status = SetUpResonance(options, setup, err); status >= 0)
+        return status;
+    const std::optional<long long> n = ReadWhole(options.modeArg);
+    if (!n || *n < 1)
+        return BadInput(err, "--modes takes a whole number from 1 up, not '" + options.modeArg + "'");
+    const std::int32_t available = ModeCount(setup.divX, setup.divY);
+    if (*n > available)
+        return BadInput(err, "--modes " + std::to_string(*n) + ": the " +
+                                 std::to_string(setup.divX) + " x " + std::to_string(setup.divY) +
+                                 " mesh has " + std::to_string(available) +
+                                 " resonances, one per node off the fixed edges");
+    const std::vector<double> modes = FindModes(Search(setup), 1, static_cast<std::int32_t>(*n));
+    std::string text;
+    for (std::size_t k = 0; k < modes.size(); ++k)
+        text += ModeLine(static_cast<std::int32_t>(k + 1), modes[k]);
+    return WriteAll(out, text) ? kExitSolved : WriteFailed(err);
+}
+
+int RunModesIn(const Options& options, std::FILE* out, std::FILE* err)
+{
+    ResonanceSetup setup;
+    if (const int status = SetUpResonance(options, setup, err); status >= 0)
+        return status;
+    double a0 = 0.0, a1 = 0.0;
+    std::string unused;
+    if (const int status = ReadRange("--modes-in", options.modeArg, 2, a0, a1, unused, err);
+        status >= 0)
+        return status;
+    std::string text;
+    for (const ResonanceInInterval& r : FindModesIn(Search(setup), a0, a1))
+        text += ModeLine(r.index, r.alpha);
+    return WriteAll(out, text) ? kExitSolved : WriteFailed(err);
+}
+
+std::string SweepTitle(const ResonanceSetup& setup, bool option)
+{
+    return "Largest |W| against alpha: " + std::to_string(setup.divX) + " x " +
+           std::to_string(setup.divY) + " divisions, option " + (option ? "on" : "off");
+}
+
+int RunSweepMode(const Options& options, std::FILE* out, std::FILE* err)
+{
+    ResonanceSetup setup;
+    if (const int status = SetUpResonance(options, setup, err); status >= 0)
+        return status;
+    double a0 = 0.0, a1 = 0.0;
+    std::string count;
+    if (const int status = ReadRange("--sweep", options.modeArg, 3, a0, a1, count, err); status >= 0)
+        return status;
+    const std::optional<long long> n = ReadWhole(count);
+    if (!n || *n < 2)
+        return BadInput(err, "--sweep takes at least 2 points, not '" + count + "'");
+
+    // Solved and written block by block, so that a long sweep needs little memory.
+    const SweepMesh mesh{setup.divX, setup.divY, options.option};
+    const bool plot = !options.plotFile.empty();
+    std::vector<SweepPoint> all;
+    bool nonFinite = false;
+    if (!WriteAll(out, "alpha,max_abs_w,modes_below,first_zero_pivot\n"))
+        return WriteFailed(err);
+    const std::int64_t block = 64LL * setup.threads;
+    for (std::int64_t first = 0; first < *n; first += block) {
+        const std::vector<SweepPoint> points =
+            RunSweep(mesh, a0, a1, *n, first, std::min<std::int64_t>(block, *n - first), setup.threads);
+        std::string text;
+        for (const SweepPoint& p : points) {
+            text += Shortest(p.alpha) + ',' + Shortest(p.maxAbsW) + ',' +
+                    std::to_string(p.modesBelow) + ',' + std::to_string(p.firstZeroPivot) + '\n';
+            nonFinite = nonFinite || !std::isfinite(p.maxAbsW);
+        }
+        if (!WriteAll(out, text))
+            return WriteFailed(err);
+        if (plot)
+            all.insert(all.end(), points.begin(), points.end());
+    }
+
+    if (plot) {
+        // The lines need only the plot's resolution, and the sweep's own counts bracket them.
+        ModeSearch search = Search(setup);
+        search.tolerance = SweepPlotResolution(a0, a1);
+        for (const SweepPoint& p : all)
+            search.known.push_back({std::fabs(p.alpha), p.modesBelow});
+        const std::vector<ResonanceInInterval> resonances = FindModesIn(search, a0, a1);
+        const OffscreenGui gui;
+        if (!SaveImage(SweepPlot(all, resonances, SweepTitle(setup, options.option)),
+                       options.plotFile)) {
+            std::fprintf(err, "membrane-solve: cannot write %s\n", options.plotFile.c_str());
+            return kExitWriteFailed;
+        }
+    }
+    if (nonFinite) {
+        std::fprintf(err, "%s\n", std::string(kNonFiniteLine).c_str());
+        return kExitNonFinite;
+    }
+    return kExitSolved;
+}
+
+}  // namespace
+
+int RunSolveTool(std::span<const std::string_view> args, std::FILE* out, std::FILE* err)
+{
+    Options options;
+    if (const int status = ParseArguments(args, options, out, err); status >= 0)
+        return status;
+    switch (options.mode) {
+    case Mode::Modes:
+        return RunModes(options, out, err);
+    case Mode::ModesIn:
+        return RunModesIn(options, out, err);
+    case Mode::Sweep:
+        return RunSweepMode(options, out, err);
+    case Mode::Solve:
+        break;
+    }
+    return RunSingleSolve(options, out, err);
 }

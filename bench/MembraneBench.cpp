@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/SolveTool.h"
 #include "bench/PeerSystems.h"
 #include "command/ComputeCommand.h"
 #include "ui/MembraneDlg.h"
@@ -186,6 +187,54 @@ void BM_ComputeSequence(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ComputeSequence)->Apply(MeshArgs);
+
+// membrane-solve's resonance modes on 90 x 30 with 2 threads, run as its main runs them, the
+// output thrown away.
+double RunTool(std::vector<std::string_view> args, std::FILE* sink)
+{
+    const auto t0 = Clock::now();
+    const int status = RunSolveTool(args, sink, sink);
+    const double t = Seconds(t0, Clock::now());
+    return status == kExitSolved ? t : -1.0;
+}
+
+// --modes 20, and dsbgvx for the same 20 eigenvalues of the free nodes' pencil, alternately.
+void BM_Modes20(benchmark::State& state)
+{
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    const FreePencil pencil(90, 30);
+    double ours = 0.0, theirs = 0.0;
+    for (auto _ : state) {
+        const double t = RunTool({"--modes", "20", "--threads", "2"}, sink);
+        const auto t0 = Clock::now();
+        const std::vector<double> reference = BandModes(pencil, 32, 1, 20);
+        theirs += Seconds(t0, Clock::now());
+        if (t < 0.0 || reference.size() != 20) {
+            state.SkipWithError("membrane-solve --modes or dsbgvx failed");
+            break;
+        }
+        ours += t;
+        state.SetIterationTime(t);
+    }
+    state.counters["dsbgvx_over_ours"] = theirs / ours;
+    std::fclose(sink);
+}
+BENCHMARK(BM_Modes20)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_Sweep1000(benchmark::State& state)
+{
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    for (auto _ : state) {
+        const double t = RunTool({"--sweep", "0:10:1000", "--threads", "2"}, sink);
+        if (t < 0.0) {
+            state.SkipWithError("membrane-solve --sweep failed");
+            break;
+        }
+        state.SetIterationTime(t);
+    }
+    std::fclose(sink);
+}
+BENCHMARK(BM_Sweep1000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Counts the paint events of the dialog itself.
 class PaintCounter : public QObject {

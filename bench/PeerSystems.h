@@ -1,5 +1,7 @@
 // The constrained band system of a computation, handed to LAPACK's banded solver and to
-// Eigen's sparse LDL^T, for comparison with SolveBand. Benchmarks and their tests only.
+// Eigen's sparse LDL^T, for comparison with SolveBand; and the stiffness and mass matrices of the
+// free nodes, handed to LAPACK's generalised eigensolvers, for comparison with the resonances.
+// Benchmarks and their tests only.
 #pragma once
 
 #include <Eigen/Sparse>
@@ -70,4 +72,83 @@ double RelativeDifference(const MembraneModel& solved, const Vector& x)
         scale = std::max(scale, std::fabs(solved.m_W[n]));
     }
     return diff / scale;
+}
+
+// Stiffness K and mass M of the free nodes (columns 1..divX-1 of the grid, node numbers
+// divY + 2 .. divX (divY + 1), renumbered from 0 in the same order), from the exact element
+// formulas, in dense column-major storage.
+struct FreePencil {
+    int n = 0;
+    std::vector<double> K, M;
+
+    FreePencil(int divX, int divY)
+    {
+        const int rows = divY + 1;
+        n = (divX - 1) * rows;
+        K.assign(static_cast<std::size_t>(n) * n, 0.0);
+        M.assign(static_cast<std::size_t>(n) * n, 0.0);
+        const double dx = 15.0 / divX, dy = 5.0 / divY, area = dx * dy;
+        const double l = dx / dy, f = dy / dx;
+        // Corner order (i, j), (i+1, j), (i+1, j+1), (i, j+1).
+        const double ke[4][4] = {{(l + f) / 3, l / 6 - f / 3, -(l + f) / 6, f / 6 - l / 3},
+                                 {l / 6 - f / 3, (l + f) / 3, f / 6 - l / 3, -(l + f) / 6},
+                                 {-(l + f) / 6, f / 6 - l / 3, (l + f) / 3, l / 6 - f / 3},
+                                 {f / 6 - l / 3, -(l + f) / 6, l / 6 - f / 3, (l + f) / 3}};
+        const double me[4][4] = {{4, 2, 1, 2}, {2, 4, 2, 1}, {1, 2, 4, 2}, {2, 1, 2, 4}};
+        for (int i = 0; i < divX; ++i)
+            for (int j = 0; j < divY; ++j) {
+                const int c[4][2] = {{i, j}, {i + 1, j}, {i + 1, j + 1}, {i, j + 1}};
+                for (int p = 0; p < 4; ++p)
+                    for (int q = 0; q < 4; ++q) {
+                        const int ip = c[p][0], iq = c[q][0];
+                        if (ip == 0 || ip == divX || iq == 0 || iq == divX)
+                            continue;  // a fixed node
+                        const int r = (ip - 1) * rows + c[p][1], s = (iq - 1) * rows + c[q][1];
+                        K[static_cast<std::size_t>(s) * n + r] += ke[p][q];
+                        M[static_cast<std::size_t>(s) * n + r] += area / 36 * me[p][q];
+                    }
+            }
+    }
+};
+
+// alpha = sqrt(lambda) for the eigenvalues number il..iu of K x = lambda M x, by dsygvx on the
+// dense matrices or dsbgvx on their bands (kd the half band width); empty when LAPACK fails.
+inline std::vector<double> DenseModes(FreePencil p, int il, int iu)
+{
+    std::vector<double> w(p.n), z(1);
+    std::vector<lapack_int> ifail(p.n);
+    lapack_int found = 0;
+    const lapack_int info =
+        LAPACKE_dsygvx(LAPACK_COL_MAJOR, 1, 'N', 'I', 'U', p.n, p.K.data(), p.n, p.M.data(), p.n,
+                       0.0, 0.0, il, iu, 0.0, &found, w.data(), z.data(), 1, ifail.data());
+    if (info != 0 || found != iu - il + 1)
+        return {};
+    std::vector<double> alphas;
+    for (int k = 0; k < found; ++k)
+        alphas.push_back(std::sqrt(w[k]));
+    return alphas;
+}
+
+inline std::vector<double> BandModes(const FreePencil& p, int kd, int il, int iu)
+{
+    // Upper band storage: AB(kd + 1 + i - j, j) = A(i, j), 1-based.
+    const int ld = kd + 1;
+    std::vector<double> ab(static_cast<std::size_t>(ld) * p.n), bb(ab.size());
+    for (int j = 0; j < p.n; ++j)
+        for (int i = std::max(0, j - kd); i <= j; ++i) {
+            ab[static_cast<std::size_t>(j) * ld + kd + i - j] = p.K[static_cast<std::size_t>(j) * p.n + i];
+            bb[static_cast<std::size_t>(j) * ld + kd + i - j] = p.M[static_cast<std::size_t>(j) * p.n + i];
+        }
+    std::vector<double> w(p.n), q(1), z(1);
+    std::vector<lapack_int> ifail(p.n);
+    lapack_int found = 0;
+    const lapack_int info = LAPACKE_dsbgvx(LAPACK_COL_MAJOR, 'N', 'I', 'U', p.n, kd, kd, ab.data(),
+                                           ld, bb.data(), ld, q.data(), 1, 0.0, 0.0, il, iu, 0.0,
+                                           &found, w.data(), z.data(), 1, ifail.data());
+    if (info != 0 || found != iu - il + 1)
+        return {};
+    std::vector<double> alphas;
+    for (int k = 0; k < found; ++k)
+        alphas.push_back(std::sqrt(w[k]));
+    return alphas;
 }

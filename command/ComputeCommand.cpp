@@ -23,6 +23,15 @@ void AddCountLine(ReportSink& sink, std::string_view label, int count)
 
 }  // namespace
 
+void SolveRecord(MembraneModel& model)
+{
+    model.BuildBoundaryTable();
+    model.ZeroSystem();
+    model.AssembleElements();
+    model.ApplyBoundary();
+    model.SolveBand();
+}
+
 ComputeOutcome RunCompute(MembraneModel& model, const ComputeInputs& inputs, ReportSink& sink,
                           ValueFormat format)
 {
@@ -51,11 +60,7 @@ ComputeOutcome RunCompute(MembraneModel& model, const ComputeInputs& inputs, Rep
     AddCountLine(sink, "Number of Node = ", model.m_nNode);
 
     // 4. Boundary table, assembly, boundary conditions, elimination.
-    model.BuildBoundaryTable();
-    model.ZeroSystem();
-    model.AssembleElements();
-    model.ApplyBoundary();
-    model.SolveBand();
+    SolveRecord(model);
 
     // 5. The solution stands: let the map be painted once the command has returned.
     model.m_bSolved = 1;

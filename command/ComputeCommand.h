@@ -38,6 +38,10 @@ inline constexpr std::string_view kBelowOneLines[] = {
 inline constexpr std::string_view kNonFiniteLine =
     "解に有限でない値があります。αを変えて下さい。";
 
+// The numerical stages of an accepted computation, in order, on a record whose counts are
+// derived: boundary table, zeroing and assembly, boundary conditions, elimination.
+void SolveRecord(MembraneModel& model);
+
 // Runs one computation on the record and reports through sink. Accepted input: head lines,
 // stages, m_bSolved = 1, a repaint request, the value lines and the table. Rejected input:
 // only the message lines; m_bSolved stays 0, and the derived counts and arrays keep their

@@ -2,6 +2,8 @@
 // Every loop runs in the order that fixes the rounding of the results; do not reorder.
 #include "solver/MembraneModel.h"
 
+#include <cmath>
+
 namespace {
 
 // The doubles nearest to 1/3, 1/9, 1/18 and 1/36. The element matrix multiplies by them;
@@ -176,14 +178,19 @@ void MembraneModel::ApplyBoundary()
     }
 }
 
-void MembraneModel::SolveBand()
-{
-    const int nNode = m_nNode;
-    const int nBand = m_nBand;
+namespace {
 
-    // Forward elimination, rows in increasing order; row i's multipliers replace its entries.
+// Forward elimination of the band, rows in increasing order; row i's multipliers replace its
+// entries and its pivot stays in column 1. The one copy of these loops: the factor step runs
+// them without the right-hand side, the solve with it, and m_K receives the same operations.
+// With the right-hand side, m_W[j] is updated with m_W[i] before m_W[i] is divided.
+template <bool kCarryRhs>
+void EliminateBand(MembraneModel& model)
+{
+    const int nNode = model.m_nNode;
+    const int nBand = model.m_nBand;
     for (int i = 1; i <= nNode; ++i) {
-        double* const rowI = m_K[i];
+        double* const rowI = model.m_K[i];
         for (int m = 2; m <= nBand; ++m) {
             const int j = i + m - 1;
             if (j > nNode)
@@ -192,18 +199,34 @@ void MembraneModel::SolveBand()
             // Row j from its diagonal on, less q times row i from column m on: entry by entry,
             // each independent of the others. Entries of row i past m_nNode are zero, so the
             // loop needs no node test. Rows i and j are distinct and never overlap.
-            double* __restrict const dst = m_K[j] + 1;
+            double* __restrict const dst = model.m_K[j] + 1;
             const double* __restrict const src = rowI + m;
             const int len = nBand - m + 1;
             for (int k = 0; k < len; ++k)
                 dst[k] = dst[k] - q * src[k];
             rowI[m] = q;
-            m_W[j] = m_W[j] - q * m_W[i];
+            if constexpr (kCarryRhs)
+                model.m_W[j] = model.m_W[j] - q * model.m_W[i];
         }
-        m_W[i] = m_W[i] / rowI[1];
+        if constexpr (kCarryRhs)
+            model.m_W[i] = model.m_W[i] / rowI[1];
     }
+}
+
+}  // namespace
+
+void MembraneModel::FactorBand()
+{
+    EliminateBand<false>(*this);
+}
+
+void MembraneModel::SolveBand()
+{
+    EliminateBand<true>(*this);
 
     // Back substitution, rows in decreasing order, columns in increasing order.
+    const int nNode = m_nNode;
+    const int nBand = m_nBand;
     for (int i = nNode; i >= 1; --i) {
         const double* const rowI = m_K[i];
         for (int m = 2; m <= nBand; ++m) {
@@ -212,4 +235,21 @@ void MembraneModel::SolveBand()
                 m_W[i] = m_W[i] - rowI[m] * m_W[j];
         }
     }
+}
+
+BandInertia MembraneModel::PivotInertia() const
+{
+    BandInertia inertia;
+    for (int i = 1; i <= m_nNode; ++i) {
+        const double pivot = m_K[i][1];
+        if (pivot > 0.0)
+            ++inertia.positive;
+        else if (pivot < 0.0)
+            ++inertia.negative;
+        else if (pivot == 0.0)
+            ++inertia.zero;
+        if (inertia.firstBadRow == 0 && !(pivot != 0.0 && std::isfinite(pivot)))
+            inertia.firstBadRow = i;
+    }
+    return inertia;
 }

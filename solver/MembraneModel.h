@@ -9,6 +9,18 @@
 inline constexpr std::int32_t BND_FIXED = 0;    // prescribed nodal value
 inline constexpr std::int32_t BND_NATURAL = 1;  // nodal load, subtracted from the right-hand side
 
+// The signs of the pivots after an elimination. When no pivot is zero the factors are
+// U^T D U with D the pivots, so by Sylvester's law of inertia the counts are those of the
+// eigenvalues of the constrained matrix.
+struct BandInertia {
+    std::int32_t positive = 0;
+    std::int32_t negative = 0;
+    std::int32_t zero = 0;
+    // First row whose pivot is zero or not finite, as LAPACK's INFO; 0 when there is none, and
+    // only then do the counts slice the spectrum (a NaN pivot is in no count).
+    std::int32_t firstBadRow = 0;
+};
+
 // Helmholtz equation  Laplace(w) + alpha^2 w = 0  on the rectangle [0, 15] x [0, 5], bilinear
 // 4-node elements on a regular grid; w = 1 on the left edge (or a raised centre peak), w = 0 on
 // the right edge, natural conditions on top and bottom.
@@ -78,4 +90,9 @@ struct MembraneModel {
     // Gaussian elimination of the band system without pivoting, then back substitution;
     // leaves W(1..m_nNode) in m_W.
     void SolveBand();
+    // The same elimination of m_K alone, without the right-hand side: the factors of SolveBand,
+    // bit for bit, for PivotInertia.
+    void FactorBand();
+    // The signs of the pivots m_K[1..m_nNode][1] left by SolveBand or FactorBand.
+    BandInertia PivotInertia() const;
 };

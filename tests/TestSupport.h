@@ -2,6 +2,7 @@
 // sink that records everything it is told.
 #pragma once
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +43,22 @@ inline void Solve(MembraneModel& m, int divX, int divY, double alpha, bool optio
 {
     Constrain(m, divX, divY, alpha, option);
     m.SolveBand();
+}
+
+// An alpha at which the first free pivot of the 2 x 1 mesh (node 3) is exactly zero: the
+// diagonal D of its two elements vanishes when fl(t / 9) equals fl(s / 3). 0 if none is found
+// among the doubles next to the exact value.
+inline double VanishingPivotAlpha()
+{
+    const double area = (15.0 * 5.0) / 2.0, dx = 7.5, dy = 5.0;
+    const double s = dy / dx + dx / dy;
+    double alpha = std::nextafter(std::sqrt(3.0 * s / area), 0.0);
+    for (int step = 0; step < 200; ++step, alpha = std::nextafter(alpha, 10.0)) {
+        const double t = (alpha * alpha) * area;
+        if (t * (1.0 / 9.0) - s * (1.0 / 3.0) == 0.0)
+            return alpha;
+    }
+    return 0.0;
 }
 
 class RecordingSink : public ReportSink {

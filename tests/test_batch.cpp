@@ -5,7 +5,9 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -16,7 +18,9 @@
 #include "RunProcess.h"
 #include "TestSupport.h"
 #include "batch/SolveTool.h"
+#include "batch/SweepPlot.h"
 #include "command/ComputeCommand.h"
+#include "solver/Resonance.h"
 
 namespace {
 
@@ -221,6 +225,152 @@ TEST(Batch, HostileTextsInEveryField)
     }
     EXPECT_GT(outcomes[0], 500);
     EXPECT_GT(outcomes[1], 500);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> Words(const std::string& line)
+{
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    while ((start = line.find_first_not_of(' ', start)) != std::string::npos) {
+        const std::size_t end = line.find(' ', start);
+        words.push_back(line.substr(start, end - start));
+        start = end;
+    }
+    return words;
+}
+
+TEST(BatchResonance, WorkedExamplesOfTheHelpHold)
+{
+    // "  $ membrane-solve ARGS" and the indented lines below it, up to the next command.
+    const std::string help = SolveInProcess({"--help"}).out;
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, nl; (nl = help.find('\n', start)) != std::string::npos; start = nl + 1)
+        lines.push_back(help.substr(start, nl - start));
+    int examples = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i].starts_with("  $ membrane-solve "))
+            continue;
+        std::vector<std::string> args = Words(lines[i].substr(19));
+        std::string expected;
+        for (std::size_t j = i + 1; j < lines.size() && lines[j].starts_with("  ") &&
+                                    !lines[j].starts_with("  $ ");
+             ++j)
+            expected += lines[j].substr(2) + '\n';
+        const ProcessResult r = SolveInProcess(args);
+        EXPECT_EQ(r.status, 0) << lines[i];
+        EXPECT_EQ(r.out, expected) << lines[i];
+        ++examples;
+    }
+    EXPECT_EQ(examples, 3);
+}
+
+TEST(BatchResonance, BadInputIsOneLineAndStatusTwo)
+{
+    const std::vector<std::vector<std::string>> rows = {
+        {"--modes", "0"}, {"--modes", "abc"}, {"--modes", "2.5"}, {"--modes", ""},
+        {"--divx", "1", "--divy", "1", "--modes", "1"}, {"--divx", "2", "--divy", "1", "--modes", "3"},
+        {"--divx", "91", "--modes", "1"}, {"--divy", "0", "--modes", "1"},
+        {"--divy", "31", "--sweep", "0:1:2"}, {"--modes-in", "2:1"}, {"--modes-in", "1:inf"},
+        {"--modes-in", "nan:1"}, {"--modes-in", "1"}, {"--modes-in", "a:b"}, {"--modes-in", "1:2:3"},
+        {"--modes-in", ":1"}, {"--sweep", "0:1:1"}, {"--sweep", "0:1:-4"}, {"--sweep", "0:1"},
+        {"--sweep", "1:0:5"}, {"--sweep", "0:1e999:5"}, {"--sweep", "0:1:x"}, {"--sweep", "0:1:2.0"},
+        {"--plot", "x.png"}, {"--modes", "1", "--plot", "x.png"}, {"--modes", "1", "--sweep", "0:1:2"},
+        {"--modes", "1", "--list"}, {"--sweep", "0:1:2", "--map", "x.png"}, {"--threads", "2"},
+        {"--modes", "1", "--threads", "0"}, {"--sweep", "0:1:2", "--threads", "two"}};
+    for (const auto& args : rows) {
+        const ProcessResult r = SolveInProcess(args);
+        std::string shown;
+        for (const std::string& a : args)
+            shown += a + ' ';
+        EXPECT_EQ(r.status, 2) << shown;
+        EXPECT_EQ(r.out, "") << shown;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << shown << "-> " << r.err;
+        EXPECT_TRUE(r.err.starts_with("membrane-solve: ")) << shown;
+    }
+}
+
+TEST(BatchResonance, SweepThroughTheProgramMatchesExactSolves)
+{
+    const ProcessResult r = Solve({"--divx", "12", "--divy", "5", "--sweep", "0.5:2.5:5"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> rows;
+    for (std::size_t start = 0, nl; (nl = r.out.find('\n', start)) != std::string::npos; start = nl + 1)
+        rows.push_back(r.out.substr(start, nl - start));
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[0], "alpha,max_abs_w,modes_below,first_zero_pivot");
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const std::size_t c1 = rows[i].find(','), c2 = rows[i].find(',', c1 + 1);
+        const std::string alpha = rows[i].substr(0, c1);
+        const std::string maxAbs = rows[i].substr(c1 + 1, c2 - c1 - 1);
+        // The largest |W| that --exact writes for the same alpha text, as the same text.
+        const ProcessResult exact =
+            Solve({"--divx", "12", "--divy", "5", "--alpha", alpha, "--exact"});
+        double largest = 0.0;
+        std::size_t start = exact.out.find('\n') + 1;
+        for (std::size_t end; (end = exact.out.find_first_of("\t\n", start)) != std::string::npos;
+             start = end + 1) {
+            double v = 0.0;
+            if (std::from_chars(exact.out.data() + start, exact.out.data() + end, v).ec == std::errc())
+                largest = std::max(largest, std::fabs(v));
+        }
+        std::string largestText;
+        AppendValue(largestText, largest, ValueFormat::Shortest);
+        EXPECT_EQ(maxAbs, largestText) << rows[i];
+    }
+}
+
+TEST(BatchResonance, SweepOnAVanishingPivotWritesItsRowAndStatusThree)
+{
+    std::string alpha;
+    AppendValue(alpha, VanishingPivotAlpha(), ValueFormat::Shortest);
+    const ProcessResult r = Solve({"--divx", "2", "--divy", "1", "--sweep", alpha + ":1:2"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out, "alpha,max_abs_w,modes_below,first_zero_pivot\n" + alpha + ",nan,1,3\n1,5,2,0\n");
+    EXPECT_EQ(r.err, std::string(kNonFiniteLine) + "\n");
+}
+
+TEST(BatchResonance, ModesThroughTheProgram)
+{
+    const ProcessResult r = Solve({"--divx", "7", "--divy", "3", "--modes", "24", "--threads", "1"});
+    ASSERT_EQ(r.status, 0);
+    ModeSearch search;
+    search.divX = 7;
+    search.divY = 3;
+    std::string expected;
+    const std::vector<double> modes = FindModes(search, 1, 24);
+    for (int k = 1; k <= 24; ++k) {
+        expected += std::to_string(k) + '\t';
+        AppendValue(expected, modes[k - 1], ValueFormat::Shortest);
+        expected += '\n';
+    }
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(Solve({"--divx", "7", "--divy", "3", "--modes-in", "0.25:0.2"}).status, 2);
+    EXPECT_EQ(Solve({"--divx", "7", "--divy", "3", "--modes-in", "0.2:0.201"}).out, "");
+}
+
+TEST(BatchResonance, PlotMarksTheResonances)
+{
+    const std::string file = testing::TempDir() + "membrane-sweep.png";
+    const ProcessResult r = SolveInProcess(
+        {"--divx", "2", "--divy", "1", "--option", "off", "--sweep", "0:1:201", "--plot", file});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QImage image(QString::fromStdString(file));
+    ASSERT_EQ(image.size(), QSize(kSweepPlotWidth, kSweepPlotHeight));
+    // The second resonance, 0.7303, excites nothing when the left edge is even: a bare red line
+    // crosses the middle of the plot there, and nothing red a little beside it.
+    const int x = static_cast<int>(std::lround(0.7302967433404 / SweepPlotResolution(0.0, 1.0))) + 96;
+    const auto reddish = [](QRgb c) { return qRed(c) > qGreen(c) + 60 && qRed(c) > qBlue(c) + 60; };
+    EXPECT_TRUE(reddish(image.pixel(x, kSweepPlotHeight / 2)));
+    EXPECT_FALSE(reddish(image.pixel(x + 20, kSweepPlotHeight / 2)));
+    std::remove(file.c_str());
+
+    const ProcessResult bad =
+        SolveInProcess({"--divx", "2", "--divy", "1", "--sweep", "0:1:3", "--plot", "/nonexistent/p.png"});
+    EXPECT_EQ(bad.status, 4);
 }
 
 }  // namespace

@@ -107,19 +107,9 @@ TEST(DialogHostileInput, DegenerateNumbers)
     }
 }
 
-// An alpha at which the first free pivot of the 2 x 1 mesh is exactly zero: the diagonal D of
-// its two elements vanishes when fl(t / 9) equals fl(s / 3).
 TEST(DialogHostileInput, VanishingPivot)
 {
-    const double area = (15.0 * 5.0) / 2.0, dx = 7.5, dy = 5.0;
-    const double s = dy / dx + dx / dy;
-    double alpha = std::sqrt(3.0 * s / area), found = 0.0;
-    alpha = std::nextafter(alpha, 0.0);
-    for (int step = 0; step < 200 && found == 0.0; ++step, alpha = std::nextafter(alpha, 10.0)) {
-        const double t = (alpha * alpha) * area;
-        if (t * (1.0 / 9.0) - s * (1.0 / 3.0) == 0.0)
-            found = alpha;
-    }
+    const double found = VanishingPivotAlpha();
     ASSERT_NE(found, 0.0) << "no alpha with an exactly vanishing pivot near the eigenvalue";
 
     Dialog d;

@@ -1,0 +1,27 @@
+// A frequency sweep: full solves of one mesh at equally spaced alphas, each with exactly the
+// operations of a single computation, and what each one says about resonance.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct SweepMesh {
+    std::int32_t divX;  // 1..90
+    std::int32_t divY;  // 1..30
+    bool option;        // the raised centre peak on the left edge
+};
+
+struct SweepPoint {
+    double alpha;
+    double maxAbsW;               // largest |W(n)|; NaN when some value is NaN
+    std::int32_t modesBelow;      // resonant a' with 0 < a' < |alpha|, with multiplicity
+    std::int32_t firstZeroPivot;  // first row whose pivot is zero or not finite; 0 when none
+};
+
+// Point i of n >= 2 from a0 to a1: a0 at i = 0, a1 at i = n - 1 exactly, evenly between.
+double SweepAlpha(double a0, double a1, std::int64_t n, std::int64_t i);
+
+// Points first .. first + count - 1 of the sweep, on `threads` threads (at least 1); every
+// point is independent of the others, so the result does not depend on their number.
+std::vector<SweepPoint> RunSweep(const SweepMesh& mesh, double a0, double a1, std::int64_t n,
+                                 std::int64_t first, std::int64_t count, int threads);

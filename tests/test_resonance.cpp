@@ -1,0 +1,155 @@
+// The factor step and its inertia, and the resonances found by slicing the spectrum: against
+// the closed form of the smallest mesh with free nodes, and for their own consistency.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "TestSupport.h"
+#include "solver/Resonance.h"
+
+namespace {
+
+TEST(FactorBand, SameFactorsAsTheSolve)
+{
+    const struct {
+        int divX, divY;
+        double alpha;
+    } cases[] = {{1, 1, 5.0}, {2, 1, 0.1}, {7, 4, 2.25}, {90, 30, 5.0}, {45, 15, 0.0},
+                 {2, 1, VanishingPivotAlpha()}, {4, 2, 1e200}};
+    for (const auto& c : cases) {
+        auto solved = MakeModel();
+        Constrain(*solved, c.divX, c.divY, c.alpha, true);
+        auto factored = std::make_unique<MembraneModel>(*solved);
+        solved->SolveBand();
+        factored->FactorBand();
+        EXPECT_EQ(std::memcmp(solved->m_K, factored->m_K, sizeof solved->m_K), 0)
+            << c.divX << "x" << c.divY << " alpha " << c.alpha;
+    }
+}
+
+TEST(FactorBand, InertiaAtAlphaZeroAndAtAVanishingPivot)
+{
+    // Alpha 0: every free pivot is negative, every prescribed one 1.0.
+    auto m = MakeModel();
+    Constrain(*m, 7, 3, 0.0, true);
+    m->FactorBand();
+    BandInertia inertia = m->PivotInertia();
+    EXPECT_EQ(inertia.positive, 2 * 4);
+    EXPECT_EQ(inertia.negative, 6 * 4);
+    EXPECT_EQ(inertia.zero, 0);
+    EXPECT_EQ(inertia.firstBadRow, 0);
+    EXPECT_EQ(ModesBelow(*m, inertia), 0);
+
+    // The pivot of node 3 vanishes; node 4 divides by it and the rest is not a number.
+    Constrain(*m, 2, 1, VanishingPivotAlpha(), true);
+    m->FactorBand();
+    inertia = m->PivotInertia();
+    EXPECT_EQ(inertia.firstBadRow, 3);
+    EXPECT_EQ(inertia.zero, 1);
+    EXPECT_EQ(inertia.positive, 2);  // nodes 1 and 2; node 4's pivot is -inf, 5 and 6 NaN
+    EXPECT_EQ(inertia.negative, 1);
+}
+
+// The 2 x 1 mesh has two free nodes, 3 and 4, one above the other at x = 7.5. Each lies in both
+// elements, on a common vertical edge, so with l = dx/dy and f = dy/dx the free blocks are
+//   K = 2 [(l + f)/3, f/6 - l/3; ...],  M = 2 area [1/9, 1/18; ...],
+// and the resonances are the square roots of (K11 + K12)/(M11 + M12) (both nodes alike) and
+// (K11 - K12)/(M11 - M12) (opposite).
+TEST(Resonance, TwoByOneClosedForm)
+{
+    const double dx = 7.5, dy = 5.0, area = dx * dy, l = dx / dy, f = dy / dx;
+    const double k11 = 2 * (l + f) / 3, k12 = 2 * (f / 6 - l / 3);
+    const double m11 = 2 * area / 9, m12 = 2 * area / 18;
+    const double alike = std::sqrt((k11 + k12) / (m11 + m12));
+    const double opposite = std::sqrt((k11 - k12) / (m11 - m12));
+
+    ASSERT_EQ(ModeCount(2, 1), 2);
+    for (int threads : {1, 2}) {
+        ModeSearch search;
+        search.divX = 2;
+        search.divY = 1;
+        search.threads = threads;
+        const std::vector<double> modes = FindModes(search, 1, 2);
+        ASSERT_EQ(modes.size(), 2u);
+        EXPECT_NEAR(modes[0], alike, 2e-12 * alike);
+        EXPECT_NEAR(modes[1], opposite, 2e-12 * opposite);
+    }
+
+    ModeCounter counter(2, 1);
+    EXPECT_EQ(counter.CountBelow(0.0).below, 0);
+    EXPECT_EQ(counter.CountBelow(alike * 0.999).below, 0);
+    EXPECT_EQ(counter.CountBelow(alike * 1.001).below, 1);
+    EXPECT_EQ(counter.CountBelow(-alike * 1.001).below, 1);  // only alpha squared counts
+    EXPECT_EQ(counter.CountBelow(opposite * 1.001).below, 2);
+    EXPECT_EQ(counter.CountBelow(1e6).below, 2);
+    // At the vanishing pivot the count is taken at the next double above.
+    const ModeCounter::Slice s = counter.CountBelow(VanishingPivotAlpha());
+    EXPECT_GT(s.alpha, VanishingPivotAlpha());
+    EXPECT_EQ(s.below, 1);
+}
+
+TEST(Resonance, ModeCountIsOnePerFreeNode)
+{
+    EXPECT_EQ(ModeCount(1, 1), 0);
+    EXPECT_EQ(ModeCount(1, 30), 0);
+    EXPECT_EQ(ModeCount(7, 3), 24);
+    EXPECT_EQ(ModeCount(90, 30), 89 * 31);
+    // The highest resonance of a mesh: every mode lies below it, and none of them above.
+    ModeSearch search;
+    search.divX = 7;
+    search.divY = 3;
+    const double top = FindModes(search, 24, 24)[0];
+    ModeCounter counter(7, 3);
+    EXPECT_EQ(counter.CountBelow(top * (1 - 1e-9)).below, 23);
+    EXPECT_EQ(counter.CountBelow(top * (1 + 1e-9)).below, 24);
+}
+
+TEST(Resonance, ThreadsAndPartsGiveTheSameModes)
+{
+    ModeSearch one;
+    one.divX = 13;
+    one.divY = 6;
+    ModeSearch three = one;
+    three.threads = 3;
+    const std::vector<double> all = FindModes(one, 1, 30);
+    const std::vector<double> byThree = FindModes(three, 1, 30);
+    ASSERT_EQ(std::memcmp(all.data(), byThree.data(), all.size() * sizeof(double)), 0);
+    const std::vector<double> part = FindModes(one, 11, 20);
+    for (int k = 11; k <= 20; ++k)
+        EXPECT_EQ(part[k - 11], all[k - 1]) << k;
+    for (std::size_t k = 1; k < all.size(); ++k)
+        EXPECT_LE(all[k - 1], all[k]) << k;
+}
+
+TEST(Resonance, ModesInAnIntervalOnBothSides)
+{
+    ModeSearch search;
+    search.divX = 13;
+    search.divY = 6;
+    const std::vector<double> all = FindModes(search, 1, 12);
+    const double mid45 = (all[3] + all[4]) / 2, mid89 = (all[7] + all[8]) / 2;
+    const std::vector<ResonanceInInterval> positive = FindModesIn(search, mid45, mid89);
+    ASSERT_EQ(positive.size(), 4u);
+    for (int k = 5; k <= 8; ++k) {
+        EXPECT_EQ(positive[k - 5].index, k);
+        EXPECT_EQ(positive[k - 5].alpha, all[k - 1]);
+    }
+    const std::vector<ResonanceInInterval> both = FindModesIn(search, -mid45, mid45);
+    ASSERT_EQ(both.size(), 8u);
+    EXPECT_EQ(both.front().index, 4);
+    EXPECT_EQ(both.front().alpha, -all[3]);
+    EXPECT_EQ(both.back().alpha, all[3]);
+    EXPECT_TRUE(FindModesIn(search, (all[0] + all[1]) / 2, (all[0] + all[1]) / 2).empty());
+    EXPECT_TRUE(FindModesIn(search, 0.0, all[0] / 2).empty());
+
+    // Counts taken elsewhere and a coarse tolerance: the same resonances, within the tolerance.
+    ModeSearch coarse = search;
+    coarse.tolerance = 1e-3;
+    coarse.known = {{mid45, 4}, {mid89, 8}, {all[0] / 2, 0}};
+    const std::vector<double> rough = FindModes(coarse, 1, 12);
+    for (int k = 0; k < 12; ++k)
+        EXPECT_NEAR(rough[k], all[k], 1e-3) << k + 1;
+}
+
+}  // namespace
