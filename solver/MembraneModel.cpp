@@ -1,8 +1,10 @@
-// Boundary table, assembly, boundary conditions and band elimination of the membrane record.
+// Boundary table, assembly, boundary conditions and band solve of the membrane record.
 // Every loop runs in the order that fixes the rounding of the results; do not reorder.
 #include "solver/MembraneModel.h"
 
 #include <cmath>
+
+#include "solver/BandElimination.h"
 
 namespace {
 
@@ -178,63 +180,14 @@ void MembraneModel::ApplyBoundary()
     }
 }
 
-namespace {
-
-// Forward elimination of the band, rows in increasing order; row i's multipliers replace its
-// entries and its pivot stays in column 1. The one copy of these loops: the factor step runs
-// them without the right-hand side, the solve with it, and m_K receives the same operations.
-// With the right-hand side, m_W[j] is updated with m_W[i] before m_W[i] is divided.
-template <bool kCarryRhs>
-void EliminateBand(MembraneModel& model)
-{
-    const int nNode = model.m_nNode;
-    const int nBand = model.m_nBand;
-    for (int i = 1; i <= nNode; ++i) {
-        double* const rowI = model.m_K[i];
-        for (int m = 2; m <= nBand; ++m) {
-            const int j = i + m - 1;
-            if (j > nNode)
-                continue;
-            const double q = rowI[m] / rowI[1];
-            // Row j from its diagonal on, less q times row i from column m on: entry by entry,
-            // each independent of the others. Entries of row i past m_nNode are zero, so the
-            // loop needs no node test. Rows i and j are distinct and never overlap.
-            double* __restrict const dst = model.m_K[j] + 1;
-            const double* __restrict const src = rowI + m;
-            const int len = nBand - m + 1;
-            for (int k = 0; k < len; ++k)
-                dst[k] = dst[k] - q * src[k];
-            rowI[m] = q;
-            if constexpr (kCarryRhs)
-                model.m_W[j] = model.m_W[j] - q * model.m_W[i];
-        }
-        if constexpr (kCarryRhs)
-            model.m_W[i] = model.m_W[i] / rowI[1];
-    }
-}
-
-}  // namespace
-
 void MembraneModel::FactorBand()
 {
-    EliminateBand<false>(*this);
+    EliminateBand(*this, false, ActiveEliminationForm());
 }
 
 void MembraneModel::SolveBand()
 {
-    EliminateBand<true>(*this);
-
-    // Back substitution, rows in decreasing order, columns in increasing order.
-    const int nNode = m_nNode;
-    const int nBand = m_nBand;
-    for (int i = nNode; i >= 1; --i) {
-        const double* const rowI = m_K[i];
-        for (int m = 2; m <= nBand; ++m) {
-            const int j = i + m - 1;
-            if (j <= nNode)
-                m_W[i] = m_W[i] - rowI[m] * m_W[j];
-        }
-    }
+    SolveBandIn(*this, ActiveEliminationForm());
 }
 
 BandInertia MembraneModel::PivotInertia() const

@@ -1,0 +1,144 @@
+// The portable form of the forward elimination and the choice among the forms.
+#include "solver/BandElimination.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__x86_64__)
+#include "solver/BandKernels.h"
+#endif
+
+namespace {
+
+// Right-looking: for each row i in increasing order, and each row j = i + m - 1 coupled to it,
+// row j from its diagonal on loses q times row i from column m on, q = A(i, j) / pivot(i).
+// Each entry of a row j thus receives its updates from the rows i above it in increasing order.
+template <bool kCarryRhs>
+void EliminatePortable(MembraneModel& model)
+{
+    const int nNode = model.m_nNode;
+    const int nBand = model.m_nBand;
+    for (int i = 1; i <= nNode; ++i) {
+        double* const rowI = model.m_K[i];
+        for (int m = 2; m <= nBand; ++m) {
+            const int j = i + m - 1;
+            if (j > nNode)
+                continue;
+            const double q = rowI[m] / rowI[1];
+            // Entry by entry, each independent of the others. Entries of row i past m_nNode are
+            // zero, so the loop needs no node test. Rows i and j are distinct and never overlap.
+            double* __restrict const dst = model.m_K[j] + 1;
+            const double* __restrict const src = rowI + m;
+            const int len = nBand - m + 1;
+            for (int k = 0; k < len; ++k)
+                dst[k] = dst[k] - q * src[k];
+            rowI[m] = q;  // the multiplier replaces the entry once the entry has served
+            if constexpr (kCarryRhs)
+                model.m_W[j] = model.m_W[j] - q * model.m_W[i];
+        }
+        if constexpr (kCarryRhs)
+            model.m_W[i] = model.m_W[i] / rowI[1];
+    }
+}
+
+bool Supported(EliminationForm form)
+{
+    switch (form) {
+    case EliminationForm::Portable:
+        return true;
+#if defined(__x86_64__)
+    case EliminationForm::Avx2:
+        return __builtin_cpu_supports("avx2");
+    case EliminationForm::Avx512:
+        return __builtin_cpu_supports("avx512f");
+#else
+    case EliminationForm::Avx2:
+    case EliminationForm::Avx512:
+        return false;
+#endif
+    }
+    return false;
+}
+
+EliminationForm ChooseForm()
+{
+    const std::vector<EliminationForm> forms = SupportedEliminationForms();
+    if (const char* wanted = std::getenv("MEMBRANE_ELIMINATION")) {
+        for (EliminationForm form : forms)
+            if (std::strcmp(wanted, EliminationFormName(form)) == 0)
+                return form;
+    }
+    return forms.back();
+}
+
+}  // namespace
+
+const char* EliminationFormName(EliminationForm form)
+{
+    switch (form) {
+    case EliminationForm::Portable:
+        return "portable";
+    case EliminationForm::Avx2:
+        return "avx2";
+    case EliminationForm::Avx512:
+        return "avx512";
+    }
+    return "?";
+}
+
+std::vector<EliminationForm> SupportedEliminationForms()
+{
+    std::vector<EliminationForm> forms;
+    for (EliminationForm form :
+         {EliminationForm::Portable, EliminationForm::Avx2, EliminationForm::Avx512})
+        if (Supported(form))
+            forms.push_back(form);
+    return forms;
+}
+
+EliminationForm ActiveEliminationForm()
+{
+    static const EliminationForm active = ChooseForm();
+    return active;
+}
+
+void EliminateBand(MembraneModel& model, bool carryRhs, EliminationForm form)
+{
+    switch (form) {
+#if defined(__x86_64__)
+    case EliminationForm::Avx2:
+        EliminateBandAvx2(&model.m_K[0][0], MembraneModel::kBandCap, model.m_W, model.m_nNode,
+                          model.m_nBand, carryRhs);
+        return;
+    case EliminationForm::Avx512:
+        EliminateBandAvx512(&model.m_K[0][0], MembraneModel::kBandCap, model.m_W, model.m_nNode,
+                            model.m_nBand, carryRhs);
+        return;
+#endif
+    default:
+        break;
+    }
+    if (carryRhs)
+        EliminatePortable<true>(model);
+    else
+        EliminatePortable<false>(model);
+}
+
+void SolveBandIn(MembraneModel& model, EliminationForm form)
+{
+    EliminateBand(model, true, form);
+
+    // W(i) is held in a register while it loses the products of its row, one after the other:
+    // the subtractions stay in their order, they only skip the trips through memory.
+    const int nNode = model.m_nNode;
+    const int nBand = model.m_nBand;
+    for (int i = nNode; i >= 1; --i) {
+        const double* const rowI = model.m_K[i];
+        const double* const wFrom = model.m_W + i - 1;  // wFrom[m] is W(i + m - 1)
+        const int last = nNode - i + 1 < nBand ? nNode - i + 1 : nBand;
+        double wi = model.m_W[i];
+        for (int m = 2; m <= last; ++m)
+            wi = wi - rowI[m] * wFrom[m];
+        model.m_W[i] = wi;
+    }
+}

@@ -1,0 +1,280 @@
+// The left-looking form of the forward elimination, written once over a vector type V of W
+// doubles; included only by the files that compile it for one instruction set each.
+//
+// Row j is held in registers while it gathers its updates from the rows i = j - nBand + 1 ..
+// j - 1 in increasing order: the same operations, in the same order, as the right-looking form
+// gives it, entry by entry,
+//   A(j, n) = A(j, n) - q(i, j) * u(i, n)   for the nodes n = j .. i + nBand - 1,
+// where q(i, j) = u(i, j) / u(i, i) is row i's multiplier and u(i, .) row i as it stood when it
+// was final, before its multipliers replaced it.
+//
+// Registers and rows are laid out by node, not by column: lane l of register k of row j holds
+// the entry of node base(j) + k W + l, base(j) being j rounded down to a multiple of A (32
+// bytes' worth of doubles). So the registers of row j and of any row i above it cover nodes
+// that line up: every load of row i is aligned to 32 bytes, and row i's band ends in the same
+// lane for every row it updates. The lanes left of a
+// row's diagonal carry nothing and are never stored. The last 32 rows u(i, .) and their
+// multipliers are kept in rings in the same layout; masks keep every lane past the end of row
+// i's band as it is.
+//
+// Rows go in groups of G (1 or 2, as many as the registers hold) that share their base: the
+// rows of a group take their updates from the rows above it together, from the same loads, so
+// that G chains of subtractions run side by side; then each row of the group, once final,
+// updates the rows after it from its registers. The last row of a group is finished amid the
+// next group's updates from the rows above, so that the wait for its pivot overlaps with work
+// that does not need it. The rows above fall into runs that update the same number of
+// registers, so the loops over them carry no tests.
+#pragma once
+
+namespace {
+
+// The helpers are inlined into the loop over the groups, so that the rows stay in registers.
+#define MEMBRANE_KERNEL_INLINE inline __attribute__((always_inline))
+
+constexpr int kMaxBandColumns = 33;  // m_nBand of the largest mesh
+constexpr int kWindow = 32;          // rows that update a row: j - 32 .. j - 1 at most
+constexpr int kRingRow = 64;         // a row's registers, and room for the loads past them
+
+// kChunks registers hold a row whose diagonal may sit in any lane of the first one.
+template <class V, bool kCarryRhs, int kChunks>
+class LeftLooking {
+public:
+    static constexpr int W = V::kWidth;
+    using Reg = typename V::Reg;
+    static_assert(kChunks * W + W <= kRingRow);
+    // The rows of a group and four more registers fit; a group lies within one base.
+    static constexpr int kFit = (V::kRegisters - 4) / kChunks;
+    static constexpr int G = kFit >= 2 && V::kAlign % 2 == 0 ? 2 : 1;
+
+    LeftLooking(double* k, int stride, double* w, int nNode, int nBand)
+        : m_k(k), m_stride(stride), m_w(w), m_nNode(nNode), m_nBand(nBand)
+    {
+    }
+
+    void Run()
+    {
+        // Rows one by one up to the first multiple of G, then in groups, then the rest.
+        int j = 1;
+        for (; j <= m_nNode && j % G != 0; ++j)
+            Alone(j);
+        Row pending;
+        bool hasPending = false;
+        for (; j + G - 1 <= m_nNode; j += G) {
+            Row rows[G];
+            Group(rows, j, pending, hasPending);
+            pending = rows[G - 1];
+            hasPending = true;
+        }
+        if (hasPending)
+            Finish(pending, j - 1);
+        for (; j <= m_nNode; ++j)
+            Alone(j);
+    }
+
+private:
+    struct Row {
+        Reg acc[kChunks];
+        double w;
+    };
+
+    static int Base(int j) { return j - j % V::kAlign; }
+
+    MEMBRANE_KERNEL_INLINE void Alone(int j)
+    {
+        Row row;
+        Load(row, j);
+        const int first = j - m_nBand + 1 > 1 ? j - m_nBand + 1 : 1;
+        Runs<1, 1>(&row, first, j, j - 1);
+        Finish(row, j);
+    }
+
+    // Rows j .. j + G - 1, j a multiple of G. Row j - 1, the last row of the group before, is
+    // finished once the updates from the rows above it are done; row j + G - 1 is left to the
+    // next group.
+    MEMBRANE_KERNEL_INLINE void Group(Row (&rows)[G], int j, Row& previous, bool hasPrevious)
+    {
+        for (int r = 0; r < G; ++r)
+            Load(rows[r], j + r);
+        // In a band no wider than the group the first rows above include row j - 1 itself.
+        if (hasPrevious && m_nBand <= G) {
+            Finish(previous, j - 1);
+            hasPrevious = false;
+        }
+        // Row j + r is reached from row j + r - nBand + 1 on: the first rows above reach only
+        // the first rows of the group.
+        const int top = j - m_nBand + 1;
+        for (int p = 0; p < G - 1; ++p)
+            if (top + p >= 1)
+                for (int r = 0; r <= p; ++r)
+                    Update<0, 1>(&rows[r], top + p, j + r);
+        const int first = top + G - 1 > 1 ? top + G - 1 : 1;
+        int i = Runs<1, G>(rows, first, j, j - 2);
+        if (hasPrevious)
+            Finish(previous, j - 1);
+        for (; i < j; ++i)
+            Update<0, G>(rows, i, j);
+        Finishes<0>(rows, j);
+    }
+
+    // The nodes j .. j + nBand - 1 of row j, from its band storage, into their lanes.
+    MEMBRANE_KERNEL_INLINE void Load(Row& row, int j) const
+    {
+        const int lead = j - Base(j);
+        const double* const src = m_k + j * m_stride + 1 - lead;
+        row.acc[0] = V::LoadBetween(src, lead, lead + m_nBand);
+        for (int c = 1; c < kChunks; ++c)
+            row.acc[c] = V::LoadFirst(src + c * W, lead + m_nBand - c * W);
+        row.w = kCarryRhs ? m_w[j] : 0.0;
+    }
+
+    // Rows j .. j + R - 1 less q(i, .) times row i, all from the same loads. Row i's band ends
+    // at node i + nBand - 1, lane `end` of the rows' layout; with kUsed > 0 that lane lies in
+    // register kUsed - 1, with kUsed = 0 anywhere.
+    template <int kUsed, int R>
+    MEMBRANE_KERNEL_INLINE void Update(Row* rows, int i, int j) const
+    {
+        const int base = Base(j);
+        const int end = i + m_nBand - 1 - base;
+        const int at = m_origin[i % kWindow];            // node n of row i: at + n
+        const double* const u = m_ring + at + base;      // the nodes of row j's registers
+        const double* const q = m_multipliers + at + j;  // q(i, j), q(i, j + 1), ...
+        Reg vq[R];
+        for (int r = 0; r < R; ++r)
+            vq[r] = V::Broadcast(q[r]);
+        constexpr int kFull = kUsed == 0 ? 0 : kUsed - 1;
+        constexpr int kEnd = kUsed == 0 ? kChunks : kUsed;
+        for (int c = 0; c < kFull; ++c) {
+            const Reg uc = V::Load(u + c * W);
+            for (int r = 0; r < R; ++r)
+                rows[r].acc[c] = V::Sub(rows[r].acc[c], V::Mul(vq[r], uc));
+        }
+        for (int c = kFull; c < kEnd; ++c) {
+            const Reg uc = V::Load(u + c * W);
+            const int lanes = end + 1 - c * W;
+            for (int r = 0; r < R; ++r) {
+                if constexpr (kUsed == 0)
+                    rows[r].acc[c] = V::SubFirst(rows[r].acc[c], V::Mul(vq[r], uc), lanes);
+                else
+                    rows[r].acc[c] = V::SubFew(rows[r].acc[c], V::Mul(vq[r], uc), lanes);
+            }
+        }
+        if constexpr (kCarryRhs) {
+            const double undivided = m_undivided[i % kWindow];
+            for (int r = 0; r < R; ++r)
+                rows[r].w = rows[r].w - q[r] * undivided;
+        }
+    }
+
+    // The rows i up to `stop` whose band ends in register kUsed - 1 of row j's layout; then the
+    // next run. Returns the first row i not done.
+    template <int kUsed, int R>
+    MEMBRANE_KERNEL_INLINE int Runs(Row* rows, int i, int j, int stop) const
+    {
+        // end = i + nBand - 1 - base lies in register kUsed - 1 while i <= runEnd.
+        const int runEnd = Base(j) - m_nBand + kUsed * W;
+        const int last = runEnd < stop ? runEnd : stop;
+        for (; i <= last; ++i)
+            Update<kUsed, R>(rows, i, j);
+        if constexpr (kUsed < kChunks) {
+            if (i <= stop)
+                return Runs<kUsed + 1, R>(rows, i, j, stop);
+        }
+        return i;
+    }
+
+    // Row j + r of the group is final: it leaves its pivot and multipliers, then updates the
+    // rows after it in the group, from the registers. The group's last row is left unfinished.
+    template <int r>
+    MEMBRANE_KERNEL_INLINE void Finishes(Row (&rows)[G], int j)
+    {
+        if constexpr (r < G - 1) {
+            const Reg q = Finish(rows[r], j + r);
+            for (int s = r + 1; s < G; ++s)
+                UpdateFromGroup(rows[s], rows[r], q, j + r, s - r);
+            Finishes<r + 1>(rows, j);
+        }
+    }
+
+    // A row less q times the row `distance` above it, j, straight from j's registers; the
+    // multiplier from lane lead + distance of q, the first register of j's multipliers.
+    MEMBRANE_KERNEL_INLINE void UpdateFromGroup(Row& row, const Row& above, Reg q, int j,
+                                                int distance) const
+    {
+        const int lead = j - Base(j);
+        const int end = lead + m_nBand - 1;
+        if (distance >= m_nBand)
+            return;  // a band narrower than the group: the rows do not couple
+        const Reg vq = V::BroadcastLane(q, lead + distance);
+        for (int c = 0; c < kChunks; ++c)
+            row.acc[c] = V::SubFirst(row.acc[c], V::Mul(vq, above.acc[c]), end + 1 - c * W);
+        if constexpr (kCarryRhs)
+            row.w = row.w - V::First(vq) * above.w;
+    }
+
+    // Row j is final: keep it and its multipliers for the rows below, then leave its pivot and
+    // multipliers in the band. A node beyond the last one has no multiplier: its entry stays.
+    // Returns the first register of the multipliers.
+    MEMBRANE_KERNEL_INLINE Reg Finish(const Row& row, int j)
+    {
+        const int lead = j - Base(j);
+        const int start = (j % kWindow) * kRingRow;
+        m_origin[j % kWindow] = start - Base(j);
+        double* const slot = m_ring + start;
+        double* const multipliers = m_multipliers + start;
+        for (int c = 0; c < kChunks; ++c)
+            V::Store(slot + c * W, row.acc[c]);
+        const Reg p = V::BroadcastLane(row.acc[0], lead);
+        const double pivot = V::First(p);
+        const int coupled = lead + (m_nNode - j + 1);  // lanes below this reach a node
+        double* const dst = m_k + j * m_stride + 1 - lead;
+        Reg first = p;
+        for (int c = 0; c < kChunks; ++c) {
+            const Reg q = V::SelectFirst(V::Div(row.acc[c], p), row.acc[c], coupled - c * W);
+            V::Store(multipliers + c * W, q);
+            if (c == 0) {
+                V::StoreBetween(dst, q, lead + 1, lead + m_nBand);
+                first = q;
+            } else {
+                V::StoreFirst(dst + c * W, q, lead + m_nBand - c * W);
+            }
+        }
+        dst[lead] = pivot;
+        if constexpr (kCarryRhs) {
+            m_undivided[j % kWindow] = row.w;
+            m_w[j] = row.w / pivot;
+        }
+        return first;
+    }
+
+    double* const m_k;
+    const int m_stride;
+    double* const m_w;
+    const int m_nNode;
+    const int m_nBand;
+    // Row i in slot i % kWindow, node n at m_origin[i % kWindow] + n: its entries as they stood
+    // when final, and its multipliers.
+    alignas(64) double m_ring[kWindow * kRingRow] = {};
+    alignas(64) double m_multipliers[kWindow * kRingRow] = {};
+    int m_origin[kWindow] = {};
+    double m_undivided[kWindow] = {};  // m_W[i] before its division by the pivot
+};
+
+// The instance whose registers just hold a row of nBand columns that starts in any lane.
+template <class V, int kChunks = 1>
+void EliminateLeftLooking(double* k, int stride, double* w, int nNode, int nBand, bool carryRhs)
+{
+    if constexpr ((kChunks - 1) * V::kWidth + 1 < kMaxBandColumns) {
+        if (nBand + V::kAlign - 1 > kChunks * V::kWidth) {
+            EliminateLeftLooking<V, kChunks + 1>(k, stride, w, nNode, nBand, carryRhs);
+            return;
+        }
+    }
+    if (carryRhs)
+        LeftLooking<V, true, kChunks>(k, stride, w, nNode, nBand).Run();
+    else
+        LeftLooking<V, false, kChunks>(k, stride, w, nNode, nBand).Run();
+}
+
+#undef MEMBRANE_KERNEL_INLINE
+
+}  // namespace
