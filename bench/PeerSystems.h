@@ -7,6 +7,16 @@
 #include <Eigen/Sparse>
 #include <lapacke.h>
 
+// OpenBLAS, called by name: dgbsv is then OpenBLAS's own, whichever LAPACK the system's
+// liblapack.so.3 stands for (LAPACKE, for the eigensolvers, goes through that one).
+extern "C" {
+void dgbsv_(const int* n, const int* kl, const int* ku, const int* nrhs, double* ab,
+            const int* ldab, int* ipiv, double* b, const int* ldb, int* info);
+char* openblas_get_config(void);
+char* openblas_get_corename(void);
+void openblas_set_num_threads(int threads);
+}
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -23,7 +33,7 @@ inline double BandEntry(const MembraneModel& m, int r, int s)
 
 // General band storage for dgbsv: kl = ku = m_nBand - 1, rows kl extra for the fill-in.
 struct LapackBandSystem {
-    lapack_int n = 0, kl = 0, ku = 0, ldab = 0;
+    int n = 0, kl = 0, ku = 0, ldab = 0;
     std::vector<double> ab;  // column-major, ldab x n
     std::vector<double> b;
 
@@ -37,12 +47,14 @@ struct LapackBandSystem {
     }
 };
 
-// Factors and solves in place; b becomes the solution. Returns LAPACK's info.
-inline lapack_int SolveWithLapack(LapackBandSystem& s, std::vector<lapack_int>& pivots)
+// Factors and solves in place with OpenBLAS's dgbsv; b becomes the solution. Returns its info.
+inline int SolveWithLapack(LapackBandSystem& s, std::vector<int>& pivots)
 {
     pivots.resize(s.n);
-    return LAPACKE_dgbsv(LAPACK_COL_MAJOR, s.n, s.kl, s.ku, 1, s.ab.data(), s.ldab, pivots.data(),
-                         s.b.data(), s.n);
+    const int nrhs = 1;
+    int info = 0;
+    dgbsv_(&s.n, &s.kl, &s.ku, &nrhs, s.ab.data(), &s.ldab, pivots.data(), s.b.data(), &s.n, &info);
+    return info;
 }
 
 inline Eigen::SparseMatrix<double> EigenMatrix(const MembraneModel& m)

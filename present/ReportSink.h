@@ -7,6 +7,13 @@
 #include <utility>
 #include <vector>
 
+struct MembraneModel;
+
+enum class ValueFormat {
+    Fixed6,    // printf's "%.6f" in the C locale
+    Shortest,  // the shortest text that reads back to the same double
+};
+
 class ReportSink {
 public:
     virtual ~ReportSink() = default;
@@ -14,6 +21,10 @@ public:
     virtual void ResetList() = 0;
     // Appends one line (no line terminator) to the report list.
     virtual void AddLine(std::string_view line) = 0;
+    // Appends the value lines of the solved record (see ValueLines), which stays as it is until
+    // the next ResetList. By default they are formatted here and added one by one; a front end
+    // that shows only some of them at a time may keep the record and format them when shown.
+    virtual void AddValueLines(const MembraneModel& model, ValueFormat format);
     // Asks for the whole window, and with it the colour map, to be painted again later.
     virtual void RequestRepaint() = 0;
     // Hands over the finished table text, to be shown in the table edit and copied.

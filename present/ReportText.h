@@ -4,18 +4,30 @@
 
 #include <string>
 
-#include "solver/MembraneModel.h"
 #include "present/ReportSink.h"
-
-enum class ValueFormat {
-    Fixed6,    // printf's "%.6f" in the C locale
-    Shortest,  // the shortest text that reads back to the same double
-};
+#include "solver/MembraneModel.h"
 
 // Appends v in the given format; non-finite values read "nan", "-nan", "inf", "-inf".
 void AppendValue(std::string& out, double v, ValueFormat format = ValueFormat::Fixed6);
 
-// "W(%d) = %.6f" for every node 1..m_nNode, with an empty line ahead of every node column.
+// The value lines of a solved record, line by line: "W(%d) = %.6f" for every node 1..m_nNode,
+// with an empty line ahead of every node column. It reads the record's values when a line is
+// formatted, so the record must stay as it is while the lines are in use.
+class ValueLines {
+public:
+    ValueLines(const MembraneModel& model, ValueFormat format);
+    int Count() const { return m_count; }
+    // Appends line k, 0 <= k < Count(), without a line terminator.
+    void Append(std::string& out, int k) const;
+
+private:
+    const double* m_w;
+    int m_rows;   // nodes per column, m_nDivY + 1
+    int m_count;
+    ValueFormat m_format;
+};
+
+// Adds the value lines to the report list.
 void ListSolution(const MembraneModel& model, ReportSink& sink,
                   ValueFormat format = ValueFormat::Fixed6);
 

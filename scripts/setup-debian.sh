@@ -17,7 +17,7 @@ test_packages=(
   libgtest-dev libbenchmark-dev
   locales
   xvfb xdotool xclip
-  liblapacke-dev libeigen3-dev
+  liblapacke-dev libopenblas-dev libeigen3-dev
 )
 
 case $profile in

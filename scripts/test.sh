@@ -19,3 +19,14 @@ build_and_test() {
 build_and_test build
 # 2. The same suite under AddressSanitizer and UndefinedBehaviorSanitizer, leaks checked.
 build_and_test build-sanitize -DMEMBRANE_SANITIZE=ON -DMEMBRANE_BUILD_BENCH=OFF
+# 3. The numerics once more, built for x86-64-v3, where the compiler has fused multiply-add at
+#    hand: a target that lost -ffp-contract=off changes a bit and fails the bit-exactness tests.
+if grep -qw fma /proc/cpuinfo && grep -qw avx2 /proc/cpuinfo; then
+    echo "== build-v3"
+    cmake -S . -B build-v3 -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-march=x86-64-v3 \
+          -DMEMBRANE_BUILD_BENCH=OFF
+    cmake --build build-v3 -j2 --target core_tests bit_exact_tests
+    (cd build-v3 && ctest --output-on-failure -j2 -L numerics)
+else
+    echo "== build-v3 skipped: this processor has no FMA and AVX2 to run it"
+fi

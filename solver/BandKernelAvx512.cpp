@@ -40,7 +40,10 @@ struct Avx512 {
 
     static Reg Broadcast(double x) { return _mm512_set1_pd(x); }
     // Lane l of v in every lane, without a trip through memory.
-    static Reg BroadcastLane(Reg v, int l) { return _mm512_permutexvar_pd(_mm512_set1_epi64(l), v); }
+    static Reg BroadcastLane(Reg v, int l)
+    {
+        return _mm512_maskz_permutexvar_pd(0xFF, _mm512_set1_epi64(l), v);
+    }
     static double First(Reg v) { return _mm512_cvtsd_f64(v); }
     static Reg Mul(Reg a, Reg b) { return _mm512_mul_pd(a, b); }
     static Reg Div(Reg a, Reg b) { return _mm512_div_pd(a, b); }

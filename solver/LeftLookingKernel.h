@@ -45,19 +45,32 @@ public:
     // The rows of a group and four more registers fit; a group lies within one base.
     static constexpr int kFit = (V::kRegisters - 4) / kChunks;
     static constexpr int G = kFit >= 2 && V::kAlign % 2 == 0 ? 2 : 1;
+    // A group keeps the last row of the group before it, unfinished, alongside its own.
+    static constexpr bool kGroups = (G + 1) * kChunks + 4 <= V::kRegisters;
 
     LeftLooking(double* k, int stride, double* w, int nNode, int nBand)
         : m_k(k), m_stride(stride), m_w(w), m_nNode(nNode), m_nBand(nBand)
     {
+        // A row fills its slot's first kChunks registers before any row reads it; the loads
+        // of a row's last register may reach one register further, into lanes no mask lets
+        // through, which are set once here.
+        for (int slot = 0; slot < kWindow; ++slot)
+            for (int l = kChunks * W; l < kChunks * W + W; ++l)
+                m_ring[slot * kRingRow + l] = 0.0;
     }
 
     void Run()
     {
+        if constexpr (!kGroups) {
+            for (int j = 1; j <= m_nNode; ++j)
+                Alone(j);
+            return;
+        }
         // Rows one by one up to the first multiple of G, then in groups, then the rest.
         int j = 1;
         for (; j <= m_nNode && j % G != 0; ++j)
             Alone(j);
-        Row pending;
+        Row pending{};
         bool hasPending = false;
         for (; j + G - 1 <= m_nNode; j += G) {
             Row rows[G];
@@ -74,7 +87,7 @@ public:
 private:
     struct Row {
         Reg acc[kChunks];
-        double w;
+        double w;  // the right-hand side; a pair keeps both of them in one register meanwhile
     };
 
     static int Base(int j) { return j - j % V::kAlign; }
@@ -84,7 +97,8 @@ private:
         Row row;
         Load(row, j);
         const int first = j - m_nBand + 1 > 1 ? j - m_nBand + 1 : 1;
-        Runs<1, 1>(&row, first, j, j - 1);
+        __m128d unused = _mm_setzero_pd();
+        Runs<1, 1>(&row, unused, first, j, j - 1);
         Finish(row, j);
     }
 
@@ -103,16 +117,22 @@ private:
         // Row j + r is reached from row j + r - nBand + 1 on: the first rows above reach only
         // the first rows of the group.
         const int top = j - m_nBand + 1;
+        __m128d unused = _mm_setzero_pd();
         for (int p = 0; p < G - 1; ++p)
             if (top + p >= 1)
                 for (int r = 0; r <= p; ++r)
-                    Update<0, 1>(&rows[r], top + p, j + r);
+                    Update<0, 1>(&rows[r], unused, top + p, j + r);
         const int first = top + G - 1 > 1 ? top + G - 1 : 1;
-        int i = Runs<1, G>(rows, first, j, j - 2);
+        __m128d pairRhs = G == 2 ? _mm_set_pd(rows[G - 1].w, rows[0].w) : _mm_setzero_pd();
+        int i = Runs<1, G>(rows, pairRhs, first, j, j - 2);
         if (hasPrevious)
             Finish(previous, j - 1);
         for (; i < j; ++i)
-            Update<0, G>(rows, i, j);
+            Update<0, G>(rows, pairRhs, i, j);
+        if constexpr (G == 2) {
+            rows[0].w = _mm_cvtsd_f64(pairRhs);
+            rows[1].w = _mm_cvtsd_f64(_mm_unpackhi_pd(pairRhs, pairRhs));
+        }
         Finishes<0>(rows, j);
     }
 
@@ -131,7 +151,7 @@ private:
     // at node i + nBand - 1, lane `end` of the rows' layout; with kUsed > 0 that lane lies in
     // register kUsed - 1, with kUsed = 0 anywhere.
     template <int kUsed, int R>
-    MEMBRANE_KERNEL_INLINE void Update(Row* rows, int i, int j) const
+    MEMBRANE_KERNEL_INLINE void Update(Row* rows, __m128d& pairRhs, int i, int j) const
     {
         const int base = Base(j);
         const int end = i + m_nBand - 1 - base;
@@ -160,24 +180,29 @@ private:
         }
         if constexpr (kCarryRhs) {
             const double undivided = m_undivided[i % kWindow];
-            for (int r = 0; r < R; ++r)
-                rows[r].w = rows[r].w - q[r] * undivided;
+            if constexpr (R == 2) {
+                // Both right-hand sides in one register: lane r holds row j + r's.
+                pairRhs = _mm_sub_pd(pairRhs, _mm_mul_pd(_mm_loadu_pd(q), _mm_set1_pd(undivided)));
+            } else {
+                for (int r = 0; r < R; ++r)
+                    rows[r].w = rows[r].w - q[r] * undivided;
+            }
         }
     }
 
     // The rows i up to `stop` whose band ends in register kUsed - 1 of row j's layout; then the
     // next run. Returns the first row i not done.
     template <int kUsed, int R>
-    MEMBRANE_KERNEL_INLINE int Runs(Row* rows, int i, int j, int stop) const
+    MEMBRANE_KERNEL_INLINE int Runs(Row* rows, __m128d& pairRhs, int i, int j, int stop) const
     {
         // end = i + nBand - 1 - base lies in register kUsed - 1 while i <= runEnd.
         const int runEnd = Base(j) - m_nBand + kUsed * W;
         const int last = runEnd < stop ? runEnd : stop;
         for (; i <= last; ++i)
-            Update<kUsed, R>(rows, i, j);
+            Update<kUsed, R>(rows, pairRhs, i, j);
         if constexpr (kUsed < kChunks) {
             if (i <= stop)
-                return Runs<kUsed + 1, R>(rows, i, j, stop);
+                return Runs<kUsed + 1, R>(rows, pairRhs, i, j, stop);
         }
         return i;
     }
@@ -253,10 +278,10 @@ private:
     const int m_nBand;
     // Row i in slot i % kWindow, node n at m_origin[i % kWindow] + n: its entries as they stood
     // when final, and its multipliers.
-    alignas(64) double m_ring[kWindow * kRingRow] = {};
-    alignas(64) double m_multipliers[kWindow * kRingRow] = {};
-    int m_origin[kWindow] = {};
-    double m_undivided[kWindow] = {};  // m_W[i] before its division by the pivot
+    alignas(64) double m_ring[kWindow * kRingRow];
+    alignas(64) double m_multipliers[kWindow * kRingRow];
+    int m_origin[kWindow];
+    double m_undivided[kWindow];  // m_W[i] before its division by the pivot
 };
 
 // The instance whose registers just hold a row of nBand columns that starts in any lane.

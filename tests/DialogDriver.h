@@ -5,7 +5,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QAbstractItemModel>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -28,7 +29,8 @@ struct DialogDriver {
     }
 
     QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(dlg->GetDlgItem(id)); }
-    QListWidget* List() const { return qobject_cast<QListWidget*>(dlg->GetDlgItem(IDC_LIST)); }
+    QListView* List() const { return qobject_cast<QListView*>(dlg->GetDlgItem(IDC_LIST)); }
+    int ListCount() const { return List()->model()->rowCount(); }
     QPlainTextEdit* Table() const { return qobject_cast<QPlainTextEdit*>(dlg->GetDlgItem(IDC_TABLE)); }
     QRadioButton* Option() const { return qobject_cast<QRadioButton*>(dlg->GetDlgItem(IDC_OPTION)); }
 
@@ -44,8 +46,9 @@ struct DialogDriver {
     std::vector<std::string> Lines() const
     {
         std::vector<std::string> lines;
-        for (int i = 0; i < List()->count(); ++i)
-            lines.push_back(List()->item(i)->text().toStdString());
+        const QAbstractItemModel* model = List()->model();
+        for (int i = 0; i < model->rowCount(); ++i)
+            lines.push_back(model->index(i, 0).data().toString().toStdString());
         return lines;
     }
 

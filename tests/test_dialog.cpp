@@ -39,7 +39,7 @@ TEST_F(DialogTest, OpeningState)
     EXPECT_TRUE(Option()->isChecked());
     EXPECT_EQ(dlg->Model().m_bOption, 1);
     EXPECT_EQ(dlg->Model().m_bSolved, 0);
-    EXPECT_EQ(List()->count(), 0);
+    EXPECT_EQ(ListCount(), 0);
     EXPECT_FALSE(Table()->isVisible());
     EXPECT_EQ(dlg->focusWidget(), Edit(IDC_DIVX));
     EXPECT_EQ(dlg->minimumSize(), dlg->maximumSize());  // not resizable
@@ -162,7 +162,7 @@ TEST_F(DialogTest, OptionToggledTwice)
     QTest::mouseClick(Option(), Qt::LeftButton);
     EXPECT_TRUE(Option()->isChecked());
     EXPECT_EQ(dlg->Model().m_bOption, 1);
-    EXPECT_EQ(List()->count(), 0);  // toggling does not compute
+    EXPECT_EQ(ListCount(), 0);  // toggling does not compute
 }
 
 TEST_F(DialogTest, TwoPressesGiveTheSameLines)
@@ -181,7 +181,7 @@ TEST_F(DialogTest, EnterComputesAndEscapeCloses)
     Edit(IDC_DIVX)->setText("3");
     Edit(IDC_DIVY)->setText("2");
     QTest::keyClick(Edit(IDC_ALPHA), Qt::Key_Return);
-    EXPECT_EQ(List()->count(), 2 + 4 + 12);
+    EXPECT_EQ(ListCount(), 2 + 4 + 12);
     EXPECT_TRUE(dlg->isVisible());
     QTest::keyClick(Edit(IDC_DIVY), Qt::Key_Escape);
     EXPECT_FALSE(dlg->isVisible());

@@ -16,7 +16,7 @@ TEST(PeerSolvers, AgreeWithSolveBand)
         solved->SolveBand();
 
         LapackBandSystem band(*constrained);
-        std::vector<lapack_int> pivots;
+        std::vector<int> pivots;
         ASSERT_EQ(SolveWithLapack(band, pivots), 0);
         EXPECT_LT(RelativeDifference(*solved, band.b), 1e-9) << dx << "x" << dy;
 

@@ -4,9 +4,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <vector>
 #include <string>
 
 #include "ScopedLocale.h"
@@ -56,6 +58,38 @@ TEST(ReportText, HugeValuesAreListedWhole)
     EXPECT_EQ(sink.lines[1], "W(1) = 999999999999999929757289024535551219930759168.000000");
     EXPECT_EQ(sink.lines[2].size(), std::strlen("W(2) = -") + 301 + 7);
     EXPECT_NE(BuildTable(*m).find("\t-3000000000"), std::string::npos);
+}
+
+// The fast exact path of "%.6f" against the general formatter and the C library, over every
+// magnitude, the ties at half a millionth, and the ends of the fast range.
+TEST(ReportText, FixedSixOfEveryMagnitude)
+{
+    const ScopedLocale c("C");
+    std::mt19937_64 rng(7);
+    std::vector<double> values = {0.0, -0.0, 0.5e-6, 1.5e-6, 2.5e-6, -2.5e-6, 0.1234565,
+                                  9007199254740993.0, 9223372036854774784.0, 9223372036854775808.0,
+                                  -9223372036854775808.0, 1e19, 4.9e-324, -4.9e-324, 0.9999995,
+                                  1.0 / 128, 3.0 / 128, -5.0 / 128, 1e6 + 1.0 / 128};  // exact ties
+    for (int n = 0; n < 200000; ++n) {
+        const std::uint64_t bits = rng();
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        values.push_back(v);                                             // any bits
+        values.push_back(std::ldexp(static_cast<double>(rng() >> 11), -static_cast<int>(rng() % 90)));
+        values.push_back(static_cast<double>(static_cast<std::int64_t>(rng() % 2000001) - 1000000) /
+                         2e6);                                           // many exact ties
+    }
+    char buf[400], lib[400];
+    for (double v : values) {
+        std::string s;
+        AppendValue(s, v);
+        const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6).ptr;
+        ASSERT_EQ(s, std::string(buf, end)) << std::hexfloat << v;
+        if (std::isfinite(v)) {
+            std::snprintf(lib, sizeof lib, "%.6f", v);
+            ASSERT_EQ(s, lib) << std::hexfloat << v;
+        }
+    }
 }
 
 TEST(ReportText, ShortestReadsBackToTheSameDouble)

@@ -7,20 +7,20 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextCursor>
-#include <QTextDocumentFragment>
 
 #include "command/ComputeCommand.h"
 #include "present/ColorMapPainter.h"
 #include "ui/DialogTemplate.h"
 #include "ui/DialogUnits.h"
 #include "ui/MainIcon.h"
+#include "ui/ReportListModel.h"
 #include "ui/Resource.h"
 
 namespace {
@@ -37,8 +37,13 @@ public:
 protected:
     QMimeData* createMimeDataFromSelection() const override
     {
+        // The selected text as it stands, its paragraph ends as line feeds: the table holds
+        // nothing else that a plain-text copy would change.
+        QString text = textCursor().selectedText();
+        text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        text.replace(QChar::LineSeparator, QLatin1Char('\n'));
         auto* data = new QMimeData;
-        data->setText(textCursor().selection().toPlainText());
+        data->setText(text);
         return data;
     }
 };
@@ -79,9 +84,11 @@ QWidget* CreateControl(const ControlTemplate& c, QWidget* parent)
         return label;
     }
     case ControlClass::ListBox: {
-        auto* list = new QListWidget(parent);
-        list->setSortingEnabled(false);
+        // Unsorted: the lines stand in the order of the report. All rows are one text line
+        // high, so the view sizes them all from one.
+        auto* list = new QListView(parent);
         list->setUniformItemSizes(true);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         return list;
     }
@@ -136,7 +143,9 @@ void CMembraneDlg::CreateControls()
     }
     m_ctlOption = qobject_cast<QRadioButton*>(GetDlgItem(IDC_OPTION));
     m_ctlTable = qobject_cast<QPlainTextEdit*>(GetDlgItem(IDC_TABLE));
-    m_ctlList = qobject_cast<QListWidget*>(GetDlgItem(IDC_LIST));
+    m_ctlList = qobject_cast<QListView*>(GetDlgItem(IDC_LIST));
+    m_listModel = new ReportListModel(this);
+    m_ctlList->setModel(m_listModel);
 
     setFixedSize(DialogUnitsToPixels(0, 0, t.cx, t.cy, units).size());
 }
@@ -190,8 +199,7 @@ void CMembraneDlg::OnCompute()
                          std::string_view(divY.constData(), divY.size()),
                          std::string_view(alpha.constData(), alpha.size())},
                *this);
-    m_ctlList->addItems(m_pendingLines);
-    m_pendingLines.clear();
+    m_listModel->Publish();
 }
 
 void CMembraneDlg::OnOption()
@@ -238,19 +246,26 @@ void CMembraneDlg::ExportTable(const std::string& table)
 {
     m_ctlTable->setPlainText(QString::fromUtf8(table.data(), static_cast<qsizetype>(table.size())));
     m_ctlTable->selectAll();
-    m_ctlTable->ensureCursorVisible();
+    // Scrolling the caret into view matters only where the edit can be seen. The table edit
+    // never is, and laying out its long lines to find the caret would take most of a click.
+    if (m_ctlTable->isVisible())
+        m_ctlTable->ensureCursorVisible();
     m_ctlTable->copy();
 }
 
 void CMembraneDlg::ResetList()
 {
-    m_ctlList->clear();
-    m_pendingLines.clear();
+    m_listModel->Clear();
 }
 
 void CMembraneDlg::AddLine(std::string_view line)
 {
-    m_pendingLines.append(FromUtf8(line));
+    m_listModel->AddLine(FromUtf8(line));
+}
+
+void CMembraneDlg::AddValueLines(const MembraneModel& model, ValueFormat format)
+{
+    m_listModel->AddValueLines(ValueLines(model, format));
 }
 
 void CMembraneDlg::RequestRepaint()

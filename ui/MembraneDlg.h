@@ -4,7 +4,6 @@
 
 #include <QDialog>
 #include <QIcon>
-#include <QStringList>
 
 #include <string>
 #include <string_view>
@@ -14,7 +13,8 @@
 #include "solver/MembraneModel.h"
 #include "present/ReportSink.h"
 
-class QListWidget;
+class QListView;
+class ReportListModel;
 class QPaintEvent;
 class QPainter;
 class QPlainTextEdit;
@@ -47,18 +47,20 @@ private:
     void ExportTable(const std::string& table);
 
     // Report of a computation: the list lines are collected and shown in one step when the
-    // command ends, since nothing can be seen of the window while it runs.
+    // command ends, since nothing can be seen of the window while it runs; the value lines are
+    // formatted from the record only as the list shows them.
     void ResetList() override;
     void AddLine(std::string_view line) override;
+    void AddValueLines(const MembraneModel& model, ValueFormat format) override;
     void RequestRepaint() override;
     void SetTable(std::string text) override;
 
     MembraneModel m_model;
     QRadioButton* m_ctlOption = nullptr;
     QPlainTextEdit* m_ctlTable = nullptr;
-    QListWidget* m_ctlList = nullptr;
+    QListView* m_ctlList = nullptr;
     QIcon m_hIcon;
 
     std::vector<std::pair<int, QWidget*>> m_items;  // template identifier -> control
-    QStringList m_pendingLines;
+    ReportListModel* m_listModel = nullptr;
 };
