@@ -7,4 +7,4 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j2 --target membrane_bench
 QT_QPA_PLATFORM=offscreen ./build/bench/membrane_bench \
     --benchmark_repetitions=9 --benchmark_report_aggregates_only=true "$@" |
-    grep -E '^(Run on|Load|Benchmark)|_median'
+    grep -E '^(Run on|Load|Benchmark|lapack|elimination)|_median'

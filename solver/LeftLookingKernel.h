@@ -9,21 +9,21 @@
 // was final, before its multipliers replaced it.
 //
 // Registers and rows are laid out by node, not by column: lane l of register k of row j holds
-// the entry of node base(j) + k W + l, base(j) being j rounded down to a multiple of A (32
-// bytes' worth of doubles). So the registers of row j and of any row i above it cover nodes
+// the entry of node base(j) + k W + l, base(j) being j rounded down to a multiple of V::kAlign
+// (32 bytes' worth of doubles). So the registers of row j and of any row i above it cover nodes
 // that line up: every load of row i is aligned to 32 bytes, and row i's band ends in the same
-// lane for every row it updates. The lanes left of a
-// row's diagonal carry nothing and are never stored. The last 32 rows u(i, .) and their
-// multipliers are kept in rings in the same layout; masks keep every lane past the end of row
-// i's band as it is.
+// lane for every row it updates. The lanes left of a row's diagonal carry nothing and are never
+// stored. The last 32 rows u(i, .) and their multipliers are kept in rings in the same layout;
+// masks keep every lane past the end of row i's band as it is.
 //
-// Rows go in groups of G (1 or 2, as many as the registers hold) that share their base: the
-// rows of a group take their updates from the rows above it together, from the same loads, so
-// that G chains of subtractions run side by side; then each row of the group, once final,
-// updates the rows after it from its registers. The last row of a group is finished amid the
-// next group's updates from the rows above, so that the wait for its pivot overlaps with work
-// that does not need it. The rows above fall into runs that update the same number of
-// registers, so the loops over them carry no tests.
+// Where the registers hold them, rows go in pairs j, j + 1 (j even) that share their base: both
+// take their updates from the rows above from the same loads, so that two chains of
+// subtractions run side by side, and then row j + 1 the one from row j out of row j's
+// registers. The second row of a pair is finished amid the next pair's updates from the rows
+// above, so that the wait for its pivot overlaps with work that does not need it. The rows
+// above fall into runs that update the same number of registers, so the loops over them carry
+// no tests. The right-hand side takes the same updates, as scalars, or both of a pair in one
+// register.
 #pragma once
 
 namespace {
@@ -87,7 +87,7 @@ public:
 private:
     struct Row {
         Reg acc[kChunks];
-        double w;  // the right-hand side; a pair keeps both of them in one register meanwhile
+        double w;  // the right-hand side
     };
 
     static int Base(int j) { return j - j % V::kAlign; }
@@ -118,17 +118,16 @@ private:
         // the first rows of the group.
         const int top = j - m_nBand + 1;
         __m128d unused = _mm_setzero_pd();
-        for (int p = 0; p < G - 1; ++p)
+        for (int p = 0; p < G - 1; ++p)  // its band ends in the first register
             if (top + p >= 1)
                 for (int r = 0; r <= p; ++r)
-                    Update<0, 1>(&rows[r], unused, top + p, j + r);
+                    Update<1, 1>(&rows[r], unused, top + p, j + r);
         const int first = top + G - 1 > 1 ? top + G - 1 : 1;
         __m128d pairRhs = G == 2 ? _mm_set_pd(rows[G - 1].w, rows[0].w) : _mm_setzero_pd();
         int i = Runs<1, G>(rows, pairRhs, first, j, j - 2);
         if (hasPrevious)
             Finish(previous, j - 1);
-        for (; i < j; ++i)
-            Update<0, G>(rows, pairRhs, i, j);
+        Runs<1, G>(rows, pairRhs, i, j, j - 1);
         if constexpr (G == 2) {
             rows[0].w = _mm_cvtsd_f64(pairRhs);
             rows[1].w = _mm_cvtsd_f64(_mm_unpackhi_pd(pairRhs, pairRhs));
@@ -148,40 +147,32 @@ private:
     }
 
     // Rows j .. j + R - 1 less q(i, .) times row i, all from the same loads. Row i's band ends
-    // at node i + nBand - 1, lane `end` of the rows' layout; with kUsed > 0 that lane lies in
-    // register kUsed - 1, with kUsed = 0 anywhere.
+    // at node i + nBand - 1, in register kUsed - 1 of the rows' layout: the registers before it
+    // take the update whole, that one in its first lanes. pairRhs holds the right-hand sides of
+    // a pair (R = 2), lane r for row j + r, so that one product and one difference serve both.
     template <int kUsed, int R>
     MEMBRANE_KERNEL_INLINE void Update(Row* rows, __m128d& pairRhs, int i, int j) const
     {
         const int base = Base(j);
-        const int end = i + m_nBand - 1 - base;
         const int at = m_origin[i % kWindow];            // node n of row i: at + n
         const double* const u = m_ring + at + base;      // the nodes of row j's registers
         const double* const q = m_multipliers + at + j;  // q(i, j), q(i, j + 1), ...
         Reg vq[R];
         for (int r = 0; r < R; ++r)
             vq[r] = V::Broadcast(q[r]);
-        constexpr int kFull = kUsed == 0 ? 0 : kUsed - 1;
-        constexpr int kEnd = kUsed == 0 ? kChunks : kUsed;
-        for (int c = 0; c < kFull; ++c) {
+        for (int c = 0; c < kUsed - 1; ++c) {
             const Reg uc = V::Load(u + c * W);
             for (int r = 0; r < R; ++r)
                 rows[r].acc[c] = V::Sub(rows[r].acc[c], V::Mul(vq[r], uc));
         }
-        for (int c = kFull; c < kEnd; ++c) {
-            const Reg uc = V::Load(u + c * W);
-            const int lanes = end + 1 - c * W;
-            for (int r = 0; r < R; ++r) {
-                if constexpr (kUsed == 0)
-                    rows[r].acc[c] = V::SubFirst(rows[r].acc[c], V::Mul(vq[r], uc), lanes);
-                else
-                    rows[r].acc[c] = V::SubFew(rows[r].acc[c], V::Mul(vq[r], uc), lanes);
-            }
-        }
+        constexpr int kLast = kUsed - 1;
+        const int lanes = i + m_nBand - base - kLast * W;  // 1..W
+        const Reg uc = V::Load(u + kLast * W);
+        for (int r = 0; r < R; ++r)
+            rows[r].acc[kLast] = V::SubFew(rows[r].acc[kLast], V::Mul(vq[r], uc), lanes);
         if constexpr (kCarryRhs) {
             const double undivided = m_undivided[i % kWindow];
             if constexpr (R == 2) {
-                // Both right-hand sides in one register: lane r holds row j + r's.
                 pairRhs = _mm_sub_pd(pairRhs, _mm_mul_pd(_mm_loadu_pd(q), _mm_set1_pd(undivided)));
             } else {
                 for (int r = 0; r < R; ++r)
@@ -280,7 +271,7 @@ private:
     // when final, and its multipliers.
     alignas(64) double m_ring[kWindow * kRingRow];
     alignas(64) double m_multipliers[kWindow * kRingRow];
-    int m_origin[kWindow];
+    int m_origin[kWindow] = {};
     double m_undivided[kWindow];  // m_W[i] before its division by the pivot
 };
 
