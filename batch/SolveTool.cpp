@@ -15,13 +15,15 @@
 #include <QImage>
 #include <QPainter>
 
-#include "batch/ImageFile.h"
+#include "batch/OutputFile.h"
 #include "batch/SweepPlot.h"
 #include "command/ComputeCommand.h"
 #include "command/InputConversion.h"
 #include "command/Sweep.h"
 #include "present/ColorMap.h"
 #include "present/ColorMapPainter.h"
+#include "present/MapFigure.h"
+#include "present/NodeExport.h"
 #include "present/ReportText.h"
 #include "solver/Resonance.h"
 
@@ -29,7 +31,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: membrane-solve [--divx TEXT] [--divy TEXT] [--alpha TEXT] [--option on|off]\n"
-    "                      [--list] [--exact] [--map FILE.png]\n"
+    "                      [--list] [--exact] [--map FILE.png] [--figure FILE.png]\n"
+    "                      [--csv FILE] [--vtk FILE]\n"
     "       membrane-solve (--modes N | --modes-in A0:A1) [--divx TEXT] [--divy TEXT]\n"
     "                      [--threads N]\n"
     "       membrane-solve --sweep A0:A1:N [--plot FILE.png] [--divx TEXT] [--divy TEXT]\n"
@@ -47,7 +50,14 @@ constexpr const char* kHelp =
     "  --option on|off  raised centre peak on the left edge (default on)\n"
     "  --list           write the report list lines instead of the table\n"
     "  --exact          write each value as the shortest text that reads back to the same double\n"
-    "  --map FILE.png   also write the colour map as a PNG image\n"
+    "  --map FILE.png   also write the colour map as a PNG image, one cell per node as the dialog\n"
+    "                   paints it\n"
+    "  --figure FILE.png  also write a figure of the solution for a report: the field on the\n"
+    "                   domain with axes, a colour bar with the lowest and highest value, a title\n"
+    "  --csv FILE       also write one row per node: node,i,j,x,y,w (x = 15 i / divx,\n"
+    "                   y = 5 j / divy; numbers as the shortest text that reads back the same)\n"
+    "  --vtk FILE       also write the nodes as a VTK rectilinear grid (legacy format, binary)\n"
+    "                   with the point data w, for ParaView and VTK\n"
     "  --help           show this text\n"
     "\n"
     "Resonances. Where alpha squared is an eigenvalue of the membrane with its left and right\n"
@@ -80,7 +90,8 @@ constexpr const char* kHelp =
     "  1,1,2,0\n"
     "\n"
     "Exit status: 0 solved; 1 inputs rejected; 2 usage error or bad input; 3 some value not\n"
-    "finite (also at a sweep point); 4 output could not be written.\n";
+    "finite (also at a sweep point); 4 output could not be written. Files are written whole or\n"
+    "not at all: each goes to a temporary name beside it and is renamed when complete.\n";
 
 enum class Mode { Solve, Modes, ModesIn, Sweep };
 
@@ -92,6 +103,9 @@ struct Options {
     bool list = false;
     bool exact = false;
     std::string mapFile;
+    std::string figureFile;
+    std::string csvFile;
+    std::string vtkFile;
 
     Mode mode = Mode::Solve;
     std::string modeArg;  // the value of --modes, --modes-in or --sweep
@@ -114,8 +128,9 @@ int BadInput(std::FILE* err, const std::string& message)
 
 bool TakesValue(std::string_view arg)
 {
-    for (std::string_view name : {"--divx", "--divy", "--alpha", "--option", "--map", "--modes",
-                                  "--modes-in", "--sweep", "--plot", "--threads"})
+    for (std::string_view name : {"--divx", "--divy", "--alpha", "--option", "--map", "--figure",
+                                  "--csv", "--vtk", "--modes", "--modes-in", "--sweep", "--plot",
+                                  "--threads"})
         if (arg == name)
             return true;
     return false;
@@ -153,10 +168,13 @@ int ParseArguments(std::span<const std::string_view> args, Options& options, std
             if (value != "on" && value != "off")
                 return UsageError(err, "--option takes on or off, not '" + std::string(value) + "'");
             options.option = value == "on";
-        } else if (arg == "--map") {
+        } else if (arg == "--map" || arg == "--figure" || arg == "--csv" || arg == "--vtk") {
             if (value.empty())
-                return UsageError(err, "missing file name for --map");
-            options.mapFile = value;
+                return UsageError(err, "missing file name for " + std::string(arg));
+            (arg == "--map"      ? options.mapFile
+             : arg == "--figure" ? options.figureFile
+             : arg == "--csv"    ? options.csvFile
+                                 : options.vtkFile) = value;
         } else if (arg == "--modes" || arg == "--modes-in" || arg == "--sweep") {
             if (options.mode != Mode::Solve)
                 return BadInput(err, "--modes, --modes-in and --sweep exclude each other");
@@ -186,9 +204,11 @@ int ParseArguments(std::span<const std::string_view> args, Options& options, std
         return BadInput(err, "--plot draws a sweep; it needs --sweep");
     if (options.mode == Mode::Solve && !options.threads.empty())
         return BadInput(err, "--threads applies to --modes, --modes-in and --sweep");
-    if (options.mode != Mode::Solve && (options.list || options.exact || !options.mapFile.empty()))
-        return BadInput(err, "--list, --exact and --map apply to a single solve, not to "
-                             "--modes, --modes-in or --sweep");
+    if (options.mode != Mode::Solve &&
+        (options.list || options.exact || !options.mapFile.empty() || !options.figureFile.empty() ||
+         !options.csvFile.empty() || !options.vtkFile.empty()))
+        return BadInput(err, "--list, --exact, --map, --figure, --csv and --vtk apply to a single "
+                             "solve, not to --modes, --modes-in or --sweep");
     if (options.mode != Mode::Sweep && options.mode != Mode::Solve && !options.plotFile.empty())
         return BadInput(err, "--plot draws a sweep; it needs --sweep");
     return -1;
@@ -217,40 +237,6 @@ std::optional<double> ReadFinite(std::string_view text)
         return std::nullopt;
     return value;
 }
-
-// Text needs a Qt application; a program without a window gets one offscreen for the time of
-// a figure, and Qt's remarks about the desktop it does not have stay out of the messages.
-class OffscreenGui {
-public:
-    OffscreenGui()
-    {
-        if (QGuiApplication::instance())
-            return;
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        m_previousHandler = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext&, const QString& message) {
-                if (type == QtCriticalMsg || type == QtFatalMsg)
-                    std::fprintf(stderr, "membrane-solve: %s\n", qPrintable(message));
-            });
-        m_app.emplace(m_argc, m_argv);
-    }
-    ~OffscreenGui()
-    {
-        if (m_app) {
-            m_app.reset();
-            qInstallMessageHandler(m_previousHandler);
-        }
-    }
-    OffscreenGui(const OffscreenGui&) = delete;
-    OffscreenGui& operator=(const OffscreenGui&) = delete;
-
-private:
-    int m_argc = 1;
-    char m_name[16] = "membrane-solve";
-    char* m_argv[2] = {m_name, nullptr};
-    QtMessageHandler m_previousHandler = nullptr;
-    std::optional<QGuiApplication> m_app;
-};
 
 std::string Shortest(double v)
 {
@@ -281,6 +267,36 @@ QImage MapImage(const MembraneModel& model)
     return image;
 }
 
+std::string SolutionTitle(const Options& options, const MembraneModel& model)
+{
+    return "W on the membrane: " + std::to_string(model.m_nDivX) + " x " +
+           std::to_string(model.m_nDivY) + " divisions, alpha " + Shortest(model.m_dAlpha) +
+           ", option " + (options.option ? "on" : "off");
+}
+
+// The files of a solve, in the order of the options' help; the first that cannot be written
+// ends the run.
+int WriteFiles(const Options& options, const MembraneModel& model, std::FILE* err)
+{
+    const auto failed = [err](const std::string& file) {
+        std::fprintf(err, "membrane-solve: cannot write %s\n", file.c_str());
+        return kExitWriteFailed;
+    };
+    if (!options.mapFile.empty() && !SaveImage(MapImage(model), options.mapFile))
+        return failed(options.mapFile);
+    if (!options.figureFile.empty()) {
+        const OffscreenGui gui;
+        if (!SaveImage(MapFigure(model, SolutionTitle(options, model)), options.figureFile))
+            return failed(options.figureFile);
+    }
+    if (!options.csvFile.empty() && !SaveBytes(NodeCsv(model), options.csvFile))
+        return failed(options.csvFile);
+    if (!options.vtkFile.empty() &&
+        !SaveBytes(RectilinearVtk(model, SolutionTitle(options, model)), options.vtkFile))
+        return failed(options.vtkFile);
+    return kExitSolved;
+}
+
 int RunSingleSolve(const Options& options, std::FILE* out, std::FILE* err)
 {
     const auto model = std::make_unique<MembraneModel>();  // about 0.8 MB: not on the stack
@@ -307,10 +323,8 @@ int RunSingleSolve(const Options& options, std::FILE* out, std::FILE* err)
     }
     if (!WriteAll(out, text))
         return WriteFailed(err);
-    if (!options.mapFile.empty() && !SaveImage(MapImage(*model), options.mapFile)) {
-        std::fprintf(err, "membrane-solve: cannot write %s\n", options.mapFile.c_str());
-        return kExitWriteFailed;
-    }
+    if (const int status = WriteFiles(options, *model, err); status != kExitSolved)
+        return status;
     if (outcome == ComputeOutcome::SolvedNonFinite) {
         std::fprintf(err, "%s\n", std::string(kNonFiniteLine).c_str());
         return kExitNonFinite;

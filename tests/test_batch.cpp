@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,8 @@
 #include "batch/SolveTool.h"
 #include "batch/SweepPlot.h"
 #include "command/ComputeCommand.h"
+#include "present/MapFigure.h"
+#include "present/NodeExport.h"
 #include "solver/Resonance.h"
 
 namespace {
@@ -371,6 +374,68 @@ TEST(BatchResonance, PlotMarksTheResonances)
     const ProcessResult bad =
         SolveInProcess({"--divx", "2", "--divy", "1", "--sweep", "0:1:3", "--plot", "/nonexistent/p.png"});
     EXPECT_EQ(bad.status, 4);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> Entries(const std::string& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(BatchExport, FilesOfTheProgramHoldTheCoresResults)
+{
+    const std::string dir = testing::TempDir() + "membrane-export/";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const ProcessResult r = Solve({"--divx", "20", "--divy", "8", "--alpha", "2.5", "--csv",
+                                   dir + "w.csv", "--vtk", dir + "w.vtk", "--figure",
+                                   dir + "w.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, CoreRun("20", "8", "2.5", true).table);  // standard output as before
+
+    auto m = MakeModel();
+    RecordingSink sink;
+    RunCompute(*m, {"20", "8", "2.5"}, sink);
+    EXPECT_EQ(ReadWholeFile(dir + "w.csv"), NodeCsv(*m));
+    EXPECT_EQ(ReadWholeFile(dir + "w.vtk"),
+              RectilinearVtk(*m, "W on the membrane: 20 x 8 divisions, alpha 2.5, option on"));
+
+    // The figure: the domain 720 x 240 from (72, 64); the colour bar beside it runs from white
+    // at its top to blue at its bottom.
+    const QImage figure(QString::fromStdString(dir + "w.png"));
+    ASSERT_EQ(figure.size(), QSize(kFigureWidth, kFigureHeight));
+    EXPECT_EQ(figure.pixel(72 + 720 + 44 + 10, 64), qRgb(255, 255, 255));
+    EXPECT_EQ(figure.pixel(72 + 720 + 44 + 10, 64 + 239), qRgb(0, 0, 255));
+    // Mid-height at the left edge the peak, 5.0, the highest value: all but white; at the right
+    // edge 0.0, well below it.
+    EXPECT_GE(qRed(figure.pixel(72, 64 + 120)), 250);
+    EXPECT_LT(qRed(figure.pixel(72 + 719, 64 + 120)), 200);
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"w.csv", "w.png", "w.vtk"}));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(BatchExport, AFileThatCannotBeWrittenLeavesNothing)
+{
+    const std::string dir = testing::TempDir() + "membrane-unwritable/";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir + "taken.csv");  // a folder in the way
+    for (const std::string option : {"--csv", "--vtk", "--figure", "--map"}) {
+        for (const std::string& target : {dir + "taken.csv", dir + "no-such-folder/out"}) {
+            const ProcessResult r = SolveInProcess({"--divx", "3", "--divy", "2", option, target});
+            EXPECT_EQ(r.status, 4) << option << " " << target;
+            EXPECT_EQ(r.err, "membrane-solve: cannot write " + target + "\n") << option;
+            EXPECT_EQ(Entries(dir), std::vector<std::string>{"taken.csv"}) << option;
+            EXPECT_TRUE(std::filesystem::is_directory(dir + "taken.csv"));
+        }
+    }
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

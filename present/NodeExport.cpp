@@ -1,0 +1,88 @@
+// CSV rows and the VTK rectilinear grid of a solved record.
+#include "present/NodeExport.h"
+
+#include <bit>
+#include <cstdint>
+
+#include "present/ReportText.h"
+
+namespace {
+
+void AppendInt(std::string& out, int n)
+{
+    out += std::to_string(n);
+}
+
+void AppendShortest(std::string& out, double v)
+{
+    AppendValue(out, v, ValueFormat::Shortest);
+}
+
+// VTK's binary legacy data are big-endian.
+void AppendBigEndian(std::string& out, double v)
+{
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    for (int shift = 56; shift >= 0; shift -= 8)
+        out += static_cast<char>((bits >> shift) & 0xFF);
+}
+
+}  // namespace
+
+double NodeX(const MembraneModel& model, int i)
+{
+    return static_cast<double>(i) * model.m_dLenX / model.m_nDivX;
+}
+
+double NodeY(const MembraneModel& model, int j)
+{
+    return static_cast<double>(j) * model.m_dLenY / model.m_nDivY;
+}
+
+std::string NodeCsv(const MembraneModel& model)
+{
+    std::string csv = "node,i,j,x,y,w\n";
+    const int rows = model.m_nDivY + 1;
+    for (int n = 1; n <= model.m_nNode; ++n) {
+        const int i = (n - 1) / rows, j = (n - 1) % rows;
+        AppendInt(csv, n);
+        csv += ',';
+        AppendInt(csv, i);
+        csv += ',';
+        AppendInt(csv, j);
+        csv += ',';
+        AppendShortest(csv, NodeX(model, i));
+        csv += ',';
+        AppendShortest(csv, NodeY(model, j));
+        csv += ',';
+        AppendShortest(csv, model.m_W[n]);
+        csv += '\n';
+    }
+    return csv;
+}
+
+std::string RectilinearVtk(const MembraneModel& model, std::string_view title)
+{
+    const int columns = model.m_nDivX + 1, rows = model.m_nDivY + 1;
+    std::string vtk = "# vtk DataFile Version 3.0\n";
+    std::string line(title.substr(0, 255));
+    for (char& c : line)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    vtk += line + "\nBINARY\nDATASET RECTILINEAR_GRID\n";
+    vtk += "DIMENSIONS " + std::to_string(columns) + ' ' + std::to_string(rows) + " 1\n";
+    vtk += "X_COORDINATES " + std::to_string(columns) + " double\n";
+    for (int i = 0; i < columns; ++i)
+        AppendBigEndian(vtk, NodeX(model, i));
+    vtk += "\nY_COORDINATES " + std::to_string(rows) + " double\n";
+    for (int j = 0; j < rows; ++j)
+        AppendBigEndian(vtk, NodeY(model, j));
+    vtk += "\nZ_COORDINATES 1 double\n";
+    AppendBigEndian(vtk, 0.0);
+    vtk += "\nPOINT_DATA " + std::to_string(model.m_nNode) + "\nSCALARS w double 1\n";
+    vtk += "LOOKUP_TABLE default\n";
+    for (int j = 0; j < rows; ++j)         // VTK's points run along x first
+        for (int i = 0; i < columns; ++i)  // node (i, j) is i * rows + j + 1
+            AppendBigEndian(vtk, model.m_W[i * rows + j + 1]);
+    vtk += '\n';
+    return vtk;
+}
