@@ -16,6 +16,15 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang|AppleClang)$")
   target_compile_options(membrane_warnings INTERFACE -Wall -Wextra -Wpedantic)
 endif()
 
+# The hardening a Debian package is built with: bounds-checked C library calls, stack
+# protection, and relocations read-only and bound at start. Nothing of it touches arithmetic.
+add_library(membrane_hardening INTERFACE)
+if(CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang)$" AND NOT MEMBRANE_SANITIZE)
+  target_compile_options(membrane_hardening INTERFACE
+    $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2> -fstack-protector-strong)
+  target_link_options(membrane_hardening INTERFACE -Wl,-z,relro -Wl,-z,now)
+endif()
+
 add_library(membrane_sanitizers INTERFACE)
 if(MEMBRANE_SANITIZE)
   target_compile_options(membrane_sanitizers INTERFACE
@@ -23,9 +32,10 @@ if(MEMBRANE_SANITIZE)
   target_link_options(membrane_sanitizers INTERFACE -fsanitize=address,undefined)
 endif()
 
-# Warnings and, in the sanitizer build, instrumentation for one of the project's own targets.
+# Warnings, hardening and, in the sanitizer build, instrumentation for one of the project's own
+# targets.
 function(membrane_options target)
-  target_link_libraries(${target} PRIVATE membrane_warnings membrane_sanitizers)
+  target_link_libraries(${target} PRIVATE membrane_warnings membrane_hardening membrane_sanitizers)
 endfunction()
 
 # The include root of a layer: <build>/layers/<layer> holds only a link named <layer> to the

@@ -18,6 +18,8 @@ test_packages=(
   locales
   xvfb xdotool xclip
   liblapacke-dev libopenblas-dev libeigen3-dev
+  python3-vtk9
+  file man-db groff-base desktop-file-utils appstream lintian
 )
 
 case $profile in

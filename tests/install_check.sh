@@ -17,8 +17,32 @@ grep -qx 'Name=2次元有限要素法－膜振動' "$desktop" || fail "Name"
 grep -qx 'Name\[ja\]=2次元有限要素法－膜振動' "$desktop" || fail "Name[ja]"
 grep -qx 'Icon=membrane' "$desktop" || fail "Icon"
 grep -qx 'Exec=membrane' "$desktop" || fail "Exec"
-grep -qx 'Categories=Education;Science;' "$desktop" || fail "Categories"
-if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
+grep -qx 'Categories=Science;Physics;' "$desktop" || fail "Categories"
+grep -qx 'Keywords=.*Helmholtz;.*' "$desktop" || fail "Keywords"
+# The validators say nothing at all: no errors, no warnings, no hints.
+if command -v desktop-file-validate >/dev/null; then
+    out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
+    [ -z "$out" ] || fail "desktop-file-validate: $out"
+fi
+metainfo=$prefix/share/metainfo/org.membrane_fem.membrane.metainfo.xml
+[ -f "$metainfo" ] || fail "AppStream metainfo missing"
+grep -q '<name xml:lang="ja">2次元有限要素法－膜振動</name>' "$metainfo" || fail "Japanese name"
+grep -q '<caption>' "$metainfo" || fail "screenshot caption"
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$metainfo" >/dev/null || fail "appstreamcli validate failed"
+fi
+
+# The manual pages render without a warning.
+for page in membrane membrane-solve; do
+    file=$prefix/share/man/man1/$page.1.gz
+    [ -f "$file" ] || fail "$file missing"
+    if command -v man >/dev/null; then
+        warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || fail "man -l $page: $warnings"
+        LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$file" 2>/dev/null | grep -q "^NAME" || fail "man -l $page"
+    fi
+done
+[ -f "$prefix/share/doc/membrane/copyright" ] || fail "copyright missing"
 
 # PNG signature, then width and height as big-endian 32-bit numbers at bytes 16..23.
 for size in 16 32; do
@@ -31,4 +55,4 @@ done
 
 # The installed batch tool runs from its new place.
 [ "$("$prefix/bin/membrane-solve" --divx 1 --divy 1 --option off | wc -c)" -eq 43 ] || fail "membrane-solve"
-echo "installed into $prefix: 2 programs, desktop entry, 2 icons"
+echo "installed into $prefix: 2 programs, desktop entry, metainfo, 2 manual pages, 2 icons"

@@ -10,7 +10,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -436,6 +438,44 @@ TEST(BatchExport, AFileThatCannotBeWrittenLeavesNothing)
         }
     }
     std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// The options a text names: every "--word" in it (in roff source written "\-\-word").
+std::set<std::string> OptionsNamed(const std::string& source)
+{
+    std::string text;
+    for (std::size_t k = 0; k < source.size(); ++k)
+        if (!(source[k] == '\\' && k + 1 < source.size() && source[k + 1] == '-'))
+            text += source[k];
+    std::set<std::string> options;
+    for (std::size_t at = 0; (at = text.find("--", at)) != std::string::npos;) {
+        std::size_t end = at + 2;
+        while (end < text.size() && (std::islower(static_cast<unsigned char>(text[end])) || text[end] == '-'))
+            ++end;
+        if (end > at + 2)
+            options.insert(text.substr(at, end - at));
+        at = end;
+    }
+    return options;
+}
+
+TEST(BatchDocumentation, HelpAndManualPageNameTheSameOptions)
+{
+    const std::set<std::string> help = OptionsNamed(SolveInProcess({"--help"}).out);
+    const std::set<std::string> manual = OptionsNamed(ReadWholeFile(MEMBRANE_SOLVE_MAN));
+    EXPECT_EQ(help, manual);
+    EXPECT_EQ(help.size(), 16u);
+    // Every option the parser takes is documented, and nothing else.
+    for (const std::string& option : help) {
+        if (option == "--help")
+            continue;
+        const ProcessResult r = SolveInProcess({option});
+        EXPECT_EQ(r.err.find("unknown option"), std::string::npos) << option;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds the Debian package of a build folder into a temporary folder, checks its name, what it
+# holds and what it depends on, and lets lintian judge it: no errors and no warnings.
+set -euo pipefail
+build=$1
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+fail() { echo "package check: $*"; exit 1; }
+
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >"$out/cpack.log" 2>&1 ||
+    { cat "$out/cpack.log"; fail "cpack failed"; }
+arch=$(dpkg --print-architecture)
+deb=$(ls "$out"/membrane_*_"$arch".deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || fail "no membrane_<version>_$arch.deb in $(ls "$out")"
+echo "built $(basename "$deb")"
+
+contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
+for f in ./usr/bin/membrane ./usr/bin/membrane-solve ./usr/share/applications/membrane.desktop \
+         ./usr/share/metainfo/org.membrane_fem.membrane.metainfo.xml \
+         ./usr/share/man/man1/membrane.1.gz ./usr/share/man/man1/membrane-solve.1.gz \
+         ./usr/share/icons/hicolor/32x32/apps/membrane.png ./usr/share/doc/membrane/copyright \
+         ./usr/share/doc/membrane/changelog.gz; do
+    grep -qx -- "$f" <<<"$contents" || fail "$f missing"
+done
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for d in fonts-ipafont-gothic qt6-qpa-plugins libqt6widgets6 libqt6gui6 libstdc++6; do
+    grep -q "\b$d\b" <<<"$depends" || fail "no dependency on $d: $depends"
+done
+
+if command -v lintian >/dev/null; then
+    lintian --fail-on error,warning "$deb" || fail "lintian found errors or warnings"
+    echo "lintian: no errors, no warnings"
+else
+    echo "lintian is not installed: the package was not checked by it"
+fi
