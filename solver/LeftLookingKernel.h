@@ -189,6 +189,7 @@ private:
         // end = i + nBand - 1 - base lies in register kUsed - 1 while i <= runEnd.
         const int runEnd = Base(j) - m_nBand + kUsed * W;
         const int last = runEnd < stop ? runEnd : stop;
+#pragma GCC unroll 2
         for (; i <= last; ++i)
             Update<kUsed, R>(rows, pairRhs, i, j);
         if constexpr (kUsed < kChunks) {
