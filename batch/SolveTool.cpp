@@ -1,9 +1,11 @@
 // membrane-solve: the dialog's computation without a window. One solve writes the table (or the
-// list lines) and optionally the colour map; the resonance modes list resonant alphas or sweep
-// alpha with a full solve at every point.
+// list lines) and, as asked, the colour map, a figure, CSV and VTK files; the resonance modes
+// list resonant alphas or sweep alpha with a full solve at every point.
 #include "batch/SolveTool.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
