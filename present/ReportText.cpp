@@ -1,6 +1,6 @@
-// Value lines and table text, formatted without the locale: std::to_chars, which gives the
-// digits printf gives in the C locale, and for "%.6f" of the usual magnitudes an exact integer
-// rounding of the same digits, several times faster.
+// Value lines (also a report sink's default way of adding them) and table text, formatted
+// without the locale: std::to_chars, which gives the digits printf gives in the C locale, and
+// for "%.6f" of the usual magnitudes an exact integer rounding of the same digits, faster.
 #include "present/ReportText.h"
 
 #include <bit>

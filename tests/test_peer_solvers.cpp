@@ -1,4 +1,4 @@
-// LAPACK's dgbsv and Eigen's SimplicialLDLT on the same constrained system agree with
+// OpenBLAS's dgbsv and Eigen's SimplicialLDLT on the same constrained system agree with
 // SolveBand to 1e-9 relative.
 #include <gtest/gtest.h>
 
