@@ -123,6 +123,18 @@ struct FreePencil {
     }
 };
 
+// The square roots of the first `wanted` eigenvalues w that LAPACK found; empty on its failure.
+inline std::vector<double> Alphas(lapack_int info, lapack_int found, int wanted,
+                                  const std::vector<double>& w)
+{
+    if (info != 0 || found != wanted)
+        return {};
+    std::vector<double> alphas;
+    for (int k = 0; k < found; ++k)
+        alphas.push_back(std::sqrt(w[k]));
+    return alphas;
+}
+
 // alpha = sqrt(lambda) for the eigenvalues number il..iu of K x = lambda M x, by dsygvx on the
 // dense matrices or dsbgvx on their bands (kd the half band width); empty when LAPACK fails.
 inline std::vector<double> DenseModes(FreePencil p, int il, int iu)
@@ -133,12 +145,7 @@ inline std::vector<double> DenseModes(FreePencil p, int il, int iu)
     const lapack_int info =
         LAPACKE_dsygvx(LAPACK_COL_MAJOR, 1, 'N', 'I', 'U', p.n, p.K.data(), p.n, p.M.data(), p.n,
                        0.0, 0.0, il, iu, 0.0, &found, w.data(), z.data(), 1, ifail.data());
-    if (info != 0 || found != iu - il + 1)
-        return {};
-    std::vector<double> alphas;
-    for (int k = 0; k < found; ++k)
-        alphas.push_back(std::sqrt(w[k]));
-    return alphas;
+    return Alphas(info, found, iu - il + 1, w);
 }
 
 inline std::vector<double> BandModes(const FreePencil& p, int kd, int il, int iu)
@@ -157,10 +164,5 @@ inline std::vector<double> BandModes(const FreePencil& p, int kd, int il, int iu
     const lapack_int info = LAPACKE_dsbgvx(LAPACK_COL_MAJOR, 'N', 'I', 'U', p.n, kd, kd, ab.data(),
                                            ld, bb.data(), ld, q.data(), 1, 0.0, 0.0, il, iu, 0.0,
                                            &found, w.data(), z.data(), 1, ifail.data());
-    if (info != 0 || found != iu - il + 1)
-        return {};
-    std::vector<double> alphas;
-    for (int k = 0; k < found; ++k)
-        alphas.push_back(std::sqrt(w[k]));
-    return alphas;
+    return Alphas(info, found, iu - il + 1, w);
 }
