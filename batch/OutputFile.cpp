@@ -10,36 +10,31 @@
 
 namespace {
 
-QString FileName(const std::string& file)
+// Opens `file` through a QSaveFile, lets `write` fill it and commits only if that succeeded.
+template <class Write>
+bool SaveWhole(const std::string& file, Write write)
 {
-    return QFile::decodeName(QByteArray::fromStdString(file));
+    QSaveFile out(QFile::decodeName(QByteArray::fromStdString(file)));
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    if (!write(out)) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
 }
 
 }  // namespace
 
 bool SaveImage(const QImage& image, const std::string& file)
 {
-    QSaveFile out(FileName(file));
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (!image.save(&out, "PNG")) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return SaveWhole(file, [&](QSaveFile& out) { return image.save(&out, "PNG"); });
 }
 
 bool SaveBytes(std::string_view bytes, const std::string& file)
 {
-    QSaveFile out(FileName(file));
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (out.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size())) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    const auto size = static_cast<qint64>(bytes.size());
+    return SaveWhole(file, [&](QSaveFile& out) { return out.write(bytes.data(), size) == size; });
 }
 
 OffscreenGui::OffscreenGui()

@@ -257,6 +257,19 @@ int WriteFailed(std::FILE* err)
     return kExitWriteFailed;
 }
 
+int FileFailed(std::FILE* err, const std::string& file)
+{
+    std::fprintf(err, "membrane-solve: cannot write %s\n", file.c_str());
+    return kExitWriteFailed;
+}
+
+// A run that wrote everything but solved to a value that is not finite.
+int NonFinite(std::FILE* err)
+{
+    std::fprintf(err, "%s\n", std::string(kNonFiniteLine).c_str());
+    return kExitNonFinite;
+}
+
 // The block of cells alone, node 1 at the bottom left.
 QImage MapImage(const MembraneModel& model)
 {
@@ -279,22 +292,18 @@ std::string SolutionTitle(const Options& options, const MembraneModel& model)
 // ends the run.
 int WriteFiles(const Options& options, const MembraneModel& model, std::FILE* err)
 {
-    const auto failed = [err](const std::string& file) {
-        std::fprintf(err, "membrane-solve: cannot write %s\n", file.c_str());
-        return kExitWriteFailed;
-    };
     if (!options.mapFile.empty() && !SaveImage(MapImage(model), options.mapFile))
-        return failed(options.mapFile);
+        return FileFailed(err, options.mapFile);
     if (!options.figureFile.empty()) {
         const OffscreenGui gui;
         if (!SaveImage(MapFigure(model, SolutionTitle(options, model)), options.figureFile))
-            return failed(options.figureFile);
+            return FileFailed(err, options.figureFile);
     }
     if (!options.csvFile.empty() && !SaveBytes(NodeCsv(model), options.csvFile))
-        return failed(options.csvFile);
+        return FileFailed(err, options.csvFile);
     if (!options.vtkFile.empty() &&
         !SaveBytes(RectilinearVtk(model, SolutionTitle(options, model)), options.vtkFile))
-        return failed(options.vtkFile);
+        return FileFailed(err, options.vtkFile);
     return kExitSolved;
 }
 
@@ -326,30 +335,11 @@ int RunSingleSolve(const Options& options, std::FILE* out, std::FILE* err)
         return WriteFailed(err);
     if (const int status = WriteFiles(options, *model, err); status != kExitSolved)
         return status;
-    if (outcome == ComputeOutcome::SolvedNonFinite) {
-        std::fprintf(err, "%s\n", std::string(kNonFiniteLine).c_str());
-        return kExitNonFinite;
-    }
-    return kExitSolved;
+    return outcome == ComputeOutcome::SolvedNonFinite ? NonFinite(err) : kExitSolved;
 }
 
 // What the resonance modes share: the mesh, checked against its limits, and the threads.
-struct ResonanceSetup {
-    std::int32_t divX = 0;
-    std::int32_t divY = 0;
-    int threads = 1;
-};
-
-ModeSearch Search(const ResonanceSetup& setup)
-{
-    ModeSearch search;
-    search.divX = setup.divX;
-    search.divY = setup.divY;
-    search.threads = setup.threads;
-    return search;
-}
-
-int SetUpResonance(const Options& options, ResonanceSetup& setup, std::FILE* err)
+int SetUpResonance(const Options& options, ModeSearch& setup, std::FILE* err)
 {
     setup.divX = ConvertCount(options.divX);
     setup.divY = ConvertCount(options.divY);
@@ -405,7 +395,7 @@ std::string ModeLine(std::int32_t index, double alpha)
 
 int RunModes(const Options& options, std::FILE* out, std::FILE* err)
 {
-    ResonanceSetup setup;
+    ModeSearch setup;
     if (const int status = SetUpResonance(options, setup, err); status >= 0)
         return status;
     const std::optional<long long> n = ReadWhole(options.modeArg);
@@ -417,7 +407,7 @@ int RunModes(const Options& options, std::FILE* out, std::FILE* err)
                                  std::to_string(setup.divX) + " x " + std::to_string(setup.divY) +
                                  " mesh has " + std::to_string(available) +
                                  " resonances, one per node off the fixed edges");
-    const std::vector<double> modes = FindModes(Search(setup), 1, static_cast<std::int32_t>(*n));
+    const std::vector<double> modes = FindModes(setup, 1, static_cast<std::int32_t>(*n));
     std::string text;
     for (std::size_t k = 0; k < modes.size(); ++k)
         text += ModeLine(static_cast<std::int32_t>(k + 1), modes[k]);
@@ -426,7 +416,7 @@ int RunModes(const Options& options, std::FILE* out, std::FILE* err)
 
 int RunModesIn(const Options& options, std::FILE* out, std::FILE* err)
 {
-    ResonanceSetup setup;
+    ModeSearch setup;
     if (const int status = SetUpResonance(options, setup, err); status >= 0)
         return status;
     double a0 = 0.0, a1 = 0.0;
@@ -435,12 +425,12 @@ int RunModesIn(const Options& options, std::FILE* out, std::FILE* err)
         status >= 0)
         return status;
     std::string text;
-    for (const ResonanceInInterval& r : FindModesIn(Search(setup), a0, a1))
+    for (const ResonanceInInterval& r : FindModesIn(setup, a0, a1))
         text += ModeLine(r.index, r.alpha);
     return WriteAll(out, text) ? kExitSolved : WriteFailed(err);
 }
 
-std::string SweepTitle(const ResonanceSetup& setup, bool option)
+std::string SweepTitle(const ModeSearch& setup, bool option)
 {
     return "Largest |W| against alpha: " + std::to_string(setup.divX) + " x " +
            std::to_string(setup.divY) + " divisions, option " + (option ? "on" : "off");
@@ -448,7 +438,7 @@ std::string SweepTitle(const ResonanceSetup& setup, bool option)
 
 int RunSweepMode(const Options& options, std::FILE* out, std::FILE* err)
 {
-    ResonanceSetup setup;
+    ModeSearch setup;
     if (const int status = SetUpResonance(options, setup, err); status >= 0)
         return status;
     double a0 = 0.0, a1 = 0.0;
@@ -484,23 +474,17 @@ int RunSweepMode(const Options& options, std::FILE* out, std::FILE* err)
 
     if (plot) {
         // The lines need only the plot's resolution, and the sweep's own counts bracket them.
-        ModeSearch search = Search(setup);
+        ModeSearch search = setup;
         search.tolerance = SweepPlotResolution(a0, a1);
         for (const SweepPoint& p : all)
             search.known.push_back({std::fabs(p.alpha), p.modesBelow});
         const std::vector<ResonanceInInterval> resonances = FindModesIn(search, a0, a1);
         const OffscreenGui gui;
         if (!SaveImage(SweepPlot(all, resonances, SweepTitle(setup, options.option)),
-                       options.plotFile)) {
-            std::fprintf(err, "membrane-solve: cannot write %s\n", options.plotFile.c_str());
-            return kExitWriteFailed;
-        }
+                       options.plotFile))
+            return FileFailed(err, options.plotFile);
     }
-    if (nonFinite) {
-        std::fprintf(err, "%s\n", std::string(kNonFiniteLine).c_str());
-        return kExitNonFinite;
-    }
-    return kExitSolved;
+    return nonFinite ? NonFinite(err) : kExitSolved;
 }
 
 }  // namespace

@@ -28,7 +28,7 @@
 
 namespace {
 
-// The helpers are inlined into the loop over the groups, so that the rows stay in registers.
+// The helpers are inlined into the loop over the pairs, so that the rows stay in registers.
 #define MEMBRANE_KERNEL_INLINE inline __attribute__((always_inline))
 
 constexpr int kMaxBandColumns = 33;  // m_nBand of the largest mesh
@@ -42,11 +42,9 @@ public:
     static constexpr int W = V::kWidth;
     using Reg = typename V::Reg;
     static_assert(kChunks * W + W <= kRingRow);
-    // The rows of a group and four more registers fit; a group lies within one base.
-    static constexpr int kFit = (V::kRegisters - 4) / kChunks;
-    static constexpr int G = kFit >= 2 && V::kAlign % 2 == 0 ? 2 : 1;
-    // A group keeps the last row of the group before it, unfinished, alongside its own.
-    static constexpr bool kGroups = (G + 1) * kChunks + 4 <= V::kRegisters;
+    static_assert(V::kAlign % 2 == 0, "a pair lies within one base");
+    // A pair, the second row of the pair before it, still unfinished, and four more registers.
+    static constexpr bool kPairs = 3 * kChunks + 4 <= V::kRegisters;
 
     LeftLooking(double* k, int stride, double* w, int nNode, int nBand)
         : m_k(k), m_stride(stride), m_w(w), m_nNode(nNode), m_nBand(nBand)
@@ -61,27 +59,27 @@ public:
 
     void Run()
     {
-        if constexpr (!kGroups) {
+        if constexpr (!kPairs) {
             for (int j = 1; j <= m_nNode; ++j)
                 Alone(j);
-            return;
+        } else {
+            // Row 1 alone, then the pairs from row 2 on, then a last row left over.
+            int j = 1;
+            if (j <= m_nNode)
+                Alone(j++);
+            Row pending{};
+            bool hasPending = false;
+            for (; j + 1 <= m_nNode; j += 2) {
+                Row rows[2];
+                Pair(rows, j, pending, hasPending);
+                pending = rows[1];
+                hasPending = true;
+            }
+            if (hasPending)
+                Finish(pending, j - 1);
+            if (j <= m_nNode)
+                Alone(j);
         }
-        // Rows one by one up to the first multiple of G, then in groups, then the rest.
-        int j = 1;
-        for (; j <= m_nNode && j % G != 0; ++j)
-            Alone(j);
-        Row pending{};
-        bool hasPending = false;
-        for (; j + G - 1 <= m_nNode; j += G) {
-            Row rows[G];
-            Group(rows, j, pending, hasPending);
-            pending = rows[G - 1];
-            hasPending = true;
-        }
-        if (hasPending)
-            Finish(pending, j - 1);
-        for (; j <= m_nNode; ++j)
-            Alone(j);
     }
 
 private:
@@ -102,37 +100,35 @@ private:
         Finish(row, j);
     }
 
-    // Rows j .. j + G - 1, j a multiple of G. Row j - 1, the last row of the group before, is
-    // finished once the updates from the rows above it are done; row j + G - 1 is left to the
-    // next group.
-    MEMBRANE_KERNEL_INLINE void Group(Row (&rows)[G], int j, Row& previous, bool hasPrevious)
+    // Rows j and j + 1, j even. Row j - 1, the second row of the pair before, is finished once
+    // the updates from the rows above it are done; row j + 1 is left to the next pair.
+    MEMBRANE_KERNEL_INLINE void Pair(Row (&rows)[2], int j, Row& previous, bool hasPrevious)
     {
-        for (int r = 0; r < G; ++r)
-            Load(rows[r], j + r);
-        // In a band no wider than the group the first rows above include row j - 1 itself.
-        if (hasPrevious && m_nBand <= G) {
+        Load(rows[0], j);
+        Load(rows[1], j + 1);
+        // In a band of two columns the first row above is row j - 1 itself.
+        if (hasPrevious && m_nBand <= 2) {
             Finish(previous, j - 1);
             hasPrevious = false;
         }
-        // Row j + r is reached from row j + r - nBand + 1 on: the first rows above reach only
-        // the first rows of the group.
+        // Row j + r is reached from row j + r - nBand + 1 on: the first row above reaches only
+        // row j, and its band ends in the first register.
         const int top = j - m_nBand + 1;
         __m128d unused = _mm_setzero_pd();
-        for (int p = 0; p < G - 1; ++p)  // its band ends in the first register
-            if (top + p >= 1)
-                for (int r = 0; r <= p; ++r)
-                    Update<1, 1>(&rows[r], unused, top + p, j + r);
-        const int first = top + G - 1 > 1 ? top + G - 1 : 1;
-        __m128d pairRhs = G == 2 ? _mm_set_pd(rows[G - 1].w, rows[0].w) : _mm_setzero_pd();
-        int i = Runs<1, G>(rows, pairRhs, first, j, j - 2);
+        if (top >= 1)
+            Update<1, 1>(&rows[0], unused, top, j);
+        const int first = top + 1 > 1 ? top + 1 : 1;
+        __m128d pairRhs = _mm_set_pd(rows[1].w, rows[0].w);
+        int i = Runs<1, 2>(rows, pairRhs, first, j, j - 2);
         if (hasPrevious)
             Finish(previous, j - 1);
-        Runs<1, G>(rows, pairRhs, i, j, j - 1);
-        if constexpr (G == 2) {
-            rows[0].w = _mm_cvtsd_f64(pairRhs);
-            rows[1].w = _mm_cvtsd_f64(_mm_unpackhi_pd(pairRhs, pairRhs));
-        }
-        Finishes<0>(rows, j);
+        Runs<1, 2>(rows, pairRhs, i, j, j - 1);
+        rows[0].w = _mm_cvtsd_f64(pairRhs);
+        rows[1].w = _mm_cvtsd_f64(_mm_unpackhi_pd(pairRhs, pairRhs));
+        // Row j is final: it leaves its pivot and multipliers, then updates row j + 1 from the
+        // registers.
+        const Reg q = Finish(rows[0], j);
+        UpdateFromAbove(rows[1], rows[0], q, j);
     }
 
     // The nodes j .. j + nBand - 1 of row j, from its band storage, into their lanes.
@@ -199,29 +195,15 @@ private:
         return i;
     }
 
-    // Row j + r of the group is final: it leaves its pivot and multipliers, then updates the
-    // rows after it in the group, from the registers. The group's last row is left unfinished.
-    template <int r>
-    MEMBRANE_KERNEL_INLINE void Finishes(Row (&rows)[G], int j)
-    {
-        if constexpr (r < G - 1) {
-            const Reg q = Finish(rows[r], j + r);
-            for (int s = r + 1; s < G; ++s)
-                UpdateFromGroup(rows[s], rows[r], q, j + r, s - r);
-            Finishes<r + 1>(rows, j);
-        }
-    }
-
-    // A row less q times the row `distance` above it, j, straight from j's registers; the
-    // multiplier from lane lead + distance of q, the first register of j's multipliers.
-    MEMBRANE_KERNEL_INLINE void UpdateFromGroup(Row& row, const Row& above, Reg q, int j,
-                                                int distance) const
+    // Row j + 1 less q times row j, straight from row j's registers; the multiplier from lane
+    // lead + 1 of q, the first register of row j's multipliers.
+    MEMBRANE_KERNEL_INLINE void UpdateFromAbove(Row& row, const Row& above, Reg q, int j) const
     {
         const int lead = j - Base(j);
         const int end = lead + m_nBand - 1;
-        if (distance >= m_nBand)
-            return;  // a band narrower than the group: the rows do not couple
-        const Reg vq = V::BroadcastLane(q, lead + distance);
+        if (m_nBand <= 1)
+            return;  // a band of one column: the rows do not couple
+        const Reg vq = V::BroadcastLane(q, lead + 1);
         for (int c = 0; c < kChunks; ++c)
             row.acc[c] = V::SubFirst(row.acc[c], V::Mul(vq, above.acc[c]), end + 1 - c * W);
         if constexpr (kCarryRhs)
