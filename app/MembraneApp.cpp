@@ -1,7 +1,36 @@
 // Start-up: the application object and the program's entry point.
 #include "app/MembraneApp.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "ui/MembraneDlg.h"
+
+namespace {
+
+// Says in one line why no window can open, and ends the program with status 1.
+[[noreturn]] void EndWithoutDisplay()
+{
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display)
+        std::fprintf(stderr, "membrane: cannot open a window on the display %s; "
+                             "membrane-solve computes without one\n", display);
+    else
+        std::fprintf(stderr, "membrane: no display to open the window on (DISPLAY is not set); "
+                             "membrane-solve computes without one\n");
+    std::_Exit(1);
+}
+
+// While the application object is made, Qt ends the process with a fatal message when its
+// window system cannot be reached (over ssh, on a console); the remarks before it concern the
+// same failure. Both give way to the one line above.
+void QuietStartUp(QtMsgType type, const QMessageLogContext&, const QString&)
+{
+    if (type == QtFatalMsg)
+        EndWithoutDisplay();
+}
+
+}  // namespace
 
 CMembraneApp::CMembraneApp(int& argc, char** argv) : QApplication(argc, argv) {}
 
@@ -14,7 +43,13 @@ bool CMembraneApp::InitInstance()
 
 int main(int argc, char** argv)
 {
+    const bool platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (!platformChosen && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        EndWithoutDisplay();
+    const QtMessageHandler previous = qInstallMessageHandler(QuietStartUp);
     CMembraneApp app(argc, argv);
+    qInstallMessageHandler(previous);
     app.InitInstance();
     return 0;
 }

@@ -1,33 +1,22 @@
-// The files membrane-solve writes: whole or not at all, and the offscreen Qt application that
-// text in images needs.
+// Where membrane-solve puts an output file, and how. "-" is standard output. An existing path
+// that is not a regular file (a named pipe, a device, a terminal, /dev/stdout, /dev/fd/N) is
+// opened and written in place, never replaced. A regular file or a new name is written whole or
+// not at all: the bytes go to a temporary file beside it, which is renamed over it once
+// complete, keeping the permission bits; a symbolic link stays a link and its target is replaced.
 #pragma once
 
-#include <optional>
+#include <cstdio>
 #include <string>
 #include <string_view>
+#include <system_error>
 
-#include <QGuiApplication>
+// The file name that stands for standard output.
+inline constexpr std::string_view kStandardOutputName = "-";
 
-class QImage;
+// Writes `bytes` to the file `name`, or to `out` when name is "-". `out` is flushed first in
+// any case, so that what went to standard output before stays ahead of a file that shares its
+// descriptor. Returns the reason of a failure (ENOSPC, EPIPE, EACCES, ...), or no error.
+std::error_code WriteOutputFile(const std::string& name, std::string_view bytes, std::FILE* out);
 
-// Writes to a temporary file beside `file` and renames it to `file` only once it is complete,
-// so that a failure leaves no partial file under the final name. False on failure.
-bool SaveImage(const QImage& image, const std::string& file);  // as a PNG
-bool SaveBytes(std::string_view bytes, const std::string& file);
-
-// A QGuiApplication on the offscreen platform for the life of the object, where the program has
-// none; Qt's remarks about the desktop it does not have stay out of the messages.
-class OffscreenGui {
-public:
-    OffscreenGui();
-    ~OffscreenGui();
-    OffscreenGui(const OffscreenGui&) = delete;
-    OffscreenGui& operator=(const OffscreenGui&) = delete;
-
-private:
-    int m_argc = 1;
-    char m_name[16] = "membrane-solve";
-    char* m_argv[2] = {m_name, nullptr};
-    QtMessageHandler m_previousHandler = nullptr;
-    std::optional<QGuiApplication> m_app;
-};
+// Writes `bytes` to the stream and flushes it; returns the reason of a failure, or no error.
+std::error_code WriteToStream(std::FILE* out, std::string_view bytes);

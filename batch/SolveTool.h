@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <span>
+#include <string>
 #include <string_view>
 
 inline constexpr int kExitSolved = 0;
@@ -12,6 +13,15 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNonFinite = 3;
 inline constexpr int kExitWriteFailed = 4;
 
-// args are the arguments after the program name. Image files are written where the options
-// name them.
+// Where a run writes, and where it finds the drawing library when a figure is asked for.
+struct ToolContext {
+    std::FILE* out;
+    std::FILE* err;
+    std::string figureLibrary;
+};
+
+// args are the arguments after the program name. Files are written where the options name them.
+int RunSolveTool(std::span<const std::string_view> args, const ToolContext& context);
+
+// The same, with the drawing library of the running program's installation (FigureLoader.h).
 int RunSolveTool(std::span<const std::string_view> args, std::FILE* out, std::FILE* err);

@@ -1,16 +1,22 @@
 # The manual pages, the AppStream file and the package documentation, installed with the
 # programs; and the Debian package of all of it: cpack -G DEB in the build folder.
 
-# Manual pages and the changelog compressed as Debian keeps them, without time stamps.
+# The version is the project's: the manual pages and the metainfo take it from here.
 set(doc_dir ${CMAKE_BINARY_DIR}/doc)
+configure_file(man/membrane.1.in ${doc_dir}/membrane.1 @ONLY)
+configure_file(man/membrane-solve.1.in ${doc_dir}/membrane-solve.1 @ONLY)
+configure_file(app/org.membrane_fem.membrane.metainfo.xml.in
+               ${doc_dir}/org.membrane_fem.membrane.metainfo.xml @ONLY)
+
+# Manual pages and the changelog compressed as Debian keeps them, without time stamps.
 set(compressed)
-foreach(source man/membrane.1 man/membrane-solve.1 packaging/changelog)
+foreach(source ${doc_dir}/membrane.1 ${doc_dir}/membrane-solve.1
+               ${CMAKE_SOURCE_DIR}/packaging/changelog)
   get_filename_component(name ${source} NAME)
   add_custom_command(
     OUTPUT ${doc_dir}/${name}.gz
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${doc_dir}
-    COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/${source} > ${doc_dir}/${name}.gz
-    DEPENDS ${CMAKE_SOURCE_DIR}/${source}
+    COMMAND gzip -9nc ${source} > ${doc_dir}/${name}.gz
+    DEPENDS ${source}
     COMMENT "Compressing ${name}")
   list(APPEND compressed ${doc_dir}/${name}.gz)
 endforeach()
@@ -18,7 +24,7 @@ add_custom_target(membrane_docs ALL DEPENDS ${compressed})
 
 install(FILES ${doc_dir}/membrane.1.gz ${doc_dir}/membrane-solve.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES app/org.membrane_fem.membrane.metainfo.xml
+install(FILES ${doc_dir}/org.membrane_fem.membrane.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES packaging/copyright ${doc_dir}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/membrane)
@@ -26,8 +32,8 @@ install(FILES packaging/copyright ${doc_dir}/changelog.gz
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME membrane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "The membrane developers")
-set(CPACK_PACKAGE_CONTACT "The membrane developers <membrane@example.org>")
+set(CPACK_PACKAGE_VENDOR "The membrane authors")
+set(CPACK_PACKAGE_CONTACT "The membrane authors <membrane@example.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # membrane_<version>_<architecture>.deb

@@ -14,3 +14,13 @@ void PaintColorMap(QPainter& painter, const MembraneModel& model, int left, int 
                          QColor(c.intensity, c.intensity, 255));
     });
 }
+
+QImage ColorMapImage(const MembraneModel& model)
+{
+    QImage image(MapBlockWidth(model), MapBlockHeight(model), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    PaintColorMap(painter, model, 0, image.height());
+    painter.end();
+    return image;
+}

@@ -1,6 +1,8 @@
 // Painting of the colour map cells with QPainter, for the dialog and for image export.
 #pragma once
 
+#include <QImage>
+
 #include "solver/MembraneModel.h"
 
 class QPainter;
@@ -11,3 +13,6 @@ inline constexpr int kMapBaselineGap = 30;
 
 // Fills one cell per node; the block's lower left corner lies at (left, y0).
 void PaintColorMap(QPainter& painter, const MembraneModel& model, int left, int y0);
+
+// The block of cells alone, node 1 at the bottom left, as an image of its own size.
+QImage ColorMapImage(const MembraneModel& model);

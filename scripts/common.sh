@@ -16,7 +16,7 @@ build_as_owner() {
     fi
   fi
   local dir
-  for dir in build build-sanitize build-v3; do
+  for dir in build build-sanitize build-v3 build-fuzz; do
     if [ -e "$dir" ] && [ ! -w "$dir" ]; then
       echo "membrane: $dir/ belongs to $(stat -c %U "$dir") and $(id -un) cannot write to it" \
            "(an earlier build as root?); remove it with: sudo rm -rf $dir" >&2

@@ -15,6 +15,7 @@ build_packages=(
 )
 test_packages=(
   libgtest-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev
   locales
   xvfb xdotool xclip
   liblapacke-dev libopenblas-dev libeigen3-dev

@@ -31,3 +31,10 @@ if grep -qw fma /proc/cpuinfo && grep -qw avx2 /proc/cpuinfo; then
 else
     echo "== build-v3 skipped: this processor has no FMA and AVX2 to run it"
 fi
+# 4. The parsing fuzzed: every target under libFuzzer with AddressSanitizer and UBSan for a
+#    bounded time from its seed corpus; a finding fails the run.
+echo "== build-fuzz"
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+      -DMEMBRANE_FUZZ=ON
+cmake --build build-fuzz -j2
+(cd build-fuzz && ctest --output-on-failure -j2 -L fuzz)

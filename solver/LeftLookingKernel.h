@@ -151,8 +151,9 @@ private:
     {
         const int base = Base(j);
         const int at = m_origin[i % kWindow];            // node n of row i: at + n
-        const double* const u = m_ring + at + base;      // the nodes of row j's registers
-        const double* const q = m_multipliers + at + j;  // q(i, j), q(i, j + 1), ...
+        // at alone may lie before the ring's start; the sums never do.
+        const double* const u = m_ring + (at + base);      // the nodes of row j's registers
+        const double* const q = m_multipliers + (at + j);  // q(i, j), q(i, j + 1), ...
         Reg vq[R];
         for (int r = 0; r < R; ++r)
             vq[r] = V::Broadcast(q[r]);

@@ -53,6 +53,13 @@ for size in 16 32; do
     [ "$dims" = "$size $size" ] || fail "$png is $dims, not $size x $size"
 done
 
-# The installed batch tool runs from its new place.
+# The installed batch tool runs from its new place, and finds its drawing library there.
 [ "$("$prefix/bin/membrane-solve" --divx 1 --divy 1 --option off | wc -c)" -eq 43 ] || fail "membrane-solve"
-echo "installed into $prefix: 2 programs, desktop entry, metainfo, 2 manual pages, 2 icons"
+[ -f "$prefix/libexec/membrane/membrane-figures.so" ] || fail "drawing library missing"
+"$prefix/bin/membrane-solve" --divx 2 --divy 1 --map "$prefix/map.png" >/dev/null ||
+    fail "the installed membrane-solve cannot draw"
+[ "$(od -An -tx1 -N8 "$prefix/map.png" | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "map is not a PNG"
+"$prefix/bin/membrane-solve" --version | grep -qx "membrane-solve [0-9.]*" || fail "--version"
+grep -q '^\.TH MEMBRANE-SOLVE 1 "[^"]*" "membrane [0-9.]*"' \
+    <(gzip -dc "$prefix/share/man/man1/membrane-solve.1.gz") || fail "version of the manual page"
+echo "installed into $prefix: 2 programs, the drawing library, desktop entry, metainfo, 2 manual pages, 2 icons"

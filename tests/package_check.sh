@@ -22,6 +22,10 @@ for f in ./usr/bin/membrane ./usr/bin/membrane-solve ./usr/share/applications/me
          ./usr/share/doc/membrane/changelog.gz; do
     grep -qx -- "$f" <<<"$contents" || fail "$f missing"
 done
+grep -qx '\./usr/libexec/membrane/membrane-figures\.so' <<<"$contents" || fail "drawing library missing"
+grep -q '^\./usr/share/doc/membrane/copyright$' <<<"$contents" || fail "copyright missing"
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/membrane/copyright | grep -q '^License: Expat' ||
+    fail "the copyright file names no licence"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for d in fonts-ipafont-gothic qt6-qpa-plugins libqt6widgets6 libqt6gui6 libstdc++6; do

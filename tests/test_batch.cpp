@@ -21,8 +21,8 @@
 #include "RunProcess.h"
 #include "TestSupport.h"
 #include "batch/SolveTool.h"
-#include "batch/SweepPlot.h"
 #include "command/ComputeCommand.h"
+#include "present/FigureLayout.h"
 #include "present/MapFigure.h"
 #include "present/NodeExport.h"
 #include "solver/Resonance.h"
@@ -44,7 +44,7 @@ ProcessResult SolveInProcess(const std::vector<std::string>& args)
     std::FILE* err = open_memstream(&errData, &errSize);
     const std::vector<std::string_view> views(args.begin(), args.end());
     ProcessResult r;
-    r.status = RunSolveTool(views, out, err);
+    r.status = RunSolveTool(views, ToolContext{out, err, MEMBRANE_FIGURES_LIBRARY});
     std::fclose(out);
     std::fclose(err);
     r.out.assign(outData, outSize);
@@ -432,7 +432,8 @@ TEST(BatchExport, AFileThatCannotBeWrittenLeavesNothing)
         for (const std::string& target : {dir + "taken.csv", dir + "no-such-folder/out"}) {
             const ProcessResult r = SolveInProcess({"--divx", "3", "--divy", "2", option, target});
             EXPECT_EQ(r.status, 4) << option << " " << target;
-            EXPECT_EQ(r.err, "membrane-solve: cannot write " + target + "\n") << option;
+            EXPECT_TRUE(r.err.starts_with("membrane-solve: cannot write " + target + ": ")) << r.err;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
             EXPECT_EQ(Entries(dir), std::vector<std::string>{"taken.csv"}) << option;
             EXPECT_TRUE(std::filesystem::is_directory(dir + "taken.csv"));
         }
@@ -442,40 +443,58 @@ TEST(BatchExport, AFileThatCannotBeWrittenLeavesNothing)
 
 }  // namespace
 
+
 namespace {
 
-// The options a text names: every "--word" in it (in roff source written "\-\-word").
-std::set<std::string> OptionsNamed(const std::string& source)
+// The program's front of the outputs: "-" instead of the table, a descriptor after it, and a
+// drawing library that is not there.
+TEST(BatchOutputs, StandardOutputAsAFile)
 {
-    std::string text;
-    for (std::size_t k = 0; k < source.size(); ++k)
-        if (!(source[k] == '\\' && k + 1 < source.size() && source[k + 1] == '-'))
-            text += source[k];
-    std::set<std::string> options;
-    for (std::size_t at = 0; (at = text.find("--", at)) != std::string::npos;) {
-        std::size_t end = at + 2;
-        while (end < text.size() && (std::islower(static_cast<unsigned char>(text[end])) || text[end] == '-'))
-            ++end;
-        if (end > at + 2)
-            options.insert(text.substr(at, end - at));
-        at = end;
-    }
-    return options;
+    auto m = MakeModel();
+    RecordingSink sink;
+    RunCompute(*m, {"6", "3", "1.5"}, sink);
+    const std::vector<std::string> mesh = {"--divx", "6", "--divy", "3", "--alpha", "1.5"};
+
+    std::vector<std::string> args = mesh;
+    args.insert(args.end(), {"--csv", "-"});
+    ProcessResult r = Solve(args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, NodeCsv(*m));  // the CSV instead of the table
+
+    // /dev/stdout is written in place after the table; standard output here is a regular file.
+    args = mesh;
+    args.insert(args.end(), {"--csv", "/dev/stdout"});
+    r = Solve(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, sink.table + NodeCsv(*m));
+
+    r = Solve({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string("membrane-solve ") + MEMBRANE_VERSION + "\n");
 }
 
-TEST(BatchDocumentation, HelpAndManualPageNameTheSameOptions)
+TEST(BatchOutputs, WithoutItsDrawingLibraryTheProgramSolvesAndRefusesImages)
 {
-    const std::set<std::string> help = OptionsNamed(SolveInProcess({"--help"}).out);
-    const std::set<std::string> manual = OptionsNamed(ReadWholeFile(MEMBRANE_SOLVE_MAN));
-    EXPECT_EQ(help, manual);
-    EXPECT_EQ(help.size(), 16u);
-    // Every option the parser takes is documented, and nothing else.
-    for (const std::string& option : help) {
-        if (option == "--help")
-            continue;
-        const ProcessResult r = SolveInProcess({option});
-        EXPECT_EQ(r.err.find("unknown option"), std::string::npos) << option;
+    const std::string dir = testing::TempDir() + "membrane-alone/";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    std::filesystem::copy_file(MEMBRANE_SOLVE, dir + "membrane-solve");
+    const std::string alone = dir + "membrane-solve";
+
+    ProcessResult r = RunProcess(alone, {"--divx", "2", "--divy", "1"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, CoreRun("2", "1", " 5.0", true).table);
+    for (const std::string option : {"--map", "--figure"}) {
+        r = RunProcess(alone, {"--divx", "2", "--divy", "1", option, dir + "w.png"});
+        EXPECT_EQ(r.status, 4) << option;
+        EXPECT_TRUE(r.err.starts_with("membrane-solve: cannot draw " + dir + "w.png: the drawing "
+                                      "library cannot be loaded")) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(dir + "w.png"));
     }
+    r = RunProcess(alone, {"--divx", "2", "--divy", "1", "--sweep", "0:1:3", "--plot", dir + "p.png"});
+    EXPECT_EQ(r.status, 4);
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Axes, ticks, resonance lines and the curve of a sweep, painted with QPainter.
-#include "batch/SweepPlot.h"
+#include "present/SweepPlot.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,8 +15,7 @@ const QColor kCurveColor(31, 119, 180);
 const QColor kResonanceColor(214, 39, 40, 150);  // the curve stays readable across the lines
 const QColor kGridColor(225, 225, 225);
 
-// Plot area inside the image: room for the title above, tick labels left and below.
-const QRect kArea(QPoint(96, 64), QPoint(kSweepPlotWidth - 32, kSweepPlotHeight - 76));
+const QRect kArea(QPoint(kSweepAreaLeft, kSweepAreaTop), QPoint(kSweepAreaRight, kSweepAreaBottom));
 
 // A tick step of 1, 2 or 5 times a power of ten giving at most about eight ticks.
 double TickStep(double span)
@@ -42,7 +41,7 @@ struct Axes {
     }
 };
 
-Axes ChooseAxes(const std::vector<SweepPoint>& points)
+Axes ChooseAxes(std::span<const CurvePoint> points)
 {
     Axes axes{points.front().alpha, points.back().alpha, 0, 1};
     if (!(axes.x1 > axes.x0)) {
@@ -50,7 +49,7 @@ Axes ChooseAxes(const std::vector<SweepPoint>& points)
         axes.x1 += 0.5;
     }
     double lo = HUGE_VAL, hi = 0.0;
-    for (const SweepPoint& p : points) {
+    for (const CurvePoint& p : points) {
         if (std::isfinite(p.maxAbsW) && p.maxAbsW > 0.0) {
             lo = std::min(lo, p.maxAbsW);
             hi = std::max(hi, p.maxAbsW);
@@ -114,11 +113,11 @@ void DrawYAxis(QPainter& p, const Axes& axes)
     p.restore();
 }
 
-void DrawCurve(QPainter& p, const Axes& axes, const std::vector<SweepPoint>& points)
+void DrawCurve(QPainter& p, const Axes& axes, std::span<const CurvePoint> points)
 {
     QPainterPath path;
     bool open = false;
-    for (const SweepPoint& s : points) {
+    for (const CurvePoint& s : points) {
         if (!std::isfinite(s.maxAbsW) || s.maxAbsW <= 0.0) {
             open = false;
             continue;
@@ -159,13 +158,8 @@ void DrawLegend(QPainter& p, int resonances)
 
 }  // namespace
 
-double SweepPlotResolution(double a0, double a1)
-{
-    return (a1 - a0) / kArea.width();
-}
-
-QImage SweepPlot(const std::vector<SweepPoint>& points,
-                 const std::vector<ResonanceInInterval>& resonances, const std::string& title)
+QImage SweepPlot(std::span<const CurvePoint> points,
+                 std::span<const ResonanceInInterval> resonances, const std::string& title)
 {
     QImage image(kSweepPlotWidth, kSweepPlotHeight, QImage::Format_RGB32);
     image.fill(Qt::white);

@@ -1,0 +1,21 @@
+// The drawing library of membrane-solve, the one part of it that needs Qt: found in the
+// installation's private library folder beside the program's, or beside the program in the
+// build tree, and loaded only when a figure is asked for.
+#pragma once
+
+#include <string>
+
+#include "present/FigureApi.h"
+
+// The library for the running program: <bindir>/<path to the private library folder>, where
+// cmake --install and the package put it, else the program's own folder.
+std::string DefaultFigureLibrary();
+
+struct LoadedFigures {
+    const FigureApi* api = nullptr;  // null when it could not be loaded
+    std::string error;               // why not
+};
+
+// Loads the library at `path` (once; it stays loaded) and checks that it was built from the
+// same sources.
+LoadedFigures LoadFigureLibrary(const std::string& path);

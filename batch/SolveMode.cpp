@@ -1,0 +1,65 @@
+// A single solve: the dialog's computation, its table or list on standard output, and the map,
+// the figure, the CSV and the VTK file as asked.
+#include <memory>
+
+#include "batch/ToolModes.h"
+#include "batch/ToolSupport.h"
+#include "present/FigureTitles.h"
+#include "present/NodeExport.h"
+
+namespace {
+
+// The files of a solve, in the order of the options' help; the first that cannot be written
+// ends the run.
+bool WriteFiles(const ToolOptions& options, const ToolContext& context, const MembraneModel& model)
+{
+    const std::string title = SolutionTitle(model, options.option);
+    if (!options.mapFile.empty() &&
+        !DrawFigure(context, options.mapFile, [&](const FigureApi& api, std::string& png,
+                                                  std::string& error) {
+            return api.colorMap(model, png, error);
+        }))
+        return false;
+    if (!options.figureFile.empty() &&
+        !DrawFigure(context, options.figureFile, [&](const FigureApi& api, std::string& png,
+                                                     std::string& error) {
+            return api.solutionFigure(model, title, png, error);
+        }))
+        return false;
+    if (!options.csvFile.empty() && !WriteOutput(context, options.csvFile, NodeCsv(model)))
+        return false;
+    if (!options.vtkFile.empty() &&
+        !WriteOutput(context, options.vtkFile, RectilinearVtk(model, title)))
+        return false;
+    return true;
+}
+
+}  // namespace
+
+int RunSolveMode(const ToolOptions& options, const ToolContext& context)
+{
+    // 1. Compute as the dialog does, on a record of its own (about 0.8 MB: not on the stack).
+    const auto model = std::make_unique<MembraneModel>();
+    model->m_bOption = options.option ? 1 : 0;
+    CollectingSink sink;
+    const ComputeOutcome outcome =
+        RunCompute(*model, {options.divX, options.divY, options.alpha}, sink,
+                   options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6);
+    if (outcome == ComputeOutcome::Rejected) {
+        for (const std::string& line : sink.lines)
+            std::fprintf(context.err, "%s\n", line.c_str());
+        return kExitRejected;
+    }
+
+    // 2. The table or the list lines, then the files.
+    std::string text;
+    if (options.list) {
+        for (const std::string& line : sink.lines)
+            (text += line) += '\n';
+    } else {
+        text = std::move(sink.table);
+    }
+    if (!WriteStandardOutput(options, context, text) || !WriteFiles(options, context, *model))
+        return kExitWriteFailed;
+    return outcome == ComputeOutcome::SolvedNonFinite ? ReportNonFinite(context) : kExitSolved;
+}

@@ -1,0 +1,376 @@
+// The option table of membrane-solve, its parser, and the usage and help made from it.
+#include "batch/ToolOptions.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "batch/SolveTool.h"
+
+namespace {
+
+constexpr ModeSet kSolve = ModeBit(ToolMode::Solve);
+constexpr ModeSet kModes = ModeBit(ToolMode::Modes);
+constexpr ModeSet kModesIn = ModeBit(ToolMode::ModesIn);
+constexpr ModeSet kSweep = ModeBit(ToolMode::Sweep);
+constexpr ModeSet kMesh = kSolve | kModes | kModesIn | kSweep;
+
+constexpr std::string_view kProgram = "membrane-solve";
+constexpr std::size_t kWidth = 92;      // of the usage and help lines
+constexpr std::size_t kHelpColumn = 20;  // where an option's help starts
+
+void PrintHelp(std::FILE* out)
+{
+    const std::string help = HelpText();
+    std::fwrite(help.data(), 1, help.size(), out);
+}
+
+void PrintVersion(std::FILE* out)
+{
+    std::fprintf(out, "%s %s\n", kProgram.data(), MEMBRANE_VERSION);
+}
+
+using enum ValueKind;
+using enum HelpGroup;
+
+const OptionSpec kOptions[] = {
+    {.name = "--divx", .placeholder = "TEXT", .kind = Text, .modes = kMesh,
+     .text = &ToolOptions::divX,
+     .help = "divisions along x, as typed into the dialog (default \" 90\")"},
+    {.name = "--divy", .placeholder = "TEXT", .kind = Text, .modes = kMesh,
+     .text = &ToolOptions::divY, .help = "divisions along y (default \" 30\")"},
+    {.name = "--alpha", .placeholder = "TEXT", .kind = Text, .modes = kSolve,
+     .text = &ToolOptions::alpha, .help = "alpha (default \" 5.0\")"},
+    {.name = "--option", .placeholder = "on|off", .kind = OnOff, .modes = kSolve | kSweep,
+     .flag = &ToolOptions::option, .help = "raised centre peak on the left edge (default on)"},
+    {.name = "--list", .kind = Switch, .modes = kSolve, .flag = &ToolOptions::list,
+     .help = "write the report list lines instead of the table"},
+    {.name = "--exact", .kind = Switch, .modes = kSolve, .flag = &ToolOptions::exact,
+     .help = "write each value as the shortest text that reads back to the same double"},
+    {.name = "--map", .placeholder = "FILE.png", .kind = File, .modes = kSolve,
+     .text = &ToolOptions::mapFile,
+     .help = "also write the colour map as a PNG image, one cell per node as the dialog paints "
+             "it"},
+    {.name = "--figure", .placeholder = "FILE.png", .kind = File, .modes = kSolve,
+     .text = &ToolOptions::figureFile,
+     .help = "also write a figure of the solution for a report: the field on the domain with "
+             "axes, a colour bar with the lowest and highest value, a title"},
+    {.name = "--csv", .placeholder = "FILE", .kind = File, .modes = kSolve,
+     .text = &ToolOptions::csvFile,
+     .help = "also write one row per node: node,i,j,x,y,w (x = 15 i / divx, y = 5 j / divy; "
+             "numbers as the shortest text that reads back the same)"},
+    {.name = "--vtk", .placeholder = "FILE", .kind = File, .modes = kSolve,
+     .text = &ToolOptions::vtkFile,
+     .help = "also write the nodes as a VTK rectilinear grid (legacy format, binary) with the "
+             "point data w, for ParaView and VTK"},
+    {.name = "--help", .kind = Action, .action = PrintHelp, .help = "show this text"},
+    {.name = "--version", .kind = Action, .action = PrintVersion,
+     .help = "show the version of membrane-solve"},
+
+    {.name = "--modes", .placeholder = "N", .kind = Mode, .modes = kModes, .group = Resonance,
+     .help = "the N lowest resonant alphas, with multiplicity, as \"index<TAB>alpha\""},
+    {.name = "--modes-in", .placeholder = "A0:A1", .kind = Mode, .modes = kModesIn,
+     .group = Resonance, .help = "every resonant alpha from A0 to A1, in the same form"},
+    {.name = "--sweep", .placeholder = "A0:A1:N", .kind = Mode, .modes = kSweep,
+     .group = Resonance,
+     .help = "N >= 2 alphas from A0 to A1, each a full solve of the mesh and option, as CSV: "
+             "alpha,max_abs_w,modes_below,first_zero_pivot (the number of resonant alphas "
+             "between 0 and |alpha|, and the first row whose pivot is zero or not finite, 0 for "
+             "none)"},
+    {.name = "--plot", .placeholder = "FILE.png", .kind = File, .modes = kSweep,
+     .text = &ToolOptions::plotFile, .group = Resonance,
+     .help = "with --sweep: a figure of max |W| against alpha, resonances marked"},
+    {.name = "--threads", .placeholder = "N", .kind = Text, .modes = kModes | kModesIn | kSweep,
+     .text = &ToolOptions::threads, .group = Resonance,
+     .help = "threads for the modes and the sweep (default: every processor)"},
+};
+
+constexpr std::string_view kIntroduction =
+    "Solves the vibrating membrane as the dialog does and writes the table of nodal values (a "
+    "tab after every cell, a line feed after every line) to standard output.";
+
+constexpr std::string_view kResonances =
+    "Resonances. Where alpha squared is an eigenvalue of the membrane with its left and right "
+    "edges fixed, the system is singular and the values grow without bound. These modes find "
+    "such alphas on the mesh of --divx and --divy (1..90 and 1..30; --alpha and the option do "
+    "not change the matrix), by bisection on the signs of the elimination's pivots, each to "
+    "1e-12 relative or to adjacent doubles. Numbers are written as the shortest text that reads "
+    "back to the same double.";
+
+constexpr std::string_view kExamples =
+    "  $ membrane-solve --divx 2 --divy 1 --modes 2\n"
+    "  1\t0.2309401076758\n"
+    "  2\t0.7302967433404\n"
+    "  $ membrane-solve --divx 2 --divy 1 --modes-in 0.5:1\n"
+    "  2\t0.7302967433404\n"
+    "  $ membrane-solve --divx 2 --divy 1 --option off --sweep 0:1:5\n"
+    "  alpha,max_abs_w,modes_below,first_zero_pivot\n"
+    "  0,1,0,0\n"
+    "  0.25,4.613636363636355,1,0\n"
+    "  0.5,1,1,0\n"
+    "  0.75,1,2,0\n"
+    "  1,1,2,0\n";
+
+constexpr std::string_view kFiles =
+    "Files. FILE - is standard output, and the table or list is then not written there; one "
+    "option at most can take -. A path that exists and is not a regular file (a named pipe, a "
+    "device, /dev/stdout) is written in place. A regular file or a new name is written whole or "
+    "not at all: the bytes go to a temporary file beside it, which takes its place and its "
+    "permission bits once complete; a symbolic link stays a link, and its target is replaced.";
+
+constexpr std::string_view kExitStatus =
+    "Exit status: 0 solved; 1 inputs rejected; 2 usage error or bad input; 3 some value not "
+    "finite (also at a sweep point); 4 output could not be written, or the figures could not "
+    "be drawn.";
+
+// Appends the words with a blank between them, in lines of at most kWidth: the first goes on
+// from `column` of the line under way, the others are indented by `indent`. A line feed ends it.
+void AppendWrapped(std::string& out, const std::vector<std::string>& words, std::size_t column,
+                   std::size_t indent)
+{
+    for (std::size_t k = 0; k < words.size(); ++k) {
+        if (k > 0 && column + 1 + words[k].size() > kWidth) {
+            out += '\n';
+            out.append(indent, ' ');
+            column = indent;
+        } else if (k > 0) {
+            out += ' ';
+            ++column;
+        }
+        out += words[k];
+        column += words[k].size();
+    }
+    out += '\n';
+}
+
+std::vector<std::string> Words(std::string_view text)
+{
+    std::vector<std::string> words;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t blank = std::min(text.find(' ', start), text.size());
+        if (blank > start)
+            words.emplace_back(text.substr(start, blank - start));
+        start = blank + 1;
+    }
+    return words;
+}
+
+std::string Synopsis(const OptionSpec& spec)
+{
+    std::string s(spec.name);
+    if (!spec.placeholder.empty())
+        (s += ' ') += spec.placeholder;
+    return s;
+}
+
+const OptionSpec* FindOption(std::string_view name)
+{
+    for (const OptionSpec& spec : kOptions)
+        if (spec.name == name)
+            return &spec;
+    return nullptr;
+}
+
+bool TakesValue(ValueKind kind)
+{
+    return kind == Text || kind == OnOff || kind == File || kind == Mode;
+}
+
+// "a single solve", "--modes", ...
+std::string ModeName(ToolMode mode)
+{
+    const OptionSpec* chooser = ModeOption(mode);
+    return chooser ? std::string(chooser->name) : "a single solve";
+}
+
+// "--modes, --modes-in and --sweep"
+std::string ListOfModes(ModeSet modes)
+{
+    std::vector<std::string> names;
+    for (ToolMode mode : kToolModes)
+        if (modes & ModeBit(mode))
+            names.push_back(ModeName(mode));
+    std::string text;
+    for (std::size_t k = 0; k < names.size(); ++k)
+        text += (k == 0 ? "" : k + 1 == names.size() ? " and " : ", ") + names[k];
+    return text;
+}
+
+ParsedArguments EndWithUsageError(std::FILE* err, const std::string& message)
+{
+    std::fprintf(err, "%s: %s\n%s", kProgram.data(), message.c_str(), UsageText().c_str());
+    return {std::nullopt, kExitUsage};
+}
+
+ParsedArguments EndWithBadValue(std::FILE* err, const std::string& message)
+{
+    std::fprintf(err, "%s: %s\n", kProgram.data(), message.c_str());
+    return {std::nullopt, kExitUsage};
+}
+
+}  // namespace
+
+std::string QuotedText(std::string_view text)
+{
+    std::string quoted = "'";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\t') {
+            quoted += "\\t";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            const char hex[] = "0123456789abcdef";
+            ((quoted += "\\x") += hex[byte >> 4]) += hex[byte & 15];
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+std::span<const OptionSpec> OptionTable()
+{
+    return kOptions;
+}
+
+const OptionSpec* ModeOption(ToolMode mode)
+{
+    for (const OptionSpec& spec : kOptions)
+        if (spec.kind == Mode && spec.modes == ModeBit(mode))
+            return &spec;
+    return nullptr;
+}
+
+ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE* out,
+                               std::FILE* err)
+{
+    ToolOptions options;
+    std::vector<const OptionSpec*> given;
+    const OptionSpec* chooser = nullptr;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view name = args[i];
+        std::string_view value;
+        bool inlineValue = false;
+        if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string_view::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+            inlineValue = true;
+        }
+        const OptionSpec* spec = FindOption(name);
+        if (!spec)
+            return EndWithUsageError(err, "unknown option " + QuotedText(name));
+        if (TakesValue(spec->kind) && !inlineValue) {
+            if (i + 1 >= args.size())
+                return EndWithUsageError(err, "missing value for " + std::string(spec->name));
+            value = args[++i];
+        } else if (!TakesValue(spec->kind) && inlineValue) {
+            return EndWithUsageError(err, "no value expected for " + std::string(spec->name));
+        }
+
+        switch (spec->kind) {
+        case Switch:
+            options.*spec->flag = true;
+            break;
+        case Text:
+            options.*spec->text = value;
+            break;
+        case OnOff:
+            if (value != "on" && value != "off")
+                return EndWithUsageError(err, std::string(spec->name) + " takes on or off, not " +
+                                                  QuotedText(value));
+            options.*spec->flag = value == "on";
+            break;
+        case File:
+            if (value.empty())
+                return EndWithUsageError(err, "missing file name for " + std::string(spec->name));
+            options.*spec->text = value;
+            break;
+        case Mode:
+            if (chooser && chooser != spec)
+                return EndWithBadValue(err, ListOfModes(kModes | kModesIn | kSweep) +
+                                                " exclude each other");
+            chooser = spec;
+            options.mode = static_cast<ToolMode>(__builtin_ctz(spec->modes));
+            options.modeValue = value;
+            break;
+        case Action:
+            spec->action(out);
+            return {std::nullopt, kExitSolved};
+        }
+        given.push_back(spec);
+    }
+
+    int toStandardOutput = 0;
+    for (const OptionSpec* spec : given) {
+        if (!(spec->modes & ModeBit(options.mode)))
+            return EndWithBadValue(err, std::string(spec->name) + " applies to " +
+                                            ListOfModes(spec->modes) + ", not to " +
+                                            ModeName(options.mode));
+        if (spec->kind == File && options.*spec->text == "-")
+            ++toStandardOutput;
+    }
+    if (toStandardOutput > 1)
+        return EndWithUsageError(err, "only one output can go to standard output (-)");
+    return {std::move(options), kExitSolved};
+}
+
+std::string UsageText()
+{
+    // "usage: membrane-solve" on the first line, the program's name under it on the others.
+    const std::size_t column = std::string_view("usage: ").size() + kProgram.size() + 1;
+    std::string text;
+    auto line = [&](const std::vector<std::string>& words) {
+        text.append(text.empty() ? "usage: " : "       ");
+        text.append(kProgram);
+        text += ' ';
+        AppendWrapped(text, words, column, column);
+    };
+    for (ToolMode mode : kToolModes) {
+        std::vector<std::string> words;
+        if (const OptionSpec* chooser = ModeOption(mode))
+            words.push_back(Synopsis(*chooser));
+        for (const OptionSpec& spec : kOptions)
+            if (spec.kind != Mode && (spec.modes & ModeBit(mode)))
+                words.push_back('[' + Synopsis(spec) + ']');
+        line(words);
+    }
+    std::vector<std::string> actions;
+    for (const OptionSpec& spec : kOptions) {
+        if (spec.kind != Action)
+            continue;
+        if (!actions.empty())
+            actions.emplace_back("|");
+        actions.emplace_back(spec.name);
+    }
+    line(actions);
+    return text;
+}
+
+std::string HelpText()
+{
+    std::string text = UsageText();
+    auto paragraph = [&](std::string_view words) {
+        text += '\n';
+        AppendWrapped(text, Words(words), 0, 0);
+    };
+    auto options = [&](HelpGroup group) {
+        text += '\n';
+        for (const OptionSpec& spec : kOptions) {
+            if (spec.group != group)
+                continue;
+            std::string left = "  " + Synopsis(spec);
+            left.append(left.size() + 2 <= kHelpColumn ? kHelpColumn - left.size() : 2, ' ');
+            text += left;
+            AppendWrapped(text, Words(spec.help), left.size(), kHelpColumn);
+        }
+    };
+    paragraph(kIntroduction);
+    options(Solve);
+    paragraph(kResonances);
+    options(Resonance);
+    text += '\n';
+    text += kExamples;
+    paragraph(kFiles);
+    paragraph(kExitStatus);
+    return text;
+}

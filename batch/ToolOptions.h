@@ -1,0 +1,92 @@
+// The command line of membrane-solve. Every option is declared once, in one table: its name, the
+// placeholder of its value, the modes it applies to, how its value is read and its help. The
+// parser, the usage lines and --help are made from the table, and the test of the manual page
+// reads it too.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "command/ComputeCommand.h"
+
+// What one run does; the option that chooses it names it, a single solve has none.
+enum class ToolMode { Solve, Modes, ModesIn, Sweep };
+inline constexpr ToolMode kToolModes[] = {ToolMode::Solve, ToolMode::Modes, ToolMode::ModesIn,
+                                          ToolMode::Sweep};
+
+// A set of modes, one bit each.
+using ModeSet = unsigned;
+constexpr ModeSet ModeBit(ToolMode mode)
+{
+    return 1u << static_cast<unsigned>(mode);
+}
+
+// The values of the options after parsing; unset options keep these defaults.
+struct ToolOptions {
+    ToolMode mode = ToolMode::Solve;
+    std::string modeValue;  // the value of the option that chose the mode
+    std::string divX{kDefaultInputs.divX};
+    std::string divY{kDefaultInputs.divY};
+    std::string alpha{kDefaultInputs.alpha};
+    bool option = true;
+    bool list = false;
+    bool exact = false;
+    std::string mapFile;
+    std::string figureFile;
+    std::string csvFile;
+    std::string vtkFile;
+    std::string plotFile;
+    std::string threads;
+};
+
+enum class ValueKind {
+    Switch,  // no value; sets its flag
+    Text,    // any text, kept as given
+    OnOff,   // "on" or "off", into its flag
+    File,    // a file name, "-" for standard output
+    Mode,    // chooses its mode and keeps its value in modeValue
+    Action,  // no value; done at once, and the run ends (--help, --version)
+};
+
+// Where an option is listed in --help.
+enum class HelpGroup { Solve, Resonance };
+
+struct OptionSpec {
+    std::string_view name;           // "--divx"
+    std::string_view placeholder{};  // "TEXT"; empty for an option without a value
+    ValueKind kind = ValueKind::Switch;
+    ModeSet modes = 0;               // the modes it applies to; for a Mode option the one it chooses
+    std::string ToolOptions::*text = nullptr;  // Text, File
+    bool ToolOptions::*flag = nullptr;         // Switch, OnOff
+    void (*action)(std::FILE* out) = nullptr;  // Action
+    HelpGroup group = HelpGroup::Solve;
+    std::string_view help;
+};
+
+// Every option, in the order of the usage lines and of --help.
+std::span<const OptionSpec> OptionTable();
+
+// The option that chooses the mode, or null for a single solve.
+const OptionSpec* ModeOption(ToolMode mode);
+
+struct ParsedArguments {
+    std::optional<ToolOptions> options;  // empty: the run ends here, with status
+    int status = 0;
+};
+
+// Reads the arguments after the program name. --help and --version write to out; a usage error
+// or a bad combination is reported on err.
+ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE* out,
+                               std::FILE* err);
+
+// A text from the command line as a message shows it: in single quotes, control characters as
+// \n, \t or \xNN, so that a message stays on one line.
+std::string QuotedText(std::string_view text);
+
+// "usage: membrane-solve ..." and a line for every mode, each line ended.
+std::string UsageText();
+// The usage lines, then every option with its help, the worked examples and the exit statuses.
+std::string HelpText();

@@ -1,0 +1,172 @@
+// Messages, strict number readings, outputs and figures shared by the modes.
+#include "batch/ToolSupport.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "batch/FigureLoader.h"
+#include "batch/OutputFile.h"
+#include "command/InputConversion.h"
+#include "present/ReportText.h"
+
+namespace {
+
+void ReportLine(const ToolContext& context, std::string_view message)
+{
+    std::fprintf(context.err, "membrane-solve: %.*s\n", static_cast<int>(message.size()),
+                 message.data());
+}
+
+// An optional "+" that from_chars does not take; a sign after it makes the text unreadable.
+std::string_view WithoutPlus(std::string_view text)
+{
+    if (text.starts_with('+') && !text.substr(1).starts_with('-'))
+        text.remove_prefix(1);
+    return text;
+}
+
+}  // namespace
+
+int ReportBadValue(const ToolContext& context, std::string_view message)
+{
+    ReportLine(context, message);
+    return kExitUsage;
+}
+
+int ReportNonFinite(const ToolContext& context)
+{
+    std::fprintf(context.err, "%s\n", std::string(kNonFiniteLine).c_str());
+    return kExitNonFinite;
+}
+
+std::optional<long long> ReadWholeNumber(std::string_view text)
+{
+    text = WithoutPlus(text);
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ReadFiniteNumber(std::string_view text)
+{
+    text = WithoutPlus(text);
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_view text,
+                                         bool withCount, std::string& error)
+{
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t colon = text.find(':', start);
+        fields.push_back(text.substr(start, colon - start));
+        if (colon == std::string_view::npos)
+            break;
+        start = colon + 1;
+    }
+    const std::string name(option), shown = QuotedText(text);
+    if (fields.size() != (withCount ? 3u : 2u)) {
+        error = name + " takes " + (withCount ? "A0:A1:N" : "A0:A1") + ", not " + shown;
+        return std::nullopt;
+    }
+    const std::optional<double> a0 = ReadFiniteNumber(fields[0]);
+    const std::optional<double> a1 = ReadFiniteNumber(fields[1]);
+    if (!a0 || !a1) {
+        error = name + " takes finite numbers as bounds, not " + shown;
+        return std::nullopt;
+    }
+    if (*a0 > *a1) {
+        error = name + " needs A0 <= A1, not " + Shortest(*a0) + " > " + Shortest(*a1);
+        return std::nullopt;
+    }
+    return AlphaRange{*a0, *a1, withCount ? std::string(fields[2]) : std::string()};
+}
+
+std::optional<ModeSearch> ReadModeSearch(const ToolOptions& options, const ToolContext& context)
+{
+    ModeSearch search;
+    search.divX = ConvertCount(options.divX);
+    search.divY = ConvertCount(options.divY);
+    if (search.divX < 1 || search.divX > MembraneModel::kMaxDivX || search.divY < 1 ||
+        search.divY > MembraneModel::kMaxDivY) {
+        ReportBadValue(context, "the mesh needs 1..90 divisions along x and 1..30 along y, not " +
+                                    std::to_string(search.divX) + " x " +
+                                    std::to_string(search.divY));
+        return std::nullopt;
+    }
+    search.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    if (!options.threads.empty()) {
+        const std::optional<long long> n = ReadWholeNumber(options.threads);
+        if (!n || *n < 1 || *n > 1024) {
+            ReportBadValue(context, "--threads takes a whole number from 1 to 1024, not " +
+                                        QuotedText(options.threads));
+            return std::nullopt;
+        }
+        search.threads = static_cast<int>(*n);
+    }
+    return search;
+}
+
+std::string Shortest(double value)
+{
+    std::string s;
+    AppendValue(s, value, ValueFormat::Shortest);
+    return s;
+}
+
+bool StandardOutputTaken(const ToolOptions& options)
+{
+    for (const OptionSpec& spec : OptionTable())
+        if (spec.kind == ValueKind::File && options.*spec.text == kStandardOutputName)
+            return true;
+    return false;
+}
+
+bool WriteStandardOutput(const ToolOptions& options, const ToolContext& context,
+                         std::string_view text)
+{
+    if (StandardOutputTaken(options))
+        return true;
+    if (const std::error_code error = WriteToStream(context.out, text)) {
+        ReportLine(context, "cannot write to standard output: " + error.message());
+        return false;
+    }
+    return true;
+}
+
+bool WriteOutput(const ToolContext& context, const std::string& file, std::string_view bytes)
+{
+    if (const std::error_code error = WriteOutputFile(file, bytes, context.out)) {
+        ReportLine(context, "cannot write " +
+                                (file == kStandardOutputName ? "to standard output" : file) +
+                                ": " + error.message());
+        return false;
+    }
+    return true;
+}
+
+bool DrawFigure(const ToolContext& context, const std::string& file, const DrawFunction& draw)
+{
+    const LoadedFigures figures = LoadFigureLibrary(context.figureLibrary);
+    if (!figures.api) {
+        ReportLine(context, "cannot draw " + file + ": the drawing library cannot be loaded (" +
+                                figures.error + ")");
+        return false;
+    }
+    std::string png, error;
+    if (!draw(*figures.api, png, error)) {
+        ReportLine(context, "cannot draw " + file + ": " + error);
+        return false;
+    }
+    return WriteOutput(context, file, png);
+}

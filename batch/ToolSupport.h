@@ -1,0 +1,57 @@
+// What the modes of membrane-solve share: the messages that end a run, the strict readings of
+// the resonance options' numbers, and the writing of outputs and figures.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "batch/SolveTool.h"
+#include "batch/ToolOptions.h"
+#include "present/FigureApi.h"
+#include "solver/Resonance.h"
+
+// Writes "membrane-solve: <message>" on err and returns kExitUsage.
+int ReportBadValue(const ToolContext& context, std::string_view message);
+// Writes the line that says a value is not finite on err and returns kExitNonFinite.
+int ReportNonFinite(const ToolContext& context);
+
+// The whole text as a decimal integer, an optional "+" first; nothing for anything else.
+std::optional<long long> ReadWholeNumber(std::string_view text);
+// The whole text as a finite decimal number, an optional "+" first; nothing for anything else.
+std::optional<double> ReadFiniteNumber(std::string_view text);
+
+struct AlphaRange {
+    double a0;
+    double a1;
+    std::string count;  // the third field of A0:A1:N, unread
+};
+// A0:A1 (withCount false) or A0:A1:N: finite bounds, a0 <= a1. On a bad text, nothing and the
+// message that names `option` in `error`.
+std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_view text,
+                                         bool withCount, std::string& error);
+
+// The mesh of --divx and --divy for a resonance mode, and the threads of --threads (every
+// processor by default). Reports a bad value and returns nothing.
+std::optional<ModeSearch> ReadModeSearch(const ToolOptions& options, const ToolContext& context);
+
+// The shortest text that reads back to the same double.
+std::string Shortest(double value);
+
+// Writes the text of standard output, unless an output file takes standard output ("-").
+// Reports a failure and returns false.
+bool WriteStandardOutput(const ToolOptions& options, const ToolContext& context,
+                         std::string_view text);
+// Writes one output file. Reports a failure and returns false.
+bool WriteOutput(const ToolContext& context, const std::string& file, std::string_view bytes);
+
+// Draws one figure with the drawing library, loaded now if it is not yet, and writes it to file.
+// Reports a library that cannot be loaded or a figure that cannot be drawn or written, and
+// returns false.
+using DrawFunction = std::function<bool(const FigureApi&, std::string& png, std::string& error)>;
+bool DrawFigure(const ToolContext& context, const std::string& file, const DrawFunction& draw);
+
+// True when one of the files of the options is "-".
+bool StandardOutputTaken(const ToolOptions& options);

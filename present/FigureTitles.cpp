@@ -1,0 +1,30 @@
+// Figure titles, numbers as the shortest text that reads back to the same double.
+#include "present/FigureTitles.h"
+
+#include "present/ReportText.h"
+
+namespace {
+
+std::string Mesh(std::int32_t divX, std::int32_t divY)
+{
+    return std::to_string(divX) + " x " + std::to_string(divY) + " divisions";
+}
+
+const char* OnOff(bool option)
+{
+    return option ? "on" : "off";
+}
+
+}  // namespace
+
+std::string SolutionTitle(const MembraneModel& model, bool option)
+{
+    std::string title = "W on the membrane: " + Mesh(model.m_nDivX, model.m_nDivY) + ", alpha ";
+    AppendValue(title, model.m_dAlpha, ValueFormat::Shortest);
+    return title + ", option " + OnOff(option);
+}
+
+std::string SweepTitle(std::int32_t divX, std::int32_t divY, bool option)
+{
+    return "Largest |W| against alpha: " + Mesh(divX, divY) + ", option " + OnOff(option);
+}

@@ -1,0 +1,198 @@
+// The option table of membrane-solve and what is made from it: the parser takes every option in
+// the modes the table gives it and refuses it elsewhere, the usage and the help name every
+// option with its placeholder, and the manual page describes exactly the options of the table.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "RunProcess.h"
+#include "batch/SolveTool.h"
+#include "batch/ToolOptions.h"
+
+namespace {
+
+struct Parsed {
+    ParsedArguments result;
+    std::string out;
+    std::string err;
+};
+
+Parsed Parse(const std::vector<std::string>& args)
+{
+    char* outData = nullptr;
+    char* errData = nullptr;
+    std::size_t outSize = 0, errSize = 0;
+    std::FILE* out = open_memstream(&outData, &outSize);
+    std::FILE* err = open_memstream(&errData, &errSize);
+    const std::vector<std::string_view> views(args.begin(), args.end());
+    Parsed p{ParseArguments(views, out, err), {}, {}};
+    std::fclose(out);
+    std::fclose(err);
+    p.out.assign(outData, outSize);
+    p.err.assign(errData, errSize);
+    std::free(outData);
+    std::free(errData);
+    return p;
+}
+
+// The arguments that choose `mode`, and a value the option takes.
+std::vector<std::string> Choose(ToolMode mode)
+{
+    const OptionSpec* chooser = ModeOption(mode);
+    return chooser ? std::vector<std::string>{std::string(chooser->name), "1"}
+                   : std::vector<std::string>{};
+}
+
+std::string SampleValue(const OptionSpec& spec)
+{
+    switch (spec.kind) {
+    case ValueKind::OnOff:
+        return "off";
+    case ValueKind::File:
+        return "out.file";
+    default:
+        return " 7 ";
+    }
+}
+
+TEST(ToolOptions, EveryOptionIsTakenInItsModesAndRefusedElsewhere)
+{
+    int checked = 0;
+    for (const OptionSpec& spec : OptionTable()) {
+        if (spec.kind == ValueKind::Mode || spec.kind == ValueKind::Action)
+            continue;
+        for (ToolMode mode : kToolModes) {
+            for (const bool inlineForm : {false, true}) {
+                std::vector<std::string> args = Choose(mode);
+                const bool takesValue = !spec.placeholder.empty();
+                if (takesValue && inlineForm)
+                    args.push_back(std::string(spec.name) + "=" + SampleValue(spec));
+                else
+                    args.emplace_back(spec.name);
+                if (takesValue && !inlineForm)
+                    args.push_back(SampleValue(spec));
+                const Parsed p = Parse(args);
+                const bool applies = spec.modes & ModeBit(mode);
+                ASSERT_EQ(p.result.options.has_value(), applies) << spec.name << " " << p.err;
+                if (!applies) {
+                    EXPECT_EQ(p.result.status, kExitUsage);
+                    EXPECT_EQ(p.err.find('\n'), p.err.size() - 1) << p.err;  // one line
+                    EXPECT_NE(p.err.find(std::string(spec.name) + " applies to "), std::string::npos);
+                    continue;
+                }
+                const ToolOptions& o = *p.result.options;
+                EXPECT_EQ(o.mode, mode);
+                if (spec.text) {
+                    EXPECT_EQ(o.*spec.text, SampleValue(spec)) << spec.name;  // kept as given
+                }
+                if (spec.flag) {
+                    EXPECT_EQ(o.*spec.flag, spec.kind == ValueKind::Switch) << spec.name;
+                }
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 20);
+}
+
+TEST(ToolOptions, ModesExcludeEachOtherAndOneOutputAtMostTakesStandardOutput)
+{
+    EXPECT_EQ(Parse({"--modes", "1", "--sweep", "0:1:2"}).result.status, kExitUsage);
+    EXPECT_EQ(Parse({"--modes", "1", "--modes", "2"}).result.options->modeValue, "2");
+
+    const Parsed two = Parse({"--csv", "-", "--vtk=-"});
+    EXPECT_FALSE(two.result.options);
+    EXPECT_EQ(two.result.status, kExitUsage);
+    EXPECT_TRUE(two.err.starts_with("membrane-solve: only one output can go to standard output"));
+    EXPECT_EQ(Parse({"--csv", "-", "--vtk", "w.vtk"}).result.options->csvFile, "-");
+}
+
+TEST(ToolOptions, ActionsAndMalformedLinesEndTheRun)
+{
+    const Parsed version = Parse({"--divx", "3", "--version", "--bogus"});
+    EXPECT_FALSE(version.result.options);
+    EXPECT_EQ(version.result.status, kExitSolved);
+    EXPECT_EQ(version.out, std::string("membrane-solve ") + MEMBRANE_VERSION + "\n");
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--bogus"}, {"--divx"}, {"--list=yes"}, {"--option", "maybe"},
+          {"--csv", ""}, {"positional"}}) {
+        const Parsed p = Parse(bad);
+        EXPECT_EQ(p.result.status, kExitUsage) << bad[0];
+        EXPECT_TRUE(p.err.starts_with("membrane-solve: ")) << bad[0];
+        EXPECT_NE(p.err.find("\nusage: membrane-solve "), std::string::npos) << bad[0];
+        EXPECT_EQ(p.out, "");
+    }
+    // A text from the command line never breaks the message's line.
+    EXPECT_EQ(QuotedText("a\nb\t\x01'"), "'a\\nb\\t\\x01''");
+    EXPECT_EQ(Parse({"--bo\ngus"}).err.find("\n"), Parse({"--bo\ngus"}).err.find("\nusage"));
+}
+
+TEST(ToolOptions, UsageAndHelpNameEveryOptionWithItsPlaceholder)
+{
+    const std::string usage = UsageText(), help = HelpText();
+    EXPECT_TRUE(help.starts_with(usage));
+    for (const std::string& line : {usage, help})
+        for (std::size_t start = 0, nl; (nl = line.find('\n', start)) != std::string::npos; start = nl + 1)
+            EXPECT_LE(nl - start, 92u) << line.substr(start, nl - start);
+    for (const OptionSpec& spec : OptionTable()) {
+        std::string synopsis(spec.name);
+        if (!spec.placeholder.empty())
+            (synopsis += ' ') += spec.placeholder;
+        EXPECT_NE(usage.find(synopsis), std::string::npos) << synopsis;
+        EXPECT_NE(help.find("\n  " + synopsis + "  "), std::string::npos) << synopsis;
+    }
+}
+
+// The options a text names: every "--word" in it (in roff source written "\-\-word").
+std::set<std::string> OptionsNamed(const std::string& source)
+{
+    std::string text;
+    for (std::size_t k = 0; k < source.size(); ++k)
+        if (!(source[k] == '\\' && k + 1 < source.size() && source[k + 1] == '-'))
+            text += source[k];
+    std::set<std::string> options;
+    for (std::size_t at = 0; (at = text.find("--", at)) != std::string::npos;) {
+        std::size_t end = at + 2;
+        while (end < text.size() &&
+               (std::islower(static_cast<unsigned char>(text[end])) || text[end] == '-'))
+            ++end;
+        if (end > at + 2)
+            options.insert(text.substr(at, end - at));
+        at = end;
+    }
+    return options;
+}
+
+// In roff, "-" is written "\-".
+std::string Roff(std::string_view text)
+{
+    std::string roff;
+    for (char c : text)
+        roff += c == '-' ? std::string("\\-") : std::string(1, c);
+    return roff;
+}
+
+TEST(ToolOptions, ManualPageDescribesExactlyTheOptionsOfTheTable)
+{
+    const std::string manual = ReadWholeFile(MEMBRANE_SOLVE_MAN);
+    std::set<std::string> table;
+    for (const OptionSpec& spec : OptionTable()) {
+        table.insert(std::string(spec.name));
+        // An entry of OPTIONS: ".TP", then the name and the placeholder on the next line.
+        std::string entry = ".TP\n." + std::string(spec.placeholder.empty() ? "B " : "B") +
+                            (spec.placeholder.empty() ? "" : spec.kind == ValueKind::OnOff ? "R " : "I ") +
+                            Roff(spec.name);
+        if (!spec.placeholder.empty())
+            entry += " \" " + std::string(spec.placeholder);
+        EXPECT_NE(manual.find(entry), std::string::npos) << entry;
+    }
+    EXPECT_EQ(OptionsNamed(manual), table);
+}
+
+}  // namespace
