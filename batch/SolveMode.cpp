@@ -1,7 +1,6 @@
 // A single solve: the dialog's computation, its table or list on standard output, and the map,
 // the figure, the CSV and the VTK file as asked.
-#include <memory>
-
+#include "batch/RecordMemory.h"
 #include "batch/ToolModes.h"
 #include "batch/ToolSupport.h"
 #include "present/FigureTitles.h"
@@ -39,7 +38,7 @@ bool WriteFiles(const ToolOptions& options, const ToolContext& context, const Me
 int RunSolveMode(const ToolOptions& options, const ToolContext& context)
 {
     // 1. Compute as the dialog does, on a record of its own (about 0.8 MB: not on the stack).
-    const auto model = std::make_unique<MembraneModel>();
+    const RecordPointer model = NewRecord();
     model->m_bOption = options.option ? 1 : 0;
     CollectingSink sink;
     const ComputeOutcome outcome =

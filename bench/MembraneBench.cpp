@@ -1,13 +1,19 @@
 // Timings of the stages, of the whole compute sequence and of the dialog's compute from the
 // click to the repainted map, at 10 x 5, 45 x 15 and 90 x 30 divisions; OpenBLAS's dgbsv and
-// Eigen's SimplicialLDLT on the same constrained system, as ratios to SolveBand; and the
-// resonance modes of membrane-solve beside LAPACK's dsbgvx.
+// Eigen's SimplicialLDLT on the same constrained system, as ratios to SolveBand; the resonance
+// modes of membrane-solve beside LAPACK's dsbgvx; and membrane-solve as a whole process beside a
+// trivial one.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QEvent>
 #include <QPushButton>
 #include <QLineEdit>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
@@ -289,6 +295,53 @@ void BM_Sweep1000(benchmark::State& state)
     std::fclose(sink);
 }
 BENCHMARK(BM_Sweep1000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Starts a program with its output thrown away and waits for it; the wall time, or -1 when it
+// did not exit with status 0.
+double RunProgram(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    const auto t0 = Clock::now();
+    pid_t pid = 0;
+    int status = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
+        waitpid(pid, &status, 0);
+    const double t = Seconds(t0, Clock::now());
+    posix_spawn_file_actions_destroy(&actions);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? t : -1.0;
+}
+
+// membrane-solve as a whole process, as a script calls it, and a trivial C++ program that prints
+// one line with iostream, alternately; over_trivial is the ratio of their times.
+void BM_ProcessStartUp(benchmark::State& state)
+{
+    const std::vector<std::string> solve = {MEMBRANE_SOLVE_PROGRAM, "--divx",
+                                            std::to_string(state.range(0)), "--divy",
+                                            std::to_string(state.range(1))};
+    const std::vector<std::string> trivial = {TRIVIAL_PROGRAM};
+    double ours = 0.0, theirs = 0.0;
+    for (auto _ : state) {
+        const double t = RunProgram(solve);
+        const double yardstick = RunProgram(trivial);
+        if (t < 0.0 || yardstick < 0.0) {
+            state.SkipWithError("membrane-solve or the trivial program failed");
+            break;
+        }
+        ours += t;
+        theirs += yardstick;
+        state.SetIterationTime(t);
+    }
+    state.counters["over_trivial"] = ours / theirs;
+}
+BENCHMARK(BM_ProcessStartUp)
+    ->Args({10, 5})->Args({90, 30})->ArgNames({"divx", "divy"})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Counts the paint events of the dialog itself.
 class PaintCounter : public QObject {
