@@ -290,7 +290,9 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
                 return EndWithBadValue(err, ListOfModes(kModes | kModesIn | kSweep) +
                                                 " exclude each other");
             chooser = spec;
-            options.mode = static_cast<ToolMode>(__builtin_ctz(spec->modes));
+            for (ToolMode mode : kToolModes)
+                if (spec->modes == ModeBit(mode))
+                    options.mode = mode;
             options.modeValue = value;
             break;
         case Action:
