@@ -8,3 +8,8 @@ cmake --build build -j2 --target membrane_bench
 QT_QPA_PLATFORM=offscreen ./build/bench/membrane_bench \
     --benchmark_repetitions=9 --benchmark_report_aggregates_only=true "$@" |
     grep -E '^(Run on|Load|Benchmark|lapack|elimination)|_median'
+# The Python module's own cost, where it is built.
+if [ -e build/python/membrane.pyi ]; then
+    cmake --build build -j2 --target membrane_python
+    PYTHONPATH=build/python /usr/bin/python3 bench/python_overhead.py
+fi

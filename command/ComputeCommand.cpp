@@ -35,13 +35,21 @@ void SolveRecord(MembraneModel& model)
 ComputeOutcome RunCompute(MembraneModel& model, const ComputeInputs& inputs, ReportSink& sink,
                           ValueFormat format)
 {
+    return RunComputeValues(
+        model, {ConvertCount(inputs.divX), ConvertCount(inputs.divY), ConvertAlpha(inputs.alpha)},
+        sink, format);
+}
+
+ComputeOutcome RunComputeValues(MembraneModel& model, const ComputeValues& values,
+                                ReportSink& sink, ValueFormat format)
+{
     model.m_bSolved = 0;
     sink.ResetList();
 
-    // 1. Read the inputs; they are stored before they are tested.
-    model.m_nDivX = ConvertCount(inputs.divX);
-    model.m_nDivY = ConvertCount(inputs.divY);
-    model.m_dAlpha = ConvertAlpha(inputs.alpha);
+    // 1. Take the inputs; they are stored before they are tested.
+    model.m_nDivX = values.divX;
+    model.m_nDivY = values.divY;
+    model.m_dAlpha = values.alpha;
 
     // 2. Check the limits: the upper ones first, then counts below 1, which the stages,
     //    the table and the map cannot take.

@@ -2,6 +2,7 @@
 // listed and tabled solution, with the defaults, the limit messages and the order of the report.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "present/ReportSink.h"
@@ -38,6 +39,13 @@ inline constexpr std::string_view kBelowOneLines[] = {
 inline constexpr std::string_view kNonFiniteLine =
     "解に有限でない値があります。αを変えて下さい。";
 
+// The three inputs as numbers, as the texts convert or as a caller gives them.
+struct ComputeValues {
+    std::int32_t divX;
+    std::int32_t divY;
+    double alpha;
+};
+
 // The numerical stages of an accepted computation, in order, on a record whose counts are
 // derived: boundary table, zeroing and assembly, boundary conditions, elimination.
 void SolveRecord(MembraneModel& model);
@@ -48,3 +56,7 @@ void SolveRecord(MembraneModel& model);
 // previous contents. The wait cursor is the caller's.
 ComputeOutcome RunCompute(MembraneModel& model, const ComputeInputs& inputs, ReportSink& sink,
                           ValueFormat format = ValueFormat::Fixed6);
+
+// The same from the inputs' numbers: RunCompute is this after the conversion of the texts.
+ComputeOutcome RunComputeValues(MembraneModel& model, const ComputeValues& values,
+                                ReportSink& sink, ValueFormat format = ValueFormat::Fixed6);

@@ -32,17 +32,22 @@ SweepPoint SolvePoint(MembraneModel& model, const SweepMesh& mesh, double alpha)
     model.m_bOption = mesh.option ? 1 : 0;
     model.DeriveCounts();
     SolveRecord(model);
-
-    const BandInertia inertia = model.PivotInertia();
-    // A vanishing pivot leaves the count of this factorisation meaningless; the mode counter
-    // then takes it just above alpha.
-    const std::int32_t below = inertia.firstBadRow == 0
-                                   ? ModesBelow(model, inertia)
-                                   : ModeCounter(mesh.divX, mesh.divY).CountBelow(alpha).below;
-    return {alpha, LargestMagnitude(model), below, inertia.firstBadRow};
+    return DescribeSolution(model);
 }
 
 }  // namespace
+
+SweepPoint DescribeSolution(const MembraneModel& model)
+{
+    const BandInertia inertia = model.PivotInertia();
+    // A vanishing pivot leaves the count of this factorisation meaningless; the mode counter
+    // then takes it just above alpha.
+    const std::int32_t below =
+        inertia.firstBadRow == 0
+            ? ModesBelow(model, inertia)
+            : ModeCounter(model.m_nDivX, model.m_nDivY).CountBelow(model.m_dAlpha).below;
+    return {model.m_dAlpha, LargestMagnitude(model), below, inertia.firstBadRow};
+}
 
 double SweepAlpha(double a0, double a1, std::int64_t n, std::int64_t i)
 {

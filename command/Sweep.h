@@ -18,6 +18,12 @@ struct SweepPoint {
     std::int32_t firstZeroPivot;  // first row whose pivot is zero or not finite; 0 when none
 };
 
+struct MembraneModel;
+
+// What a record just solved says of its alpha: the largest |W|, the resonances below |alpha|
+// (counted just above alpha where a pivot vanished) and the first bad pivot.
+SweepPoint DescribeSolution(const MembraneModel& model);
+
 // Point i of n >= 2 from a0 to a1: a0 at i = 0, a1 at i = n - 1 exactly, evenly between.
 double SweepAlpha(double a0, double a1, std::int64_t n, std::int64_t i);
 

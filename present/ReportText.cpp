@@ -86,11 +86,16 @@ void AppendValue(std::string& out, double v, ValueFormat format)
 }
 
 ValueLines::ValueLines(const MembraneModel& model, ValueFormat format)
-    : m_w(model.m_W), m_rows(model.m_nDivY + 1), m_format(format)
+    : ValueLines(model.m_W, model.m_nDivY + 1, model.m_nNode, format)
+{
+}
+
+ValueLines::ValueLines(const double* w, int rows, int nodes, ValueFormat format)
+    : m_w(w), m_rows(rows), m_format(format)
 {
     // Every column of m_rows nodes has its empty line ahead of it, and every node its line.
-    const int columns = m_rows > 1 ? (model.m_nNode + m_rows - 1) / m_rows : 0;
-    m_count = model.m_nNode > 0 ? model.m_nNode + columns : 0;
+    const int columns = m_rows > 1 ? (nodes + m_rows - 1) / m_rows : 0;
+    m_count = nodes > 0 ? nodes + columns : 0;
 }
 
 void ValueLines::Append(std::string& out, int k) const

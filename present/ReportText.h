@@ -16,6 +16,8 @@ void AppendValue(std::string& out, double v, ValueFormat format = ValueFormat::F
 class ValueLines {
 public:
     ValueLines(const MembraneModel& model, ValueFormat format);
+    // The same over values kept elsewhere: w[n] for the nodes n = 1..nodes, rows nodes a column.
+    ValueLines(const double* w, int rows, int nodes, ValueFormat format);
     int Count() const { return m_count; }
     // Appends line k, 0 <= k < Count(), without a line terminator.
     void Append(std::string& out, int k) const;

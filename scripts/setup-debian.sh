@@ -12,6 +12,7 @@ build_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
   fonts-ipafont-gothic fontconfig
+  python3-dev python3-numpy pybind11-dev
 )
 test_packages=(
   libgtest-dev libbenchmark-dev
@@ -19,7 +20,7 @@ test_packages=(
   locales
   xvfb xdotool xclip
   liblapacke-dev libopenblas-dev libeigen3-dev
-  python3-vtk9
+  python3-vtk9 python3-pytest python3-matplotlib
   file man-db groff-base desktop-file-utils appstream lintian
 )
 

@@ -62,4 +62,12 @@ done
 "$prefix/bin/membrane-solve" --version | grep -qx "membrane-solve [0-9.]*" || fail "--version"
 grep -q '^\.TH MEMBRANE-SOLVE 1 "[^"]*" "membrane [0-9.]*"' \
     <(gzip -dc "$prefix/share/man/man1/membrane-solve.1.gz") || fail "version of the manual page"
+# The Python module, where the prefix's Python looks: site-packages of its version.
+if [ -e "$build/python/membrane.pyi" ]; then
+    site=$(ls -d "$prefix"/lib/python3.*/site-packages 2>/dev/null | head -n 1)
+    [ -n "$site" ] && [ -f "$site/membrane.pyi" ] || fail "the Python module is not in site-packages"
+    shape=$(cd / && PYTHONPATH=$site /usr/bin/python3 -c 'import membrane; print(membrane.solve().w.shape)') ||
+        fail "the installed module does not import"
+    [ "$shape" = "(91, 31)" ] || fail "membrane.solve().w.shape is $shape"
+fi
 echo "installed into $prefix: 2 programs, the drawing library, desktop entry, metainfo, 2 manual pages, 2 icons"

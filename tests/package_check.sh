@@ -32,8 +32,29 @@ for d in fonts-ipafont-gothic qt6-qpa-plugins libqt6widgets6 libqt6gui6 libstdc+
     grep -q "\b$d\b" <<<"$depends" || fail "no dependency on $d: $depends"
 done
 
+# The Python module's package, where the module was built: the module where Debian's python3
+# finds it, its stub, its own copyright and changelog, and the Python and NumPy ABIs.
+debs=("$deb")
+pydeb=$(ls "$out"/python3-membrane_*_"$arch".deb 2>/dev/null | head -n 1)
+if grep -q '^MEMBRANE_PYTHON_DEPENDS:' "$build/CMakeCache.txt" 2>/dev/null ||
+   [ -e "$build/python/membrane.pyi" ]; then
+    [ -n "$pydeb" ] || fail "no python3-membrane_<version>_$arch.deb in $(ls "$out")"
+    echo "built $(basename "$pydeb")"
+    py=$(dpkg-deb -c "$pydeb" | awk '{print $NF}')
+    ext=$(/usr/bin/python3 -c 'import sysconfig; print(sysconfig.get_config_var("EXT_SUFFIX"))')
+    for f in "./usr/lib/python3/dist-packages/membrane$ext" ./usr/lib/python3/dist-packages/membrane.pyi \
+             ./usr/share/doc/python3-membrane/copyright ./usr/share/doc/python3-membrane/changelog.gz; do
+        grep -qx -- "$f" <<<"$py" || fail "python3-membrane: $f missing"
+    done
+    pydepends=$(dpkg-deb -f "$pydeb" Depends)
+    for d in 'python3 (>= 3' 'python3 (<< 3' 'python3-numpy (>= ' python3-numpy-abi libstdc++6; do
+        grep -qF "$d" <<<"$pydepends" || fail "python3-membrane: no dependency on $d: $pydepends"
+    done
+    debs+=("$pydeb")
+fi
+
 if command -v lintian >/dev/null; then
-    lintian --fail-on error,warning "$deb" || fail "lintian found errors or warnings"
+    lintian --fail-on error,warning "${debs[@]}" || fail "lintian found errors or warnings"
     echo "lintian: no errors, no warnings"
 else
     echo "lintian is not installed: the package was not checked by it"

@@ -1,0 +1,157 @@
+"""The module against membrane-solve: the same doubles, lines, tables, sweeps and mode lists,
+and the errors a user gets. Needs MEMBRANE_SOLVE, the program, in the environment."""
+
+import doctest
+import os
+import subprocess
+import sys
+import threading
+
+import numpy as np
+import pytest
+
+import membrane
+
+SOLVE = os.environ["MEMBRANE_SOLVE"]
+
+# Meshes at the limits and between them, near a resonance, and where a pivot vanishes exactly.
+CASES = [
+    (1, 1, 5.0, True),
+    (1, 30, 2.5, False),
+    (90, 1, 0.7, True),
+    (90, 30, 5.0, True),
+    (90, 30, 5.0, False),
+    (7, 3, 0.2309401076758, True),   # the 2 x 1 mesh's first resonance is not this mesh's
+    (2, 1, 0.23094010767585, False),  # beside the first resonance of 2 x 1
+    (4, 2, 1e200, True),              # not finite
+]
+
+
+def tool(*args):
+    done = subprocess.run([SOLVE, *map(str, args)], capture_output=True, check=False)
+    assert done.returncode in (0, 3), done.stderr
+    return done.stdout.decode()
+
+
+def vanishing_pivot_alpha():
+    """An alpha at which the first free pivot of the 2 x 1 mesh is exactly zero."""
+    area, dx, dy = 15.0 * 5.0 / 2.0, 7.5, 5.0
+    s = dy / dx + dx / dy
+    alpha = np.nextafter(np.sqrt(3.0 * s / area), 0.0)
+    for _ in range(200):
+        t = (alpha * alpha) * area
+        if t * (1.0 / 9.0) - s * (1.0 / 3.0) == 0.0:
+            return float(alpha)
+        alpha = np.nextafter(alpha, 10.0)
+    pytest.skip("no vanishing pivot among the doubles tried")
+
+
+@pytest.mark.parametrize("divx,divy,alpha,option", CASES)
+def test_values_lines_and_table_are_the_tools(divx, divy, alpha, option):
+    args = ["--divx", divx, "--divy", divy, "--alpha", repr(alpha),
+            "--option", "on" if option else "off"]
+    s = membrane.solve(divx, divy, alpha, option)
+    exact = tool(*args, "--exact").splitlines()[1:]
+    cells = [float(c) for line in exact for c in line.split("\t") if c]
+    assert s.values.tobytes() == np.array(cells).tobytes()  # bit for bit, NaN too
+    assert s.report_lines() == tool(*args, "--list").splitlines()
+    assert s.table() == tool(*args)
+    assert s.finite == bool(np.all(np.isfinite(s.values)))
+
+
+def test_vanishing_pivot_is_flagged():
+    alpha = vanishing_pivot_alpha()
+    s = membrane.solve(2, 1, alpha)
+    assert not s.finite and s.first_zero_pivot == 3 and s.modes_below == 1
+    assert np.isnan(s.values[2])
+    row = tool("--divx", 2, "--divy", 1, "--sweep", f"{alpha!r}:1:2").splitlines()[1]
+    assert row == f"{alpha!r},nan,1,3"
+
+
+def test_grid_and_coordinates():
+    s = membrane.solve(4, 2, 1.5)
+    assert s.w.shape == (5, 3) and s.values.shape == (15,)
+    assert np.shares_memory(s.w, s.values)
+    assert s.w[1, 2] == s.values[1 * 3 + 2]  # node (i, j) is i (divy + 1) + j + 1
+    np.testing.assert_array_equal(s.x, [0.0, 3.75, 7.5, 11.25, 15.0])
+    np.testing.assert_array_equal(s.y, [0.0, 2.5, 5.0])
+    with pytest.raises(ValueError):
+        s.w[0, 0] = 2.0  # the values are the solution's, not to be changed
+    w = s.w
+    del s
+    assert w[0, 0] == 4.0  # the peak 4, 5, 4 of two divisions; the array keeps the result alive
+    assert repr(membrane.solve(2, 1, 0.1, False)) == (
+        "<membrane.Solution divx=2 divy=1 alpha=0.1 option=False: 6 nodes, max |W| 1>")
+
+
+def test_sweep_and_modes_are_the_tools():
+    rows = membrane.sweep(12, 5, 0.5, 2.5, 9)
+    text = tool("--divx", 12, "--divy", 5, "--sweep", "0.5:2.5:9").splitlines()
+    assert text[0] == ",".join(rows.dtype.names)
+    for row, line in zip(rows, text[1:], strict=True):
+        alpha, max_abs_w, below, pivot = line.split(",")
+        assert (row["alpha"], row["max_abs_w"]) == (float(alpha), float(max_abs_w))
+        assert (row["modes_below"], row["first_zero_pivot"]) == (int(below), int(pivot))
+    one = membrane.sweep(12, 5, 0.5, 2.5, 9, threads=1)
+    assert one.tobytes() == rows.tobytes()
+
+    modes = membrane.modes(7, 3, 24, threads=2)
+    lines = tool("--divx", 7, "--divy", 3, "--modes", 24).splitlines()
+    assert [f"{k}\t{a!r}" for k, a in enumerate(modes, 1)] == lines
+    index, alphas = membrane.modes_in(20, 8, -2.0, 3.0, return_index=True)
+    lines = tool("--divx", 20, "--divy", 8, "--modes-in", "-2:3").splitlines()
+    assert [f"{k}\t{a!r}" for k, a in zip(index, alphas)] == lines
+    assert membrane.modes_in(20, 8, 0.2, 0.2001).size == 0
+
+
+@pytest.mark.parametrize("call,message", [
+    (lambda: membrane.solve(91, 30), "divx must be a whole number from 1 to 90, not 91"),
+    (lambda: membrane.solve(10, 0), "divy must be a whole number from 1 to 30, not 0"),
+    (lambda: membrane.solve(2.5, 3), "divx must be a whole number from 1 to 90, not 2.5"),
+    (lambda: membrane.solve("9", 3), "divx must be a whole number from 1 to 90, not '9'"),
+    (lambda: membrane.solve(True, 3), "divx must be a whole number"),
+    (lambda: membrane.modes(1, 5, 1), "the 1 x 5 mesh has no resonance"),
+    (lambda: membrane.modes(2, 1, 3), "n must be a whole number from 1 to 2, not 3"),
+    (lambda: membrane.modes_in(2, 1, 1.0, 0.5), "a0 must not exceed a1"),
+    (lambda: membrane.modes_in(2, 1, 0.0, np.inf), "a1 must be finite, not inf"),
+    (lambda: membrane.sweep(2, 1, 0.0, 1.0, 1), "n must be at least 2"),
+    (lambda: membrane.sweep(2, 1, 0.0, 1.0, 5, threads=0), "threads must be from 1 to 1024"),
+])
+def test_errors_say_what_to_change(call, message):
+    with pytest.raises(ValueError, match=message.replace("(", r"\(")):
+        call()
+
+
+def test_whole_floats_and_numpy_integers_are_counts():
+    expected = membrane.solve(6, 3, 1.25).values
+    for divx, divy in [(6.0, 3.0), (np.int64(6), np.int32(3))]:
+        assert membrane.solve(divx, divy, np.float32(1.25)).values.tobytes() == expected.tobytes()
+
+
+def test_threads_solve_side_by_side():
+    expected = membrane.solve(90, 30, 3.3).values.tobytes()
+    results = []
+
+    def work():
+        for _ in range(20):
+            results.append(membrane.solve(90, 30, 3.3).values.tobytes())
+
+    threads = [threading.Thread(target=work) for _ in range(4)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert len(results) == 80 and all(r == expected for r in results)
+
+
+def test_docstrings_and_example(tmp_path):
+    for f in (membrane.solve, membrane.modes, membrane.modes_in, membrane.sweep):
+        assert f.__doc__.startswith(f.__name__ + "(")
+        assert "Parameters\n----------" in f.__doc__ and "Returns\n-------" in f.__doc__
+    tried = doctest.testmod(membrane, extraglobs={"membrane": membrane})
+    assert tried.failed == 0 and tried.attempted >= 5
+    example = os.path.join(os.environ["MEMBRANE_EXAMPLES"], "near_resonance.py")
+    done = subprocess.run([sys.executable, example], capture_output=True, cwd=tmp_path,
+                          env=dict(os.environ, MPLBACKEND="Agg"), check=False)
+    assert done.returncode == 0, done.stderr.decode()
+    assert (tmp_path / "near_resonance.png").read_bytes().startswith(b"\x89PNG")
