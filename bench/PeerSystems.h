@@ -166,3 +166,57 @@ inline std::vector<double> BandModes(const FreePencil& p, int kd, int il, int iu
                                            &found, w.data(), z.data(), 1, ifail.data());
     return Alphas(info, found, iu - il + 1, w);
 }
+
+// The eigenvectors of eigenvalues il..iu of K z = lambda M z, each z^T M z = 1, column by column
+// over the free nodes (free index = node number - divY - 2), by dsygvx on the dense matrices or
+// dsbgvx on their bands; empty when LAPACK fails.
+struct PeerShapes {
+    std::vector<double> lambda;
+    std::vector<std::vector<double>> z;
+};
+
+inline PeerShapes DenseShapes(FreePencil p, int il, int iu)
+{
+    const int m = iu - il + 1;
+    std::vector<double> w(p.n), z(static_cast<std::size_t>(p.n) * m);
+    std::vector<lapack_int> ifail(p.n);
+    lapack_int found = 0;
+    const lapack_int info =
+        LAPACKE_dsygvx(LAPACK_COL_MAJOR, 1, 'V', 'I', 'U', p.n, p.K.data(), p.n, p.M.data(), p.n,
+                       0.0, 0.0, il, iu, 0.0, &found, w.data(), z.data(), p.n, ifail.data());
+    PeerShapes shapes;
+    if (info != 0 || found != m)
+        return shapes;
+    for (int k = 0; k < m; ++k) {
+        shapes.lambda.push_back(w[k]);
+        shapes.z.emplace_back(z.begin() + static_cast<std::ptrdiff_t>(k) * p.n,
+                              z.begin() + static_cast<std::ptrdiff_t>(k + 1) * p.n);
+    }
+    return shapes;
+}
+
+inline PeerShapes BandShapes(const FreePencil& p, int kd, int il, int iu)
+{
+    const int ld = kd + 1, m = iu - il + 1;
+    std::vector<double> ab(static_cast<std::size_t>(ld) * p.n), bb(ab.size());
+    for (int j = 0; j < p.n; ++j)
+        for (int i = std::max(0, j - kd); i <= j; ++i) {
+            ab[static_cast<std::size_t>(j) * ld + kd + i - j] = p.K[static_cast<std::size_t>(j) * p.n + i];
+            bb[static_cast<std::size_t>(j) * ld + kd + i - j] = p.M[static_cast<std::size_t>(j) * p.n + i];
+        }
+    std::vector<double> w(p.n), q(static_cast<std::size_t>(p.n) * p.n), z(static_cast<std::size_t>(p.n) * m);
+    std::vector<lapack_int> ifail(p.n);
+    lapack_int found = 0;
+    const lapack_int info = LAPACKE_dsbgvx(LAPACK_COL_MAJOR, 'V', 'I', 'U', p.n, kd, kd, ab.data(),
+                                           ld, bb.data(), ld, q.data(), p.n, 0.0, 0.0, il, iu, 0.0,
+                                           &found, w.data(), z.data(), p.n, ifail.data());
+    PeerShapes shapes;
+    if (info != 0 || found != m)
+        return shapes;
+    for (int k = 0; k < m; ++k) {
+        shapes.lambda.push_back(w[k]);
+        shapes.z.emplace_back(z.begin() + static_cast<std::ptrdiff_t>(k) * p.n,
+                              z.begin() + static_cast<std::ptrdiff_t>(k + 1) * p.n);
+    }
+    return shapes;
+}

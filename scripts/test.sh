@@ -12,12 +12,14 @@ build_and_test() {
     echo "== $dir"
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@"
     cmake --build "$dir" -j2
-    (cd "$dir" && ctest --output-on-failure -j2 -LE package)
+    (cd "$dir" && ctest --output-on-failure -j2 -LE 'package|slow')
 }
 
 # 1. The normal optimised build, then its Debian package, judged by lintian.
 build_and_test build
 (cd build && ctest --output-on-failure -L package)
+# The peers that take seconds: LAPACK's eigenvectors of the largest mesh beside the mode shapes.
+(cd build && ctest --output-on-failure -L slow)
 # 2. The same suite under AddressSanitizer and UndefinedBehaviorSanitizer, leaks checked.
 build_and_test build-sanitize -DMEMBRANE_SANITIZE=ON -DMEMBRANE_BUILD_BENCH=OFF
 # 3. The numerics once more, built for x86-64-v3, where the compiler has fused multiply-add at

@@ -13,7 +13,9 @@ namespace {
 // Right-looking: for each row i in increasing order, and each row j = i + m - 1 coupled to it,
 // row j from its diagonal on loses q times row i from column m on, q = A(i, j) / pivot(i).
 // Each entry of a row j thus receives its updates from the rows i above it in increasing order.
-template <bool kCarryRhs>
+// With kFactor false the matrix holds these factors already, q is read from it, and only the
+// right-hand side takes its updates: the forward substitution of a further right-hand side.
+template <bool kFactor, bool kCarryRhs>
 void EliminatePortable(MembraneModel& model)
 {
     const int nNode = model.m_nNode;
@@ -24,20 +26,40 @@ void EliminatePortable(MembraneModel& model)
             const int j = i + m - 1;
             if (j > nNode)
                 continue;
-            const double q = rowI[m] / rowI[1];
-            // Entry by entry, each independent of the others. Entries of row i past m_nNode are
-            // zero, so the loop needs no node test. Rows i and j are distinct and never overlap.
-            double* __restrict const dst = model.m_K[j] + 1;
-            const double* __restrict const src = rowI + m;
-            const int len = nBand - m + 1;
-            for (int k = 0; k < len; ++k)
-                dst[k] = dst[k] - q * src[k];
-            rowI[m] = q;  // the multiplier replaces the entry once the entry has served
+            double q = rowI[m];
+            if constexpr (kFactor) {
+                q = rowI[m] / rowI[1];
+                // Entry by entry, each independent of the others. Entries of row i past m_nNode
+                // are zero, so the loop needs no node test. Rows i and j never overlap.
+                double* __restrict const dst = model.m_K[j] + 1;
+                const double* __restrict const src = rowI + m;
+                const int len = nBand - m + 1;
+                for (int k = 0; k < len; ++k)
+                    dst[k] = dst[k] - q * src[k];
+                rowI[m] = q;  // the multiplier replaces the entry once the entry has served
+            }
             if constexpr (kCarryRhs)
                 model.m_W[j] = model.m_W[j] - q * model.m_W[i];
         }
         if constexpr (kCarryRhs)
             model.m_W[i] = model.m_W[i] / rowI[1];
+    }
+}
+
+// W(i) is held in a register while it loses the products of its row, one after the other: the
+// subtractions stay in their order, they only skip the trips through memory.
+void BackSubstitute(MembraneModel& model)
+{
+    const int nNode = model.m_nNode;
+    const int nBand = model.m_nBand;
+    for (int i = nNode; i >= 1; --i) {
+        const double* const rowI = model.m_K[i];
+        const double* const wFrom = model.m_W + i - 1;  // wFrom[m] is W(i + m - 1)
+        const int last = nNode - i + 1 < nBand ? nNode - i + 1 : nBand;
+        double wi = model.m_W[i];
+        for (int m = 2; m <= last; ++m)
+            wi = wi - rowI[m] * wFrom[m];
+        model.m_W[i] = wi;
     }
 }
 
@@ -119,26 +141,19 @@ void EliminateBand(MembraneModel& model, bool carryRhs, EliminationForm form)
         break;
     }
     if (carryRhs)
-        EliminatePortable<true>(model);
+        EliminatePortable<true, true>(model);
     else
-        EliminatePortable<false>(model);
+        EliminatePortable<true, false>(model);
 }
 
 void SolveBandIn(MembraneModel& model, EliminationForm form)
 {
     EliminateBand(model, true, form);
+    BackSubstitute(model);
+}
 
-    // W(i) is held in a register while it loses the products of its row, one after the other:
-    // the subtractions stay in their order, they only skip the trips through memory.
-    const int nNode = model.m_nNode;
-    const int nBand = model.m_nBand;
-    for (int i = nNode; i >= 1; --i) {
-        const double* const rowI = model.m_K[i];
-        const double* const wFrom = model.m_W + i - 1;  // wFrom[m] is W(i + m - 1)
-        const int last = nNode - i + 1 < nBand ? nNode - i + 1 : nBand;
-        double wi = model.m_W[i];
-        for (int m = 2; m <= last; ++m)
-            wi = wi - rowI[m] * wFrom[m];
-        model.m_W[i] = wi;
-    }
+void SubstituteBand(MembraneModel& model)
+{
+    EliminatePortable<false, true>(model);
+    BackSubstitute(model);
 }
