@@ -1,13 +1,52 @@
 // The resonant alphas of a mesh as "index<TAB>alpha" lines: the N lowest, or those of an
-// interval.
+// interval; with --details as CSV with their shapes' labels and participation.
+#include <algorithm>
+#include <cmath>
+
 #include "batch/ToolModes.h"
 #include "batch/ToolSupport.h"
+#include "solver/ModeShape.h"
 
 namespace {
 
 std::string ModeLine(std::int32_t index, double alpha)
 {
     return std::to_string(index) + '\t' + Shortest(alpha) + '\n';
+}
+
+// The listed resonances as CSV, their shapes found once for the whole range of their numbers.
+// A resonance listed at -a' (an interval below zero) has the shape of a', and the continuous
+// membrane's alpha takes its sign.
+std::string DetailsCsv(const ToolOptions& options, const ModeSearch& search,
+                       const std::vector<ResonanceInInterval>& listed)
+{
+    std::string csv = "index,alpha,kx,ky,participation,alpha_continuum\n";
+    if (listed.empty())
+        return csv;
+    std::int32_t first = listed.front().index, last = first;
+    for (const ResonanceInInterval& r : listed) {
+        first = std::min(first, r.index);
+        last = std::max(last, r.index);
+    }
+    const std::vector<ModeShape> shapes = FindShapes(search, options.option, first, last);
+    for (const ResonanceInInterval& r : listed) {
+        const ModeShape& s = shapes[r.index - first];
+        csv += std::to_string(r.index) + ',' + Shortest(r.alpha) + ',' + std::to_string(s.kx) +
+               ',' + std::to_string(s.ky) + ',' + Shortest(s.participation) + ',' +
+               Shortest(std::copysign(ContinuumAlpha(s.kx, s.ky), r.alpha)) + '\n';
+    }
+    return csv;
+}
+
+std::string ModeList(const ToolOptions& options, const ModeSearch& search,
+                     const std::vector<ResonanceInInterval>& listed)
+{
+    if (options.details)
+        return DetailsCsv(options, search, listed);
+    std::string text;
+    for (const ResonanceInInterval& r : listed)
+        text += ModeLine(r.index, r.alpha);
+    return text;
 }
 
 int ListLowest(const ToolOptions& options, const ToolContext& context, const ModeSearch& search)
@@ -24,10 +63,12 @@ int ListLowest(const ToolOptions& options, const ToolContext& context, const Mod
                                            std::to_string(available) +
                                            " resonances, one per node off the fixed edges");
     const std::vector<double> modes = FindModes(search, 1, static_cast<std::int32_t>(*n));
-    std::string text;
+    std::vector<ResonanceInInterval> listed;
     for (std::size_t k = 0; k < modes.size(); ++k)
-        text += ModeLine(static_cast<std::int32_t>(k + 1), modes[k]);
-    return WriteStandardOutput(options, context, text) ? kExitSolved : kExitWriteFailed;
+        listed.push_back({static_cast<std::int32_t>(k + 1), modes[k]});
+    return WriteStandardOutput(options, context, ModeList(options, search, listed))
+               ? kExitSolved
+               : kExitWriteFailed;
 }
 
 int ListInterval(const ToolOptions& options, const ToolContext& context, const ModeSearch& search)
@@ -37,10 +78,10 @@ int ListInterval(const ToolOptions& options, const ToolContext& context, const M
         ReadAlphaRange("--modes-in", options.modeValue, false, error);
     if (!range)
         return ReportBadValue(context, error);
-    std::string text;
-    for (const ResonanceInInterval& r : FindModesIn(search, range->a0, range->a1))
-        text += ModeLine(r.index, r.alpha);
-    return WriteStandardOutput(options, context, text) ? kExitSolved : kExitWriteFailed;
+    const std::vector<ResonanceInInterval> listed = FindModesIn(search, range->a0, range->a1);
+    return WriteStandardOutput(options, context, ModeList(options, search, listed))
+               ? kExitSolved
+               : kExitWriteFailed;
 }
 
 }  // namespace

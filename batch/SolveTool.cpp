@@ -22,6 +22,10 @@ int RunSolveTool(std::span<const std::string_view> args, const ToolContext& cont
         return RunModeListMode(*parsed.options, context);
     case ToolMode::Sweep:
         return RunSweepMode(*parsed.options, context);
+    case ToolMode::Shape:
+        return RunShapeMode(*parsed.options, context);
+    case ToolMode::Shapes:
+        return RunShapesMode(*parsed.options, context);
     }
     return kExitUsage;
 }

@@ -8,6 +8,7 @@
 #include "command/Sweep.h"
 #include "present/FigureLayout.h"
 #include "present/FigureTitles.h"
+#include "solver/ModeShape.h"
 
 namespace {
 
@@ -15,6 +16,29 @@ std::string CsvRow(const SweepPoint& p)
 {
     return Shortest(p.alpha) + ',' + Shortest(p.maxAbsW) + ',' + std::to_string(p.modesBelow) +
            ',' + std::to_string(p.firstZeroPivot) + '\n';
+}
+
+// The lines of the resonances: excited where their participation reaches 1e-9 of the largest in
+// the interval.
+std::vector<ResonanceLine> ExcitedResonances(const ModeSearch& search, bool option,
+                                             const std::vector<ResonanceInInterval>& resonances)
+{
+    std::vector<ResonanceLine> lines;
+    if (resonances.empty())
+        return lines;
+    std::int32_t first = resonances.front().index, last = first;
+    for (const ResonanceInInterval& r : resonances) {
+        first = std::min(first, r.index);
+        last = std::max(last, r.index);
+    }
+    const std::vector<ModeShape> shapes = FindShapes(search, option, first, last);
+    double largest = 0.0;
+    for (const ResonanceInInterval& r : resonances)
+        largest = std::max(largest, std::fabs(shapes[r.index - first].participation));
+    for (const ResonanceInInterval& r : resonances)
+        lines.push_back({r.alpha,
+                         std::fabs(shapes[r.index - first].participation) >= 1e-9 * largest});
+    return lines;
 }
 
 // The resonances need only the plot's resolution, and the sweep's own counts bracket them.
@@ -29,10 +53,12 @@ bool DrawPlot(const ToolOptions& options, const ToolContext& context, const Mode
         curve.push_back({p.alpha, p.maxAbsW});
     }
     const std::vector<ResonanceInInterval> resonances = FindModesIn(search, range.a0, range.a1);
+    const std::vector<ResonanceLine> lines =
+        ExcitedResonances(setup, options.option, resonances);
     const std::string title = SweepTitle(setup.divX, setup.divY, options.option);
     return DrawFigure(context, options.plotFile,
                       [&](const FigureApi& api, std::string& png, std::string& error) {
-                          return api.sweepPlot(curve, resonances, title, png, error);
+                          return api.sweepPlot(curve, lines, title, png, error);
                       });
 }
 

@@ -11,3 +11,7 @@ int RunSolveMode(const ToolOptions& options, const ToolContext& context);
 int RunModeListMode(const ToolOptions& options, const ToolContext& context);
 // Full solves at equally spaced alphas, as CSV, and the plot of them.
 int RunSweepMode(const ToolOptions& options, const ToolContext& context);
+// The shape of one resonance, as the nodal values of a single solve and their files.
+int RunShapeMode(const ToolOptions& options, const ToolContext& context);
+// A figure of the lowest shapes side by side.
+int RunShapesMode(const ToolOptions& options, const ToolContext& context);

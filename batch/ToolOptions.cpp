@@ -12,7 +12,11 @@ constexpr ModeSet kSolve = ModeBit(ToolMode::Solve);
 constexpr ModeSet kModes = ModeBit(ToolMode::Modes);
 constexpr ModeSet kModesIn = ModeBit(ToolMode::ModesIn);
 constexpr ModeSet kSweep = ModeBit(ToolMode::Sweep);
-constexpr ModeSet kMesh = kSolve | kModes | kModesIn | kSweep;
+constexpr ModeSet kShape = ModeBit(ToolMode::Shape);
+constexpr ModeSet kShapes = ModeBit(ToolMode::Shapes);
+constexpr ModeSet kResonance = kModes | kModesIn | kSweep | kShape | kShapes;
+constexpr ModeSet kMesh = kSolve | kResonance;
+constexpr ModeSet kNodalValues = kSolve | kShape;  // the modes that write one field
 
 constexpr std::string_view kProgram = "membrane-solve";
 constexpr std::size_t kWidth = 92;      // of the usage and help lines
@@ -40,25 +44,27 @@ const OptionSpec kOptions[] = {
      .text = &ToolOptions::divY, .help = "divisions along y (default \" 30\")"},
     {.name = "--alpha", .placeholder = "TEXT", .kind = Text, .modes = kSolve,
      .text = &ToolOptions::alpha, .help = "alpha (default \" 5.0\")"},
-    {.name = "--option", .placeholder = "on|off", .kind = OnOff, .modes = kSolve | kSweep,
-     .flag = &ToolOptions::option, .help = "raised centre peak on the left edge (default on)"},
+    {.name = "--option", .placeholder = "on|off", .kind = OnOff, .modes = kMesh,
+     .flag = &ToolOptions::option,
+     .help = "raised centre peak on the left edge (default on); for the resonances, the load "
+             "whose participation they show"},
     {.name = "--list", .kind = Switch, .modes = kSolve, .flag = &ToolOptions::list,
      .help = "write the report list lines instead of the table"},
-    {.name = "--exact", .kind = Switch, .modes = kSolve, .flag = &ToolOptions::exact,
+    {.name = "--exact", .kind = Switch, .modes = kNodalValues, .flag = &ToolOptions::exact,
      .help = "write each value as the shortest text that reads back to the same double"},
-    {.name = "--map", .placeholder = "FILE.png", .kind = File, .modes = kSolve,
+    {.name = "--map", .placeholder = "FILE.png", .kind = File, .modes = kNodalValues,
      .text = &ToolOptions::mapFile,
      .help = "also write the colour map as a PNG image, one cell per node as the dialog paints "
              "it"},
-    {.name = "--figure", .placeholder = "FILE.png", .kind = File, .modes = kSolve,
+    {.name = "--figure", .placeholder = "FILE.png", .kind = File, .modes = kNodalValues,
      .text = &ToolOptions::figureFile,
      .help = "also write a figure of the solution for a report: the field on the domain with "
              "axes, a colour bar with the lowest and highest value, a title"},
-    {.name = "--csv", .placeholder = "FILE", .kind = File, .modes = kSolve,
+    {.name = "--csv", .placeholder = "FILE", .kind = File, .modes = kNodalValues,
      .text = &ToolOptions::csvFile,
      .help = "also write one row per node: node,i,j,x,y,w (x = 15 i / divx, y = 5 j / divy; "
              "numbers as the shortest text that reads back the same)"},
-    {.name = "--vtk", .placeholder = "FILE", .kind = File, .modes = kSolve,
+    {.name = "--vtk", .placeholder = "FILE", .kind = File, .modes = kNodalValues,
      .text = &ToolOptions::vtkFile,
      .help = "also write the nodes as a VTK rectilinear grid (legacy format, binary) with the "
              "point data w, for ParaView and VTK"},
@@ -79,9 +85,23 @@ const OptionSpec kOptions[] = {
     {.name = "--plot", .placeholder = "FILE.png", .kind = File, .modes = kSweep,
      .text = &ToolOptions::plotFile, .group = Resonance,
      .help = "with --sweep: a figure of max |W| against alpha, resonances marked"},
-    {.name = "--threads", .placeholder = "N", .kind = Text, .modes = kModes | kModesIn | kSweep,
+    {.name = "--details", .kind = Switch, .modes = kModes | kModesIn, .flag = &ToolOptions::details,
+     .group = Resonance,
+     .help = "with --modes or --modes-in: CSV instead, "
+             "index,alpha,kx,ky,participation,alpha_continuum (the half-waves of the shape along "
+             "x and y, how much the load of the option excites it, and the continuous "
+             "membrane's alpha for the same half-waves)"},
+    {.name = "--shape", .placeholder = "K", .kind = Mode, .modes = kShape, .group = Resonance,
+     .help = "the shape of the K-th resonance (numbered as --modes numbers them), its nodal "
+             "values as a single solve writes them: the table, or with --exact, --csv, --vtk, "
+             "--map; --figure on a scale from blue (negative) through white to red"},
+    {.name = "--shapes", .placeholder = "N FILE.png", .kind = ModeFile, .modes = kShapes,
+     .text = &ToolOptions::shapesFile, .group = Resonance,
+     .help = "a figure of the N lowest shapes (1 <= N <= 36) side by side on one scale, each "
+             "with its index, (kx, ky) and alpha"},
+    {.name = "--threads", .placeholder = "N", .kind = Text, .modes = kResonance,
      .text = &ToolOptions::threads, .group = Resonance,
-     .help = "threads for the modes and the sweep (default: every processor)"},
+     .help = "threads for the resonances, the shapes and the sweep (default: every processor)"},
 };
 
 constexpr std::string_view kIntroduction =
@@ -96,6 +116,18 @@ constexpr std::string_view kResonances =
     "1e-12 relative or to adjacent doubles. Numbers are written as the shortest text that reads "
     "back to the same double.";
 
+constexpr std::string_view kShapesText =
+    "Shapes. The shape of a resonance is its eigenvector, found by inverse iteration with the "
+    "same band elimination: 0 on the fixed edges, normalised so that phi^T M phi = 1 with the "
+    "mass matrix M, its component of largest magnitude positive. kx is 1 + its sign changes "
+    "along x and ky its sign changes along y, through the node of largest magnitude: for a "
+    "simple resonance of this rectangle, its half-waves. Its participation "
+    "phi^T (K_fb - alpha^2 M_fb) u_b says how much the values u_b of the fixed edges excite "
+    "it: near its alpha the solution grows like phi times the participation over the distance "
+    "in alpha^2, and a resonance with participation 0 makes no peak. Resonances within 1e-8 of "
+    "each other form a cluster whose shapes are turned so that the first takes all of the "
+    "participation.";
+
 constexpr std::string_view kExamples =
     "  $ membrane-solve --divx 2 --divy 1 --modes 2\n"
     "  1\t0.2309401076758\n"
@@ -108,7 +140,16 @@ constexpr std::string_view kExamples =
     "  0.25,4.613636363636355,1,0\n"
     "  0.5,1,1,0\n"
     "  0.75,1,2,0\n"
-    "  1,1,2,0\n";
+    "  1,1,2,0\n"
+    "  $ membrane-solve --divx 2 --divy 1 --option off --modes 2 --details\n"
+    "  index,alpha,kx,ky,participation,alpha_continuum\n"
+    "  1,0.2309401076758,1,0,-0.19999999999997095,0.20943951023931953\n"
+    "  2,0.7302967433404,1,1,-1.1102230246251565e-16,0.6623058843864068\n"
+    "  $ membrane-solve --divx 2 --divy 1 --shape 2\n"
+    "  1\t2\t\n"
+    "  0.000000\t0.000000\t\n"
+    "  -0.346410\t0.346410\t\n"
+    "  0.000000\t0.000000\t\n";
 
 constexpr std::string_view kFiles =
     "Files. FILE - is standard output, and the table or list is then not written there; one "
@@ -172,7 +213,7 @@ const OptionSpec* FindOption(std::string_view name)
 
 bool TakesValue(ValueKind kind)
 {
-    return kind == Text || kind == OnOff || kind == File || kind == Mode;
+    return kind == Text || kind == OnOff || kind == File || kind == Mode || kind == ModeFile;
 }
 
 // "a single solve", "--modes", ...
@@ -236,7 +277,7 @@ std::span<const OptionSpec> OptionTable()
 const OptionSpec* ModeOption(ToolMode mode)
 {
     for (const OptionSpec& spec : kOptions)
-        if (spec.kind == Mode && spec.modes == ModeBit(mode))
+        if ((spec.kind == Mode || spec.kind == ModeFile) && spec.modes == ModeBit(mode))
             return &spec;
     return nullptr;
 }
@@ -285,10 +326,14 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
                 return EndWithUsageError(err, "missing file name for " + std::string(spec->name));
             options.*spec->text = value;
             break;
+        case ModeFile:
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return EndWithUsageError(err, "missing file name for " + std::string(spec->name));
+            options.*spec->text = args[++i];
+            [[fallthrough]];
         case Mode:
             if (chooser && chooser != spec)
-                return EndWithBadValue(err, ListOfModes(kModes | kModesIn | kSweep) +
-                                                " exclude each other");
+                return EndWithBadValue(err, ListOfModes(kResonance) + " exclude each other");
             chooser = spec;
             for (ToolMode mode : kToolModes)
                 if (spec->modes == ModeBit(mode))
@@ -308,7 +353,7 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
             return EndWithBadValue(err, std::string(spec->name) + " applies to " +
                                             ListOfModes(spec->modes) + ", not to " +
                                             ModeName(options.mode));
-        if (spec->kind == File && options.*spec->text == "-")
+        if ((spec->kind == File || spec->kind == ModeFile) && options.*spec->text == "-")
             ++toStandardOutput;
     }
     if (toStandardOutput > 1)
@@ -332,7 +377,7 @@ std::string UsageText()
         if (const OptionSpec* chooser = ModeOption(mode))
             words.push_back(Synopsis(*chooser));
         for (const OptionSpec& spec : kOptions)
-            if (spec.kind != Mode && (spec.modes & ModeBit(mode)))
+            if (spec.kind != Mode && spec.kind != ModeFile && (spec.modes & ModeBit(mode)))
                 words.push_back('[' + Synopsis(spec) + ']');
         line(words);
     }
@@ -370,6 +415,7 @@ std::string HelpText()
     options(Solve);
     paragraph(kResonances);
     options(Resonance);
+    paragraph(kShapesText);
     text += '\n';
     text += kExamples;
     paragraph(kFiles);

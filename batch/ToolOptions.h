@@ -13,9 +13,9 @@
 #include "command/ComputeCommand.h"
 
 // What one run does; the option that chooses it names it, a single solve has none.
-enum class ToolMode { Solve, Modes, ModesIn, Sweep };
-inline constexpr ToolMode kToolModes[] = {ToolMode::Solve, ToolMode::Modes, ToolMode::ModesIn,
-                                          ToolMode::Sweep};
+enum class ToolMode { Solve, Modes, ModesIn, Sweep, Shape, Shapes };
+inline constexpr ToolMode kToolModes[] = {ToolMode::Solve, ToolMode::Modes,  ToolMode::ModesIn,
+                                          ToolMode::Sweep, ToolMode::Shape, ToolMode::Shapes};
 
 // A set of modes, one bit each.
 using ModeSet = unsigned;
@@ -34,11 +34,13 @@ struct ToolOptions {
     bool option = true;
     bool list = false;
     bool exact = false;
+    bool details = false;
     std::string mapFile;
     std::string figureFile;
     std::string csvFile;
     std::string vtkFile;
     std::string plotFile;
+    std::string shapesFile;
     std::string threads;
 };
 
@@ -47,8 +49,9 @@ enum class ValueKind {
     Text,    // any text, kept as given
     OnOff,   // "on" or "off", into its flag
     File,    // a file name, "-" for standard output
-    Mode,    // chooses its mode and keeps its value in modeValue
-    Action,  // no value; done at once, and the run ends (--help, --version)
+    Mode,      // chooses its mode and keeps its value in modeValue
+    ModeFile,  // the same, and then a file name, as a File option takes it
+    Action,    // no value; done at once, and the run ends (--help, --version)
 };
 
 // Where an option is listed in --help.
@@ -59,7 +62,7 @@ struct OptionSpec {
     std::string_view placeholder{};  // "TEXT"; empty for an option without a value
     ValueKind kind = ValueKind::Switch;
     ModeSet modes = 0;               // the modes it applies to; for a Mode option the one it chooses
-    std::string ToolOptions::*text = nullptr;  // Text, File
+    std::string ToolOptions::*text = nullptr;  // Text, File, the file of ModeFile
     bool ToolOptions::*flag = nullptr;         // Switch, OnOff
     void (*action)(std::FILE* out) = nullptr;  // Action
     HelpGroup group = HelpGroup::Solve;

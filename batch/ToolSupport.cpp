@@ -117,6 +117,30 @@ std::optional<ModeSearch> ReadModeSearch(const ToolOptions& options, const ToolC
     return search;
 }
 
+std::optional<std::int32_t> ReadResonanceNumber(std::string_view option, std::string_view text,
+                                                const ModeSearch& search, std::int32_t most,
+                                                const ToolContext& context)
+{
+    const std::int32_t available = ModeCount(search.divX, search.divY);
+    const std::string mesh = std::to_string(search.divX) + " x " + std::to_string(search.divY);
+    if (available < 1) {
+        ReportBadValue(context, "the " + mesh + " mesh has no resonance: every node lies on a "
+                                "fixed edge");
+        return std::nullopt;
+    }
+    const std::int32_t limit = std::min(available, most);
+    const std::optional<long long> n = ReadWholeNumber(text);
+    if (!n || *n < 1 || *n > limit) {
+        ReportBadValue(context, std::string(option) + " takes a whole number from 1 to " +
+                                    std::to_string(limit) + " (the " + mesh + " mesh has " +
+                                    std::to_string(available) +
+                                    " resonances, one per node off the fixed edges), not " +
+                                    QuotedText(text));
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(*n);
+}
+
 std::string Shortest(double value)
 {
     std::string s;
@@ -127,7 +151,8 @@ std::string Shortest(double value)
 bool StandardOutputTaken(const ToolOptions& options)
 {
     for (const OptionSpec& spec : OptionTable())
-        if (spec.kind == ValueKind::File && options.*spec.text == kStandardOutputName)
+        if ((spec.kind == ValueKind::File || spec.kind == ValueKind::ModeFile) &&
+            options.*spec.text == kStandardOutputName)
             return true;
     return false;
 }

@@ -2,6 +2,7 @@
 // the resonance options' numbers, and the writing of outputs and figures.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -36,6 +37,12 @@ std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_vi
 // The mesh of --divx and --divy for a resonance mode, and the threads of --threads (every
 // processor by default). Reports a bad value and returns nothing.
 std::optional<ModeSearch> ReadModeSearch(const ToolOptions& options, const ToolContext& context);
+
+// The number of a resonance of the mesh, or how many: 1..min(resonances, most). Reports a mesh
+// without resonances or a bad number, and returns nothing.
+std::optional<std::int32_t> ReadResonanceNumber(std::string_view option, std::string_view text,
+                                                const ModeSearch& search, std::int32_t most,
+                                                const ToolContext& context);
 
 // The shortest text that reads back to the same double.
 std::string Shortest(double value);

@@ -76,7 +76,8 @@ bool TooMuchWork(const std::vector<std::string>& args)
             threads = ConvertCount(value);
         else if (name == "--sweep")
             points = ConvertCount(value.substr(value.rfind(':') + 1));
-        resonance = resonance || name == "--modes" || name == "--modes-in" || name == "--sweep";
+        resonance = resonance || name == "--modes" || name == "--modes-in" || name == "--sweep" ||
+                    name == "--shape" || name == "--shapes";
     }
     return points > 64 || threads > 8 || (resonance && (divX > 12 || divY > 6));
 }
@@ -101,12 +102,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int files = 0;
     for (std::size_t k = 0; k < args.size(); ++k) {
         const OptionSpec* spec = Spec(args[k]);
-        if (!spec || spec->kind != ValueKind::File)
+        if (!spec || (spec->kind != ValueKind::File && spec->kind != ValueKind::ModeFile))
             continue;
-        if (const std::size_t eq = args[k].find('='); eq != std::string::npos)
+        // A ModeFile option's file follows its value: one argument further on.
+        const std::size_t eq = args[k].find('=');
+        const std::size_t at = k + (spec->kind == ValueKind::ModeFile) + (eq == std::string::npos);
+        if (at == k)
             args[k] = args[k].substr(0, eq + 1) + ScratchName(args[k].substr(eq + 1), files++);
-        else if (k + 1 < args.size())
-            args[k + 1] = ScratchName(args[k + 1], files++);
+        else if (at < args.size())
+            args[at] = ScratchName(args[at], files++);
     }
 
     char* outData = nullptr;

@@ -2,6 +2,7 @@
 // (smallest value) to white (largest). Pure functions of the record, no window needed.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 #include "solver/MembraneModel.h"
@@ -91,4 +92,26 @@ void ForEachMapCell(const MembraneModel& model, int left, int y0, Fill&& fill)
                          MapIntensity(model.m_W[k], scale.lo, range)});
         }
     }
+}
+
+// A diverging colour scale centred on zero, for shapes whose sign matters: -limit blue, 0
+// white, +limit red, linear between; values beyond the limit take its colour, NaN grey.
+struct Rgb {
+    int r;
+    int g;
+    int b;
+};
+
+inline Rgb DivergingRgb(double v, double limit)
+{
+    constexpr Rgb kNegative{33, 102, 172}, kZero{255, 255, 255}, kPositive{178, 24, 43};
+    if (std::isnan(v) || !(limit > 0.0))
+        return {160, 160, 160};
+    const double t = std::clamp(v / limit, -1.0, 1.0);
+    const Rgb& end = t < 0.0 ? kNegative : kPositive;
+    const double f = std::fabs(t);
+    auto mix = [f](int from, int to) {
+        return static_cast<int>(std::lround(from + (to - from) * f));
+    };
+    return {mix(kZero.r, end.r), mix(kZero.g, end.g), mix(kZero.b, end.b)};
 }

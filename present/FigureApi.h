@@ -17,6 +17,22 @@ struct CurvePoint {
     double maxAbsW;
 };
 
+// A resonance line of a sweep's plot: drawn plainly where the load excites the resonance,
+// faintly where its participation is below 1e-9 of the largest in the interval.
+struct ResonanceLine {
+    double alpha;
+    bool excited;
+};
+
+// One panel of a gallery of shapes: phi[n] for the nodes n = 1..nNode of the gallery's mesh.
+struct ShapePanel {
+    std::int32_t index;
+    std::int32_t kx;
+    std::int32_t ky;
+    double alpha;
+    const double* phi;
+};
+
 // Each function returns true with the PNG in `png`, or false with the reason in `error`.
 struct FigureApi {
     std::uint32_t version;  // kFigureApiVersion of the library's build
@@ -27,14 +43,19 @@ struct FigureApi {
     bool (*solutionFigure)(const MembraneModel& model, const std::string& title, std::string& png,
                            std::string& error);
     // Largest |W| against alpha on a logarithmic axis, the resonances as thin lines.
-    bool (*sweepPlot)(std::span<const CurvePoint> curve,
-                      std::span<const ResonanceInInterval> resonances, const std::string& title,
-                      std::string& png, std::string& error);
+    bool (*sweepPlot)(std::span<const CurvePoint> curve, std::span<const ResonanceLine> lines,
+                      const std::string& title, std::string& png, std::string& error);
+    // A mode shape in m_W on a diverging scale (see ShapeFigure).
+    bool (*shapeFigure)(const MembraneModel& model, const std::string& title, std::string& png,
+                        std::string& error);
+    // Shapes side by side on one scale (see ShapeGallery).
+    bool (*shapeGallery)(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,
+                         const std::string& title, std::string& png, std::string& error);
 };
 
 // Changes whenever FigureApi or what its functions take changes, so that a program never calls
 // into a library built from other sources.
-inline constexpr std::uint32_t kFigureApiVersion = 1;
+inline constexpr std::uint32_t kFigureApiVersion = 2;
 
 // The library's one exported function: extern "C" const FigureApi* membrane_figure_api().
 inline constexpr const char* kFigureApiSymbol = "membrane_figure_api";

@@ -73,19 +73,30 @@ bool SolutionFigurePng(const MembraneModel& model, const std::string& title, std
     return EncodePng(MapFigure(model, title), png, error);
 }
 
-bool SweepPlotPng(std::span<const CurvePoint> curve,
-                  std::span<const ResonanceInInterval> resonances, const std::string& title,
-                  std::string& png, std::string& error)
+bool SweepPlotPng(std::span<const CurvePoint> curve, std::span<const ResonanceLine> lines,
+                  const std::string& title, std::string& png, std::string& error)
 {
     const OffscreenGui gui;
-    return EncodePng(SweepPlot(curve, resonances, title), png, error);
+    return EncodePng(SweepPlot(curve, lines, title), png, error);
+}
+
+bool ShapeFigurePng(const MembraneModel& model, const std::string& title, std::string& png,
+                    std::string& error)
+{
+    const OffscreenGui gui;
+    return EncodePng(ShapeFigure(model, title), png, error);
+}
+
+bool ShapeGalleryPng(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,
+                     const std::string& title, std::string& png, std::string& error)
+{
+    const OffscreenGui gui;
+    return EncodePng(ShapeGallery(divX, divY, panels, title), png, error);
 }
 
 constexpr FigureApi kApi = {
-    kFigureApiVersion,
-    ColorMapPng,
-    SolutionFigurePng,
-    SweepPlotPng,
+    kFigureApiVersion, ColorMapPng,    SolutionFigurePng, SweepPlotPng,
+    ShapeFigurePng,    ShapeGalleryPng,
 };
 
 }  // namespace

@@ -28,3 +28,17 @@ std::string SweepTitle(std::int32_t divX, std::int32_t divY, bool option)
 {
     return "Largest |W| against alpha: " + Mesh(divX, divY) + ", option " + OnOff(option);
 }
+
+std::string ShapeTitle(std::int32_t index, std::int32_t kx, std::int32_t ky, double alpha,
+                       std::int32_t divX, std::int32_t divY)
+{
+    std::string title = "Mode " + std::to_string(index) + ", (kx, ky) = (" + std::to_string(kx) +
+                        ", " + std::to_string(ky) + "), alpha ";
+    AppendValue(title, alpha, ValueFormat::Shortest);
+    return title + ": " + Mesh(divX, divY);
+}
+
+std::string ShapesTitle(std::int32_t count, std::int32_t divX, std::int32_t divY)
+{
+    return "The " + std::to_string(count) + " lowest mode shapes: " + Mesh(divX, divY);
+}

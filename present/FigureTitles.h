@@ -11,3 +11,10 @@ std::string SolutionTitle(const MembraneModel& model, bool option);
 
 // "Largest |W| against alpha: 12 x 5 divisions, option on".
 std::string SweepTitle(std::int32_t divX, std::int32_t divY, bool option);
+
+// "Mode 3, (kx, ky) = (3, 0), alpha 0.628605665092: 90 x 30 divisions".
+std::string ShapeTitle(std::int32_t index, std::int32_t kx, std::int32_t ky, double alpha,
+                       std::int32_t divX, std::int32_t divY);
+
+// "The 20 lowest mode shapes: 90 x 30 divisions".
+std::string ShapesTitle(std::int32_t count, std::int32_t divX, std::int32_t divY);

@@ -1,9 +1,10 @@
-// The field, bilinear in every element as the elements make it, shaded with the colour map's
-// scale and intensities; the axes, the colour bar and the title.
+// The fields, bilinear in every element as the elements make them, sampled pixel by pixel and
+// shaded by the figure's colour scale; the axes, the colour bar, the labels and the titles.
 #include "present/MapFigure.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include <QFont>
 #include <QFontMetrics>
@@ -17,62 +18,72 @@ namespace {
 const QRect kDomain(72, 64, 720, 240);
 const QRect kBar(kDomain.right() + 44, kDomain.top(), 22, kDomain.height());
 
-QRgb Shade(double w, const MapScale& scale)
+// The nodal values of one field: w[n] for the nodes n = 1.. of a divX x divY mesh.
+struct Field {
+    const double* w;
+    int divX;
+    int divY;
+    double lenX;
+    double lenY;
+};
+
+Field FieldOf(const MembraneModel& m)
 {
-    const int d = MapIntensity(w, scale.lo, scale.hi - scale.lo);
-    return qRgb(d, d, 255);
+    return {m.m_W, m.m_nDivX, m.m_nDivY, m.m_dLenX, m.m_dLenY};
 }
+
+using Shader = std::function<QRgb(double)>;
 
 // W at (x, y): the bilinear interpolation of the four nodes of the element holding the point.
-double FieldAt(const MembraneModel& m, double x, double y)
+double FieldAt(const Field& m, double x, double y)
 {
-    const double dx = m.m_dLenX / m.m_nDivX, dy = m.m_dLenY / m.m_nDivY;
-    const int i = std::clamp(static_cast<int>(x / dx), 0, m.m_nDivX - 1);
-    const int j = std::clamp(static_cast<int>(y / dy), 0, m.m_nDivY - 1);
+    const double dx = m.lenX / m.divX, dy = m.lenY / m.divY;
+    const int i = std::clamp(static_cast<int>(x / dx), 0, m.divX - 1);
+    const int j = std::clamp(static_cast<int>(y / dy), 0, m.divY - 1);
     const double s = x / dx - i, t = y / dy - j;
-    const int rows = m.m_nDivY + 1;
+    const int rows = m.divY + 1;
     const int n = i * rows + j + 1;  // lower left; then right, upper right, upper left
-    return (1 - s) * (1 - t) * m.m_W[n] + s * (1 - t) * m.m_W[n + rows] +
-           s * t * m.m_W[n + rows + 1] + (1 - s) * t * m.m_W[n + 1];
+    return (1 - s) * (1 - t) * m.w[n] + s * (1 - t) * m.w[n + rows] + s * t * m.w[n + rows + 1] +
+           (1 - s) * t * m.w[n + 1];
 }
 
-void DrawField(QImage& image, const MembraneModel& m, const MapScale& scale)
+void DrawField(QImage& image, const QRect& area, const Field& m, const Shader& shade)
 {
-    for (int py = 0; py < kDomain.height(); ++py) {
-        const double y = (kDomain.height() - py - 0.5) / kDomain.height() * m.m_dLenY;
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(kDomain.top() + py)) + kDomain.left();
-        for (int px = 0; px < kDomain.width(); ++px) {
-            const double x = (px + 0.5) / kDomain.width() * m.m_dLenX;
-            line[px] = Shade(FieldAt(m, x, y), scale);
+    for (int py = 0; py < area.height(); ++py) {
+        const double y = (area.height() - py - 0.5) / area.height() * m.lenY;
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(area.top() + py)) + area.left();
+        for (int px = 0; px < area.width(); ++px) {
+            const double x = (px + 0.5) / area.width() * m.lenX;
+            line[px] = shade(FieldAt(m, x, y));
         }
     }
 }
 
 // From the highest value in the top row of pixels to the lowest in the bottom row.
-void DrawBar(QImage& image, const MapScale& scale)
+void DrawBar(QImage& image, double lo, double hi, const Shader& shade)
 {
     for (int py = 0; py < kBar.height(); ++py) {
         const double f = static_cast<double>(kBar.height() - 1 - py) / (kBar.height() - 1);
-        const QRgb c = Shade(scale.lo + f * (scale.hi - scale.lo), scale);
+        const QRgb c = shade(lo + f * (hi - lo));
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(kBar.top() + py)) + kBar.left();
         std::fill(line, line + kBar.width(), c);
     }
 }
 
 // One unit between ticks on both axes: 16 along x, 6 along y.
-void DrawAxes(QPainter& p, const MembraneModel& m)
+void DrawAxes(QPainter& p, double lenX, double lenY)
 {
     const QFontMetrics metrics(p.font());
     p.setPen(Qt::black);
-    for (int u = 0; u <= static_cast<int>(m.m_dLenX); ++u) {
-        const int x = kDomain.left() + static_cast<int>(std::lround(u / m.m_dLenX * kDomain.width()));
+    for (int u = 0; u <= static_cast<int>(lenX); ++u) {
+        const int x = kDomain.left() + static_cast<int>(std::lround(u / lenX * kDomain.width()));
         p.drawLine(x, kDomain.bottom() + 1, x, kDomain.bottom() + 6);
         const QString label = QString::number(u);
         p.drawText(x - metrics.horizontalAdvance(label) / 2, kDomain.bottom() + 8 + metrics.ascent(),
                    label);
     }
-    for (int u = 0; u <= static_cast<int>(m.m_dLenY); ++u) {
-        const int y = kDomain.bottom() - static_cast<int>(std::lround(u / m.m_dLenY * kDomain.height()));
+    for (int u = 0; u <= static_cast<int>(lenY); ++u) {
+        const int y = kDomain.bottom() - static_cast<int>(std::lround(u / lenY * kDomain.height()));
         p.drawLine(kDomain.left() - 6, y, kDomain.left() - 1, y);
         const QString label = QString::number(u);
         p.drawText(kDomain.left() - 10 - metrics.horizontalAdvance(label), y + metrics.ascent() / 2 - 1,
@@ -85,40 +96,145 @@ void DrawAxes(QPainter& p, const MembraneModel& m)
     p.drawRect(kDomain.adjusted(-1, -1, 0, 0));
 }
 
-void DrawBarLabels(QPainter& p, const MapScale& scale)
+// The bar's frame, its name and its values: the highest at the top, the lowest at the bottom,
+// and where given a middle one.
+void DrawBarLabels(QPainter& p, double lo, double hi, const QString& name, const QString& middle)
 {
     const QFontMetrics metrics(p.font());
     p.setPen(Qt::black);
     p.drawRect(kBar.adjusted(-1, -1, 0, 0));
     const int x = kBar.right() + 8;
-    p.drawText(x, kBar.top() + metrics.ascent() / 2, QString::number(scale.hi, 'g', 7));
-    p.drawText(x, kBar.bottom() + metrics.ascent() / 2, QString::number(scale.lo, 'g', 7));
-    p.drawText(kBar.center().x() - metrics.horizontalAdvance("W") / 2, kBar.top() - 10,
-               QStringLiteral("W"));
+    p.drawText(x, kBar.top() + metrics.ascent() / 2, QString::number(hi, 'g', 7));
+    p.drawText(x, kBar.bottom() + metrics.ascent() / 2, QString::number(lo, 'g', 7));
+    if (!middle.isEmpty())
+        p.drawText(x, kBar.center().y() + metrics.ascent() / 2, middle);
+    p.drawText(kBar.center().x() - metrics.horizontalAdvance(name) / 2, kBar.top() - 10, name);
+}
+
+void DrawTitle(QPainter& p, const QFont& font, int width, int top, const std::string& title)
+{
+    QFont bold = font;
+    bold.setPixelSize(17);
+    bold.setBold(true);
+    p.setFont(bold);
+    p.setPen(Qt::black);
+    p.drawText(QRect(0, top, width, 32), Qt::AlignHCenter | Qt::AlignVCenter,
+               QString::fromStdString(title));
+    p.setFont(font);
+}
+
+// The figure of one field: the field and its bar in the given scale, axes, labels, title.
+QImage FieldFigure(const MembraneModel& model, const std::string& title, double lo, double hi,
+                   const Shader& shade, const QString& barName, const QString& barMiddle)
+{
+    QImage image(kFigureWidth, kFigureHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    DrawField(image, kDomain, FieldOf(model), shade);
+    DrawBar(image, lo, hi, shade);
+
+    QPainter p(&image);
+    QFont font = p.font();
+    font.setPixelSize(14);
+    p.setFont(font);
+    DrawAxes(p, model.m_dLenX, model.m_dLenY);
+    DrawBarLabels(p, lo, hi, barName, barMiddle);
+    DrawTitle(p, font, kFigureWidth, 14, title);
+    p.end();
+    return image;
+}
+
+QRgb Diverging(double w, double limit)
+{
+    const Rgb c = DivergingRgb(w, limit);
+    return qRgb(c.r, c.g, c.b);
+}
+
+double LargestMagnitude(const double* w, int nodes)
+{
+    double largest = 0.0;
+    for (int n = 1; n <= nodes; ++n)
+        largest = std::max(largest, std::fabs(w[n]));
+    return largest;
 }
 
 }  // namespace
 
 QImage MapFigure(const MembraneModel& model, const std::string& title)
 {
-    QImage image(kFigureWidth, kFigureHeight, QImage::Format_RGB32);
-    image.fill(Qt::white);
     const MapScale scale = FindMapScale(model);
-    DrawField(image, model, scale);
-    DrawBar(image, scale);
+    const Shader shade = [&](double w) {
+        const int d = MapIntensity(w, scale.lo, scale.hi - scale.lo);
+        return qRgb(d, d, 255);
+    };
+    return FieldFigure(model, title, scale.lo, scale.hi, shade, QStringLiteral("W"), QString());
+}
+
+QImage ShapeFigure(const MembraneModel& model, const std::string& title)
+{
+    const double limit = LargestMagnitude(model.m_W, model.m_nNode);
+    return FieldFigure(model, title, -limit, limit, [&](double w) { return Diverging(w, limit); },
+                       QStringLiteral("phi"), QStringLiteral("0"));
+}
+
+QImage ShapeGallery(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,
+                    const std::string& title)
+{
+    // Three panels a row (four from 13 on), each the domain in its proportions with its label
+    // above; the title on top and the shared scale at the bottom.
+    const int n = static_cast<int>(panels.size());
+    const int columns = n <= 3 ? std::max(n, 1) : n <= 12 ? 3 : 4;
+    const int rows = (n + columns - 1) / columns;
+    const int panelWidth = columns == 4 ? 222 : 300, panelHeight = panelWidth / 3;
+    const int gapX = 24, labelHeight = 24, gapY = 14, left = 24, top = 60;
+    const int width = left * 2 + columns * panelWidth + (columns - 1) * gapX;
+    const int height = top + rows * (labelHeight + panelHeight + gapY) + 70;
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+
+    const int nodes = (divX + 1) * (divY + 1);
+    double limit = 0.0;
+    for (const ShapePanel& panel : panels)
+        limit = std::max(limit, LargestMagnitude(panel.phi, nodes));
+    const Shader shade = [&](double w) { return Diverging(w, limit); };
 
     QPainter p(&image);
     QFont font = p.font();
     font.setPixelSize(14);
     p.setFont(font);
-    DrawAxes(p, model);
-    DrawBarLabels(p, scale);
-    QFont bold = font;
-    bold.setPixelSize(17);
-    bold.setBold(true);
-    p.setFont(bold);
-    p.drawText(QRect(0, 14, kFigureWidth, 32), Qt::AlignHCenter | Qt::AlignVCenter,
-               QString::fromStdString(title));
+    const QFontMetrics metrics(font);
+    for (int k = 0; k < n; ++k) {
+        const ShapePanel& panel = panels[k];
+        const int x = left + (k % columns) * (panelWidth + gapX);
+        const int y = top + (k / columns) * (labelHeight + panelHeight + gapY);
+        const QRect area(x, y + labelHeight, panelWidth, panelHeight);
+        DrawField(image, area, Field{panel.phi, divX, divY, 15.0, 5.0}, shade);
+        p.setPen(Qt::black);
+        p.drawRect(area.adjusted(-1, -1, 0, 0));
+        const QString label = QStringLiteral("%1   (%2, %3)   α = %4")
+                                  .arg(panel.index)
+                                  .arg(panel.kx)
+                                  .arg(panel.ky)
+                                  .arg(panel.alpha, 0, 'g', 6);
+        p.drawText(x, y + labelHeight - 7, label);
+    }
+    DrawTitle(p, font, width, 14, title);
+
+    // The shared scale: a strip from -max to +max with its three values.
+    const QRect strip(width / 2 - 150, height - 50, 300, 14);
+    for (int px = 0; px < strip.width(); ++px) {
+        const double w = -limit + 2.0 * limit * (px + 0.5) / strip.width();
+        p.setPen(QColor(shade(w)));
+        p.drawLine(strip.left() + px, strip.top(), strip.left() + px, strip.bottom());
+    }
+    p.setPen(Qt::black);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(strip.adjusted(-1, -1, 0, 0));
+    const QString lo = QString::number(-limit, 'g', 4), hi = QString::number(limit, 'g', 4);
+    const int baseline = strip.bottom() + 6 + metrics.ascent();
+    p.drawText(strip.left() - metrics.horizontalAdvance(lo) / 2, baseline, lo);
+    p.drawText(strip.center().x() - metrics.horizontalAdvance("0") / 2, baseline, QStringLiteral("0"));
+    p.drawText(strip.right() - metrics.horizontalAdvance(hi) / 2, baseline, hi);
+    p.drawText(strip.left() - 12 - metrics.horizontalAdvance("phi"), strip.bottom(), QStringLiteral("phi"));
     p.end();
     return image;
 }

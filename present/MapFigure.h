@@ -1,16 +1,27 @@
-// The solution as a figure for a report: the finite-element field on the domain in its
-// proportions, axes in domain units with ticks, a colour bar from blue to white with the lowest
-// and highest values written at its ends, and a title. Its colours are the colour map's.
+// The fields as figures for a report: the solution and a mode shape on the domain in its
+// proportions, with axes in domain units, a colour bar and a title, and a gallery of shapes.
+// The solution's colours are the colour map's, blue to white; a shape's are a diverging scale
+// centred on zero, so that its nodal lines show.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include <QImage>
 
+#include "present/FigureApi.h"
 #include "solver/MembraneModel.h"
 
 inline constexpr int kFigureWidth = 960;
 inline constexpr int kFigureHeight = 380;
 
-// Needs a QGuiApplication, for the text. Requires a solved record with counts of at least 1.
+// Need a QGuiApplication, for the text, and a record with counts of at least 1.
+// The solution in m_W, from blue (lowest) to white (highest) as the colour map shades it.
 QImage MapFigure(const MembraneModel& model, const std::string& title);
+// A shape in m_W, blue (negative) through white (0) to red (positive), the scale symmetric about
+// zero out to the largest magnitude.
+QImage ShapeFigure(const MembraneModel& model, const std::string& title);
+// The panels in reading order, each labelled with its index, (kx, ky) and alpha, all on one
+// diverging scale; a divX x divY mesh.
+QImage ShapeGallery(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,
+                    const std::string& title);

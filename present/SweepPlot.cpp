@@ -13,6 +13,7 @@ namespace {
 
 const QColor kCurveColor(31, 119, 180);
 const QColor kResonanceColor(214, 39, 40, 150);  // the curve stays readable across the lines
+const QColor kSilentColor(120, 120, 120, 90);    // a resonance the load does not excite
 const QColor kGridColor(225, 225, 225);
 
 const QRect kArea(QPoint(kSweepAreaLeft, kSweepAreaTop), QPoint(kSweepAreaRight, kSweepAreaBottom));
@@ -135,31 +136,46 @@ void DrawCurve(QPainter& p, const Axes& axes, std::span<const CurvePoint> points
     p.setRenderHint(QPainter::Antialiasing, false);
 }
 
-void DrawLegend(QPainter& p, int resonances)
+QPen LinePen(bool excited)
+{
+    return excited ? QPen(kResonanceColor, 1) : QPen(kSilentColor, 1, Qt::DashLine);
+}
+
+void DrawLegend(QPainter& p, int excited, int silent)
 {
     const QFontMetrics metrics(p.font());
-    const QString curve = QStringLiteral("max |W| of a full solve");
-    const QString lines = QStringLiteral("resonant alpha (%1 in the interval)").arg(resonances);
-    const int width = 40 + std::max(metrics.horizontalAdvance(curve), metrics.horizontalAdvance(lines));
-    const QRect box(kArea.right() - width - 10, kArea.top() + 10, width, 2 * metrics.height() + 12);
+    const QString texts[] = {
+        QStringLiteral("max |W| of a full solve"),
+        QStringLiteral("resonance excited by the load (%1)").arg(excited),
+        QStringLiteral("resonance not excited (%1)").arg(silent),
+    };
+    int widest = 0;
+    for (const QString& text : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    const int width = 40 + widest;
+    const QRect box(kArea.right() - width - 10, kArea.top() + 10, width, 3 * metrics.height() + 12);
     p.fillRect(box, Qt::white);
     p.setPen(Qt::gray);
     p.drawRect(box);
-    const int y1 = box.top() + 6 + metrics.height() / 2, y2 = y1 + metrics.height();
-    p.setPen(QPen(kCurveColor, 1.5));
-    p.drawLine(box.left() + 6, y1, box.left() + 30, y1);
-    p.setPen(QPen(kResonanceColor, 1));
-    p.drawLine(box.left() + 18, y2 - metrics.height() / 2 + 2, box.left() + 18,
-               y2 + metrics.height() / 2 - 2);
-    p.setPen(Qt::black);
-    p.drawText(box.left() + 36, y1 + metrics.ascent() / 2 - 1, curve);
-    p.drawText(box.left() + 36, y2 + metrics.ascent() / 2 - 1, lines);
+    for (int k = 0; k < 3; ++k) {
+        const int y = box.top() + 6 + metrics.height() / 2 + k * metrics.height();
+        if (k == 0) {
+            p.setPen(QPen(kCurveColor, 1.5));
+            p.drawLine(box.left() + 6, y, box.left() + 30, y);
+        } else {
+            p.setPen(LinePen(k == 1));
+            p.drawLine(box.left() + 18, y - metrics.height() / 2 + 2, box.left() + 18,
+                       y + metrics.height() / 2 - 2);
+        }
+        p.setPen(Qt::black);
+        p.drawText(box.left() + 36, y + metrics.ascent() / 2 - 1, texts[k]);
+    }
 }
 
 }  // namespace
 
-QImage SweepPlot(std::span<const CurvePoint> points,
-                 std::span<const ResonanceInInterval> resonances, const std::string& title)
+QImage SweepPlot(std::span<const CurvePoint> points, std::span<const ResonanceLine> lines,
+                 const std::string& title)
 {
     QImage image(kSweepPlotWidth, kSweepPlotHeight, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -174,16 +190,23 @@ QImage SweepPlot(std::span<const CurvePoint> points,
     DrawXAxis(p, axes);
     DrawYAxis(p, axes);
     p.setClipRect(kArea);
-    p.setPen(QPen(kResonanceColor, 1));
-    for (const ResonanceInInterval& r : resonances) {
-        const int x = static_cast<int>(std::lround(axes.X(r.alpha)));
-        p.drawLine(x, kArea.top(), x, kArea.bottom());
+    // The silent ones first, so that an excited line beside one stays whole.
+    int excited = 0;
+    for (const bool pass : {false, true}) {
+        p.setPen(LinePen(pass));
+        for (const ResonanceLine& r : lines) {
+            if (r.excited != pass)
+                continue;
+            const int x = static_cast<int>(std::lround(axes.X(r.alpha)));
+            p.drawLine(x, kArea.top(), x, kArea.bottom());
+            excited += pass;
+        }
     }
     DrawCurve(p, axes, points);
     p.setClipping(false);
     p.setPen(Qt::black);
     p.drawRect(kArea);
-    DrawLegend(p, static_cast<int>(resonances.size()));
+    DrawLegend(p, excited, static_cast<int>(lines.size()) - excited);
 
     QFont bold = font;
     bold.setPixelSize(17);

@@ -1,5 +1,6 @@
 // The figure of a sweep: the largest |W| against alpha on a logarithmic axis, with the
-// resonant alphas of the interval drawn as thin vertical lines.
+// resonant alphas of the interval drawn as thin vertical lines: plain where the load excites
+// the resonance, faint and dashed where it does not.
 #pragma once
 
 #include <span>
@@ -12,5 +13,5 @@
 #include "solver/Resonance.h"
 
 // Needs a QGuiApplication, for the text. Points that are not finite leave a gap in the curve.
-QImage SweepPlot(std::span<const CurvePoint> points,
-                 std::span<const ResonanceInInterval> resonances, const std::string& title);
+QImage SweepPlot(std::span<const CurvePoint> points, std::span<const ResonanceLine> lines,
+                 const std::string& title);

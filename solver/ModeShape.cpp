@@ -327,7 +327,7 @@ void Label(const Mesh& mesh, ModeShape& shape)
     const int at = LargestNode(shape.phi);
     if (shape.phi[at] < 0.0)
         for (double& v : shape.phi)
-            v = -v;
+            v = 0.0 - v;  // the fixed nodes stay +0
     const MembraneModel& m = *mesh.model;
     const int rows = m.m_nDivY + 1;
     const int i0 = (at - 1) / rows, j0 = (at - 1) % rows;

@@ -25,6 +25,7 @@
 #include "present/FigureLayout.h"
 #include "present/MapFigure.h"
 #include "present/NodeExport.h"
+#include "solver/ModeShape.h"
 #include "solver/Resonance.h"
 
 namespace {
@@ -270,7 +271,7 @@ TEST(BatchResonance, WorkedExamplesOfTheHelpHold)
         EXPECT_EQ(r.out, expected) << lines[i];
         ++examples;
     }
-    EXPECT_EQ(examples, 3);
+    EXPECT_EQ(examples, 5);
 }
 
 TEST(BatchResonance, BadInputIsOneLineAndStatusTwo)
@@ -365,12 +366,25 @@ TEST(BatchResonance, PlotMarksTheResonances)
     ASSERT_EQ(r.status, 0) << r.err;
     const QImage image(QString::fromStdString(file));
     ASSERT_EQ(image.size(), QSize(kSweepPlotWidth, kSweepPlotHeight));
-    // The second resonance, 0.7303, excites nothing when the left edge is even: a bare red line
-    // crosses the middle of the plot there, and nothing red a little beside it.
-    const int x = static_cast<int>(std::lround(0.7302967433404 / SweepPlotResolution(0.0, 1.0))) + 96;
+    // The first resonance, 0.2309, is excited: a red line crosses the plot there. The second,
+    // 0.7303, is not when the left edge is even: its line is grey and dashed, and no red is near.
+    const auto column = [&](double alpha) {
+        return static_cast<int>(std::lround(alpha / SweepPlotResolution(0.0, 1.0))) + 96;
+    };
     const auto reddish = [](QRgb c) { return qRed(c) > qGreen(c) + 60 && qRed(c) > qBlue(c) + 60; };
-    EXPECT_TRUE(reddish(image.pixel(x, kSweepPlotHeight / 2)));
-    EXPECT_FALSE(reddish(image.pixel(x + 20, kSweepPlotHeight / 2)));
+    const auto greyish = [](QRgb c) {
+        return qRed(c) < 250 && std::abs(qRed(c) - qGreen(c)) < 8 && std::abs(qRed(c) - qBlue(c)) < 8;
+    };
+    int red = 0, grey = 0, white = 0;
+    for (int y = kSweepAreaTop + 150; y < kSweepAreaBottom; ++y) {
+        red += reddish(image.pixel(column(0.2309401076758), y));
+        grey += greyish(image.pixel(column(0.7302967433404), y));
+        white += image.pixel(column(0.7302967433404), y) == qRgb(255, 255, 255);
+        EXPECT_FALSE(reddish(image.pixel(column(0.7302967433404), y)));
+    }
+    EXPECT_GT(red, 200);
+    EXPECT_GT(grey, 80);   // a dashed line: grey and gaps
+    EXPECT_GT(white, 80);
     std::remove(file.c_str());
 
     const ProcessResult bad =
@@ -495,6 +509,98 @@ TEST(BatchOutputs, WithoutItsDrawingLibraryTheProgramSolvesAndRefusesImages)
     r = RunProcess(alone, {"--divx", "2", "--divy", "1", "--sweep", "0:1:3", "--plot", dir + "p.png"});
     EXPECT_EQ(r.status, 4);
     std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// The shapes through the tool: the same numbers as the solver's, in the forms of a single solve,
+// the details, the gallery, and the refusals.
+TEST(BatchShapes, ShapeIsWrittenAsTheSolverFindsIt)
+{
+    ModeSearch search;
+    search.divX = 12;
+    search.divY = 4;
+    const ModeShape shape = FindShapes(search, true, 7, 7).front();
+    auto m = MakeModel();
+    SetCounts(*m, 12, 4);
+    std::copy(shape.phi.begin(), shape.phi.end(), m->m_W);
+
+    const std::string dir = testing::TempDir() + "membrane-shape/";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const ProcessResult r = SolveInProcess({"--divx", "12", "--divy", "4", "--shape", "7", "--exact",
+                                            "--csv", dir + "s.csv", "--figure", dir + "s.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, BuildTable(*m, ValueFormat::Shortest));
+    EXPECT_EQ(ReadWholeFile(dir + "s.csv"), NodeCsv(*m));
+    // The figure: negative values blue, positive red, on a bar from red at its top to blue.
+    const QImage figure(QString::fromStdString(dir + "s.png"));
+    ASSERT_EQ(figure.size(), QSize(kFigureWidth, kFigureHeight));
+    const QRgb top = figure.pixel(72 + 720 + 44 + 10, 64), bottom = figure.pixel(72 + 720 + 44 + 10, 64 + 239);
+    EXPECT_GT(qRed(top), qBlue(top) + 100);
+    EXPECT_GT(qBlue(bottom), qRed(bottom) + 100);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(BatchShapes, DetailsListTheShapesLabelsAndParticipation)
+{
+    ModeSearch search;
+    search.divX = 9;
+    search.divY = 3;
+    const std::vector<ModeShape> shapes = FindShapes(search, false, 1, 6);
+    std::string expected = "index,alpha,kx,ky,participation,alpha_continuum\n";
+    for (const ModeShape& s : shapes) {
+        expected += std::to_string(s.index) + ',';
+        AppendValue(expected, s.alpha, ValueFormat::Shortest);
+        expected += ',' + std::to_string(s.kx) + ',' + std::to_string(s.ky) + ',';
+        AppendValue(expected, s.participation, ValueFormat::Shortest);
+        expected += ',';
+        AppendValue(expected, ContinuumAlpha(s.kx, s.ky), ValueFormat::Shortest);
+        expected += '\n';
+    }
+    const ProcessResult r =
+        SolveInProcess({"--divx", "9", "--divy", "3", "--option", "off", "--modes", "6", "--details"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+
+    // An interval reaching below zero lists -a' with the shape of a'.
+    const ProcessResult in = SolveInProcess({"--divx", "9", "--divy", "3", "--option", "off",
+                                             "--modes-in", "-0.3:0.3", "--details"});
+    ASSERT_EQ(in.status, 0) << in.err;
+    const std::string first = expected.substr(expected.find('\n') + 1);
+    const std::string row1 = first.substr(0, first.find('\n'));
+    EXPECT_NE(in.out.find("\n1,-" + row1.substr(2, row1.rfind(',') - 1) + "-"), std::string::npos)
+        << in.out;
+}
+
+TEST(BatchShapes, GalleryAndRefusals)
+{
+    const std::string file = testing::TempDir() + "membrane-gallery.png";
+    ProcessResult r = SolveInProcess({"--divx", "20", "--divy", "8", "--shapes", "7", file});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    const QImage gallery(QString::fromStdString(file));
+    EXPECT_EQ(gallery.width(), 2 * 24 + 3 * 300 + 2 * 24);  // three panels a row
+    std::remove(file.c_str());
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--divx", "2", "--divy", "1", "--shape", "3"},
+          {"--divx", "2", "--divy", "1", "--shape", "0"},
+          {"--divx", "1", "--divy", "5", "--shape", "1"},
+          {"--shapes", "37", "x.png"},
+          {"--divx", "2", "--divy", "1", "--shapes", "3", "x.png"},
+          {"--details"},
+          {"--sweep", "0:1:3", "--details"},
+          {"--shape", "1", "--list"}}) {
+        r = SolveInProcess(bad);
+        EXPECT_EQ(r.status, 2) << bad[0] << " " << bad.back();
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    EXPECT_NE(SolveInProcess({"--divx", "1", "--divy", "5", "--shape", "1"}).err.find("no resonance"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -44,8 +44,11 @@ Parsed Parse(const std::vector<std::string>& args)
 std::vector<std::string> Choose(ToolMode mode)
 {
     const OptionSpec* chooser = ModeOption(mode);
-    return chooser ? std::vector<std::string>{std::string(chooser->name), "1"}
-                   : std::vector<std::string>{};
+    if (!chooser)
+        return {};
+    if (chooser->kind == ValueKind::ModeFile)
+        return {std::string(chooser->name), "1", "gallery.png"};
+    return {std::string(chooser->name), "1"};
 }
 
 std::string SampleValue(const OptionSpec& spec)
@@ -64,7 +67,8 @@ TEST(ToolOptions, EveryOptionIsTakenInItsModesAndRefusedElsewhere)
 {
     int checked = 0;
     for (const OptionSpec& spec : OptionTable()) {
-        if (spec.kind == ValueKind::Mode || spec.kind == ValueKind::Action)
+        if (spec.kind == ValueKind::Mode || spec.kind == ValueKind::ModeFile ||
+            spec.kind == ValueKind::Action)
             continue;
         for (ToolMode mode : kToolModes) {
             for (const bool inlineForm : {false, true}) {
@@ -104,6 +108,15 @@ TEST(ToolOptions, ModesExcludeEachOtherAndOneOutputAtMostTakesStandardOutput)
 {
     EXPECT_EQ(Parse({"--modes", "1", "--sweep", "0:1:2"}).result.status, kExitUsage);
     EXPECT_EQ(Parse({"--modes", "1", "--modes", "2"}).result.options->modeValue, "2");
+
+    const Parsed shapes = Parse({"--shapes", "4", "-", "--divx", "9"});
+    ASSERT_TRUE(shapes.result.options);
+    EXPECT_EQ(shapes.result.options->mode, ToolMode::Shapes);
+    EXPECT_EQ(shapes.result.options->modeValue, "4");
+    EXPECT_EQ(shapes.result.options->shapesFile, "-");
+    EXPECT_EQ(Parse({"--shapes", "4"}).result.status, kExitUsage);  // no file
+    EXPECT_EQ(Parse({"--shape", "2", "--csv", "-", "--shapes", "3", "g.png"}).result.status,
+              kExitUsage);
 
     const Parsed two = Parse({"--csv", "-", "--vtk=-"});
     EXPECT_FALSE(two.result.options);

@@ -1,0 +1,98 @@
+// The shapes of the resonances: one shape's nodal values in the forms of a single solve
+// (--shape K), or a figure of the lowest ones side by side (--shapes N FILE.png).
+#include <algorithm>
+
+#include "batch/RecordMemory.h"
+#include "batch/ToolModes.h"
+#include "batch/ToolSupport.h"
+#include "present/FigureTitles.h"
+#include "present/NodeExport.h"
+#include "present/ReportText.h"
+#include "solver/ModeShape.h"
+
+namespace {
+
+constexpr std::int32_t kGalleryMost = 36;
+
+// The files of a shape, in the order of the options' help; the first that cannot be written
+// ends the run. The map is the dialog's, blue to white; the figure's scale is centred on zero.
+bool WriteShapeFiles(const ToolOptions& options, const ToolContext& context,
+                     const MembraneModel& model, const std::string& title)
+{
+    if (!options.mapFile.empty() &&
+        !DrawFigure(context, options.mapFile, [&](const FigureApi& api, std::string& png,
+                                                  std::string& error) {
+            return api.colorMap(model, png, error);
+        }))
+        return false;
+    if (!options.figureFile.empty() &&
+        !DrawFigure(context, options.figureFile, [&](const FigureApi& api, std::string& png,
+                                                     std::string& error) {
+            return api.shapeFigure(model, title, png, error);
+        }))
+        return false;
+    if (!options.csvFile.empty() && !WriteOutput(context, options.csvFile, NodeCsv(model)))
+        return false;
+    if (!options.vtkFile.empty() &&
+        !WriteOutput(context, options.vtkFile, RectilinearVtk(model, title)))
+        return false;
+    return true;
+}
+
+}  // namespace
+
+int RunShapeMode(const ToolOptions& options, const ToolContext& context)
+{
+    // 1. The mesh and the resonance.
+    const std::optional<ModeSearch> search = ReadModeSearch(options, context);
+    if (!search)
+        return kExitUsage;
+    const std::optional<std::int32_t> k =
+        ReadResonanceNumber("--shape", options.modeValue, *search, INT32_MAX, context);
+    if (!k)
+        return kExitUsage;
+
+    // 2. Its shape, as the nodal values of a record, which the table and the files read.
+    const ModeShape shape = FindShapes(*search, options.option, *k, *k).front();
+    const RecordPointer model = NewRecord();
+    model->m_nDivX = search->divX;
+    model->m_nDivY = search->divY;
+    model->m_dAlpha = shape.alpha;
+    model->m_bOption = options.option ? 1 : 0;
+    model->DeriveCounts();
+    std::copy(shape.phi.begin(), shape.phi.end(), model->m_W);
+
+    // 3. The table, then the files.
+    const std::string text =
+        BuildTable(*model, options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6);
+    const std::string title =
+        ShapeTitle(shape.index, shape.kx, shape.ky, shape.alpha, search->divX, search->divY);
+    if (!WriteStandardOutput(options, context, text) ||
+        !WriteShapeFiles(options, context, *model, title))
+        return kExitWriteFailed;
+    return kExitSolved;
+}
+
+int RunShapesMode(const ToolOptions& options, const ToolContext& context)
+{
+    const std::optional<ModeSearch> search = ReadModeSearch(options, context);
+    if (!search)
+        return kExitUsage;
+    const std::optional<std::int32_t> n =
+        ReadResonanceNumber("--shapes", options.modeValue, *search, kGalleryMost, context);
+    if (!n)
+        return kExitUsage;
+
+    const std::vector<ModeShape> shapes = FindShapes(*search, options.option, 1, *n);
+    std::vector<ShapePanel> panels;
+    for (const ModeShape& s : shapes)
+        panels.push_back({s.index, s.kx, s.ky, s.alpha, s.phi.data()});
+    const std::string title = ShapesTitle(*n, search->divX, search->divY);
+    return DrawFigure(context, options.shapesFile,
+                      [&](const FigureApi& api, std::string& png, std::string& error) {
+                          return api.shapeGallery(search->divX, search->divY, panels, title, png,
+                                                  error);
+                      })
+               ? kExitSolved
+               : kExitWriteFailed;
+}
