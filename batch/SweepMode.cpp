@@ -23,21 +23,13 @@ std::string CsvRow(const SweepPoint& p)
 std::vector<ResonanceLine> ExcitedResonances(const ModeSearch& search, bool option,
                                              const std::vector<ResonanceInInterval>& resonances)
 {
-    std::vector<ResonanceLine> lines;
-    if (resonances.empty())
-        return lines;
-    std::int32_t first = resonances.front().index, last = first;
-    for (const ResonanceInInterval& r : resonances) {
-        first = std::min(first, r.index);
-        last = std::max(last, r.index);
-    }
-    const std::vector<ModeShape> shapes = FindShapes(search, option, first, last);
+    const std::vector<double> participation = FindParticipations(search, option, resonances);
     double largest = 0.0;
-    for (const ResonanceInInterval& r : resonances)
-        largest = std::max(largest, std::fabs(shapes[r.index - first].participation));
-    for (const ResonanceInInterval& r : resonances)
-        lines.push_back({r.alpha,
-                         std::fabs(shapes[r.index - first].participation) >= 1e-9 * largest});
+    for (double p : participation)
+        largest = std::max(largest, std::fabs(p));
+    std::vector<ResonanceLine> lines;
+    for (std::size_t k = 0; k < resonances.size(); ++k)
+        lines.push_back({resonances[k].alpha, std::fabs(participation[k]) >= 1e-9 * largest});
     return lines;
 }
 
@@ -53,8 +45,11 @@ bool DrawPlot(const ToolOptions& options, const ToolContext& context, const Mode
         curve.push_back({p.alpha, p.maxAbsW});
     }
     const std::vector<ResonanceInInterval> resonances = FindModesIn(search, range.a0, range.a1);
+    // The participations need the alphas to the last digit only where they fall back on the
+    // bisection, which then starts from the sweep's counts.
+    search.tolerance = 0.0;
     const std::vector<ResonanceLine> lines =
-        ExcitedResonances(setup, options.option, resonances);
+        ExcitedResonances(search, options.option, resonances);
     const std::string title = SweepTitle(setup.divX, setup.divY, options.option);
     return DrawFigure(context, options.plotFile,
                       [&](const FigureApi& api, std::string& png, std::string& error) {

@@ -507,3 +507,261 @@ std::vector<ModeShape> FindShapes(const ModeSearch& search, bool option, std::in
                 shapes.push_back(std::move(s));
     return shapes;
 }
+
+namespace {
+
+constexpr int kQuotientSteps = 8;
+
+// An iterate with M times it, kept in step, M-normalised.
+struct Iterate {
+    Vector x, mx;
+};
+
+Iterate MakeIterate(const Mesh& mesh, Vector x)
+{
+    Iterate it{std::move(x), {}};
+    mesh.Apply(0.0, 1.0, it.x, it.mx);
+    const double norm = std::sqrt(Dot(it.x, it.mx));
+    for (std::size_t n = 0; n < it.x.size(); ++n) {
+        it.x[n] /= norm;
+        it.mx[n] /= norm;
+    }
+    return it;
+}
+
+// x <- (factored)^-1 M x on the free nodes, M-normalised.
+void InverseStep(const Mesh& mesh, MembraneModel& record, Iterate& it)
+{
+    mesh.ZeroFixed(it.mx);
+    std::copy(it.mx.begin(), it.mx.end(), record.m_W);
+    SubstituteBand(record);
+    Vector x(record.m_W, record.m_W + it.mx.size());
+    x[0] = 0.0;
+    it = MakeIterate(mesh, std::move(x));
+}
+
+// x^T K x for an M-normalised x: its Rayleigh quotient.
+double RayleighQuotient(const Mesh& mesh, const Iterate& it)
+{
+    Vector kx;
+    mesh.Apply(1.0, 0.0, it.x, kx);
+    return Dot(it.x, kx);
+}
+
+struct Quotient {
+    double lambda = 0.0;  // the settled alpha^2
+    double participation = 0.0;
+    bool checked = false;  // the k-th resonance, alone within the cluster tolerance
+};
+
+// Rayleigh-quotient iteration from x, then the check that it settled on resonance k.
+Quotient Settle(const Mesh& mesh, MembraneModel& record, std::int32_t k, Vector start)
+{
+    Quotient q;
+    Iterate x = MakeIterate(mesh, std::move(start));
+    double lambda = RayleighQuotient(mesh, x);
+    for (int step = 0; step < kQuotientSteps && lambda > 0.0; ++step) {
+        FactorAt(record, std::sqrt(lambda));
+        InverseStep(mesh, record, x);
+        const double next = RayleighQuotient(mesh, x);
+        const bool settled = std::fabs(next - lambda) <= 1e-14 * next;
+        lambda = next;
+        if (settled)
+            break;
+    }
+    if (!(lambda > 0.0))
+        return q;
+    // Within the cluster tolerance below the settled alpha k - 1 resonances lie below, and within
+    // it above k: it is the k-th, and no other lies so near that they would form a cluster.
+    const double alpha = std::sqrt(lambda);
+    FactorAt(record, alpha * (1.0 - kClusterTolerance));
+    q.checked = ModesBelow(record, record.PivotInertia()) == k - 1;
+    if (q.checked) {
+        FactorAt(record, alpha * (1.0 + kClusterTolerance));
+        q.checked = ModesBelow(record, record.PivotInertia()) == k;
+    }
+    q.lambda = lambda;
+    q.participation = Participation(mesh, x.x, std::sqrt(lambda));
+    return q;
+}
+
+// The resonances first..first + m - 1, which share the alpha near them: a few steps of inverse
+// iteration of a block at that alpha part them, then each settles from its own Ritz vector.
+std::vector<Quotient> SettleGroup(const Mesh& mesh, MembraneModel& record, std::int32_t first,
+                                  std::size_t m, double alpha)
+{
+    const auto free = static_cast<std::size_t>(std::count(mesh.fixed.begin() + 1, mesh.fixed.end(), 0));
+    const std::size_t b = std::min(m + 2, free);
+    FactorAt(record, alpha);
+    Block block;
+    for (std::size_t k = 0; k < b; ++k) {
+        block.y.push_back(StartVector(mesh, static_cast<std::uint64_t>(first) * 7919 + k));
+        block.my.emplace_back();
+        mesh.Apply(0.0, 1.0, block.y.back(), block.my.back());
+    }
+    std::vector<double> values;
+    for (int iteration = 0; iteration < (m > 1 ? 6 : 3); ++iteration) {
+        for (std::size_t k = 0; k < b; ++k) {
+            mesh.ZeroFixed(block.my[k]);
+            std::copy(block.my[k].begin(), block.my[k].end(), record.m_W);
+            SubstituteBand(record);
+            std::copy(record.m_W, record.m_W + block.my[k].size(), block.y[k].begin());
+            block.y[k][0] = 0.0;
+        }
+        Orthonormalize(mesh, block, static_cast<std::uint64_t>(first) * 7919 + 100 + iteration);
+        values = RayleighRitz(mesh, block);
+    }
+    // The m Ritz values nearest the shift, in increasing order, for first, first + 1, ...
+    std::vector<std::size_t> order(b);
+    for (std::size_t k = 0; k < b; ++k)
+        order[k] = k;
+    std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
+        return std::fabs(values[i] - alpha * alpha) < std::fabs(values[j] - alpha * alpha);
+    });
+    order.resize(std::min(m, b));
+    std::sort(order.begin(), order.end());
+    std::vector<Quotient> settled;
+    for (std::size_t i = 0; i < order.size(); ++i)
+        settled.push_back(Settle(mesh, record, first + static_cast<std::int32_t>(i), block.y[order[i]]));
+    settled.resize(m);  // any beyond the free nodes stay unchecked
+    return settled;
+}
+
+// A run of resonances lo..hi settled within the cluster tolerance of each other, when the
+// inertia shows that exactly they lie between just below the first and just above the last:
+// the cluster's shapes from the settled alphas. Empty when it does not show that.
+std::vector<ModeShape> SettledCluster(const Mesh& mesh, MembraneModel& record, std::int32_t lo,
+                                      std::vector<double> lambdas)
+{
+    std::sort(lambdas.begin(), lambdas.end());
+    const std::int32_t hi = lo + static_cast<std::int32_t>(lambdas.size()) - 1;
+    FactorAt(record, std::sqrt(lambdas.front()) * (1.0 - 0.1 * kClusterTolerance));
+    const bool below = ModesBelow(record, record.PivotInertia()) == lo - 1;
+    FactorAt(record, std::sqrt(lambdas.back()) * (1.0 + 0.1 * kClusterTolerance));
+    const bool above = ModesBelow(record, record.PivotInertia()) == hi;
+    if (!below || !above)
+        return {};
+    std::vector<double> alphas;
+    for (double lambda : lambdas)
+        alphas.push_back(std::sqrt(lambda));
+    return ClusterShapes(mesh, record, lo, alphas);
+}
+
+}  // namespace
+
+std::vector<double> FindParticipations(const ModeSearch& search, bool option,
+                                       const std::vector<ResonanceInInterval>& near)
+{
+    // 1. Every listed number once, with an alpha near it; numbers that share an alpha, groups.
+    std::vector<std::pair<std::int32_t, double>> modes;
+    for (const ResonanceInInterval& r : near)
+        modes.push_back({r.index, std::fabs(r.alpha)});
+    std::sort(modes.begin(), modes.end());
+    modes.erase(std::unique(modes.begin(), modes.end(),
+                            [](const auto& a, const auto& b) { return a.first == b.first; }),
+                modes.end());
+    std::vector<std::pair<std::size_t, std::size_t>> groups;  // [begin, end) in modes
+    for (std::size_t i = 0; i < modes.size(); ++i) {
+        if (i > 0 && modes[i].second == modes[i - 1].second &&
+            modes[i].first == modes[i - 1].first + 1)
+            groups.back().second = i + 1;
+        else
+            groups.push_back({i, i + 1});
+    }
+
+    // 2. Each group settled on the threads; then runs within the cluster tolerance of each
+    //    other take the cluster's shapes, and what did not pass its check takes FindShapes.
+    std::vector<Quotient> settled(modes.size());
+    std::vector<double> participation(modes.size());
+    std::vector<char> done(modes.size(), 0);
+    std::atomic<std::size_t> next{0};
+    auto work = [&](bool clusters) {
+        const Mesh mesh(search.divX, search.divY, option);
+        auto record = std::make_unique<MembraneModel>(*mesh.model);
+        for (std::size_t g; (g = next++) < (clusters ? modes.size() : groups.size());) {
+            if (!clusters) {
+                const auto [begin, end] = groups[g];
+                const std::vector<Quotient> q =
+                    SettleGroup(mesh, *record, modes[begin].first, end - begin, modes[begin].second);
+                std::copy(q.begin(), q.end(), settled.begin() + static_cast<std::ptrdiff_t>(begin));
+                continue;
+            }
+            // A run starts at g where the one before it is not within reach.
+            const auto near = [&](std::size_t j) {
+                return modes[j].first == modes[j - 1].first + 1 &&
+                       std::fabs(settled[j].lambda - settled[j - 1].lambda) <=
+                           2.0 * kClusterTolerance * settled[j].lambda;
+            };
+            if (g > 0 && near(g))
+                continue;
+            std::size_t end = g + 1;
+            while (end < modes.size() && near(end))
+                ++end;
+            if (end - g == 1) {
+                if (settled[g].checked) {
+                    participation[g] = settled[g].participation;
+                    done[g] = 1;
+                }
+                continue;
+            }
+            std::vector<double> lambdas;
+            for (std::size_t j = g; j < end; ++j)
+                lambdas.push_back(settled[j].lambda);
+            const std::vector<ModeShape> shapes = SettledCluster(mesh, *record, modes[g].first, lambdas);
+            for (std::size_t j = g; j < end && !shapes.empty(); ++j) {
+                participation[j] = shapes[j - g].participation;
+                done[j] = 1;
+            }
+        }
+    };
+    for (const bool clusters : {false, true}) {
+        next = 0;
+        std::vector<std::thread> workers;
+        for (int t = 1; t < search.threads; ++t)
+            workers.emplace_back(work, clusters);
+        work(clusters);
+        for (std::thread& w : workers)
+            w.join();
+    }
+    // The runs that did not pass, side by side, each on one thread.
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    for (std::size_t i = 0; i < modes.size();) {
+        if (done[i]) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < modes.size() && !done[end] && modes[end].first == modes[end - 1].first + 1)
+            ++end;
+        runs.push_back({i, end});
+        i = end;
+    }
+    next = 0;
+    auto fallBack = [&] {
+        ModeSearch one = search;
+        one.threads = 1;
+        for (std::size_t r; (r = next++) < runs.size();) {
+            const auto [i, end] = runs[r];
+            const std::vector<ModeShape> shapes =
+                FindShapes(one, option, modes[i].first, modes[end - 1].first);
+            for (std::size_t j = i; j < end; ++j)
+                participation[j] = shapes[j - i].participation;
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int t = 1; t < search.threads && t < static_cast<int>(runs.size()); ++t)
+        workers.emplace_back(fallBack);
+    fallBack();
+    for (std::thread& w : workers)
+        w.join();
+
+    // 3. In the order of the list.
+    std::vector<double> listed;
+    for (const ResonanceInInterval& r : near) {
+        const auto at = std::lower_bound(
+            modes.begin(), modes.end(), std::pair{r.index, 0.0},
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+        listed.push_back(participation[static_cast<std::size_t>(at - modes.begin())]);
+    }
+    return listed;
+}

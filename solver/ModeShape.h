@@ -35,3 +35,11 @@ std::vector<ModeShape> FindShapes(const ModeSearch& search, bool option, std::in
 // pi sqrt((kx / 15)^2 + (ky / 5)^2): the resonance of the continuous membrane with kx half-waves
 // along x and ky along y, for the same edges.
 double ContinuumAlpha(std::int32_t kx, std::int32_t ky);
+
+// The participation of each listed resonance (its number and an alpha near it, as FindModesIn
+// finds them at a coarse tolerance; -a' stands for a'), with the load of the option. Each shape
+// is found by Rayleigh-quotient iteration from that alpha, checked by the inertia of a factor
+// just below the alpha it settles at, and normalised as FindShapes normalises it; clusters and
+// any resonance that fails the check take FindShapes itself. For the many resonances of a sweep.
+std::vector<double> FindParticipations(const ModeSearch& search, bool option,
+                                       const std::vector<ResonanceInInterval>& near);

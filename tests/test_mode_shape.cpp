@@ -179,3 +179,30 @@ TEST(ModeShape, SolutionNearAResonanceIsItsShapeTimesItsParticipation)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ModeShape, ParticipationsFromCoarseAlphasAreThoseOfTheShapes)
+{
+    // The alphas as a plot finds them, to a pixel of 0.01, many sharing one; the participations
+    // must be those FindShapes gives, clusters turned alike.
+    ModeSearch search;
+    search.divX = 60;
+    search.divY = 20;
+    search.threads = 2;
+    ModeSearch coarse = search;
+    coarse.tolerance = 0.01;
+    const std::vector<ResonanceInInterval> near = FindModesIn(coarse, -0.5, 6.0);
+    const std::vector<double> fast = FindParticipations(search, true, near);
+    const std::int32_t first = 1, last = near.back().index;
+    const std::vector<ModeShape> shapes = FindShapes(search, true, first, last);
+    double largest = 0.0;
+    for (const ModeShape& s : shapes)
+        largest = std::max(largest, std::fabs(s.participation));
+    ASSERT_EQ(fast.size(), near.size());
+    for (std::size_t k = 0; k < near.size(); ++k)
+        EXPECT_NEAR(std::fabs(fast[k]), std::fabs(shapes[near[k].index - first].participation),
+                    1e-9 * largest) << "mode " << near[k].index;
+}
+
+}  // namespace
