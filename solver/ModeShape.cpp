@@ -548,14 +548,19 @@ double RayleighQuotient(const Mesh& mesh, const Iterate& it)
     return Dot(it.x, kx);
 }
 
+// Where an iteration settled: alpha^2, the participation of its vector, and the numbers lo..hi
+// of the resonances within the cluster tolerance of it, by the inertia on either side: one
+// resonance (lo == hi) whose shape the vector is, or a cluster (lo < hi), or nothing (lo > hi).
 struct Quotient {
-    double lambda = 0.0;  // the settled alpha^2
+    double lambda = 0.0;
     double participation = 0.0;
-    bool checked = false;  // the k-th resonance, alone within the cluster tolerance
+    std::int32_t lo = 1;
+    std::int32_t hi = 0;
+    ModeCounter::Slice below{}, above{};  // the counts on either side, where they were taken
 };
 
-// Rayleigh-quotient iteration from x, then the check that it settled on resonance k.
-Quotient Settle(const Mesh& mesh, MembraneModel& record, std::int32_t k, Vector start)
+// Rayleigh-quotient iteration from x, then the inertia around where it settled.
+Quotient Settle(const Mesh& mesh, MembraneModel& record, Vector start)
 {
     Quotient q;
     Iterate x = MakeIterate(mesh, std::move(start));
@@ -563,25 +568,25 @@ Quotient Settle(const Mesh& mesh, MembraneModel& record, std::int32_t k, Vector 
     for (int step = 0; step < kQuotientSteps && lambda > 0.0; ++step) {
         FactorAt(record, std::sqrt(lambda));
         InverseStep(mesh, record, x);
+        // The vector's error cubes with every step, the quotient's squares: once the quotient
+        // moves by 1e-10, the vector just solved for is settled to rounding.
         const double next = RayleighQuotient(mesh, x);
-        const bool settled = std::fabs(next - lambda) <= 1e-14 * next;
+        const bool settled = std::fabs(next - lambda) <= 1e-10 * next;
         lambda = next;
         if (settled)
             break;
     }
     if (!(lambda > 0.0))
         return q;
-    // Within the cluster tolerance below the settled alpha k - 1 resonances lie below, and within
-    // it above k: it is the k-th, and no other lies so near that they would form a cluster.
     const double alpha = std::sqrt(lambda);
     FactorAt(record, alpha * (1.0 - kClusterTolerance));
-    q.checked = ModesBelow(record, record.PivotInertia()) == k - 1;
-    if (q.checked) {
-        FactorAt(record, alpha * (1.0 + kClusterTolerance));
-        q.checked = ModesBelow(record, record.PivotInertia()) == k;
-    }
+    q.below = {record.m_dAlpha, ModesBelow(record, record.PivotInertia())};
+    FactorAt(record, alpha * (1.0 + kClusterTolerance));
+    q.above = {record.m_dAlpha, ModesBelow(record, record.PivotInertia())};
+    q.lo = q.below.below + 1;
+    q.hi = q.above.below;
     q.lambda = lambda;
-    q.participation = Participation(mesh, x.x, std::sqrt(lambda));
+    q.participation = Participation(mesh, x.x, alpha);
     return q;
 }
 
@@ -590,9 +595,15 @@ Quotient Settle(const Mesh& mesh, MembraneModel& record, std::int32_t k, Vector 
 std::vector<Quotient> SettleGroup(const Mesh& mesh, MembraneModel& record, std::int32_t first,
                                   std::size_t m, double alpha)
 {
+    FactorAt(record, alpha);
+    if (m == 1) {  // alone: two steps of one vector, then its quotients
+        Iterate x = MakeIterate(mesh, StartVector(mesh, static_cast<std::uint64_t>(first) * 7919));
+        InverseStep(mesh, record, x);
+        InverseStep(mesh, record, x);
+        return {Settle(mesh, record, std::move(x.x))};
+    }
     const auto free = static_cast<std::size_t>(std::count(mesh.fixed.begin() + 1, mesh.fixed.end(), 0));
     const std::size_t b = std::min(m + 2, free);
-    FactorAt(record, alpha);
     Block block;
     for (std::size_t k = 0; k < b; ++k) {
         block.y.push_back(StartVector(mesh, static_cast<std::uint64_t>(first) * 7919 + k));
@@ -600,7 +611,7 @@ std::vector<Quotient> SettleGroup(const Mesh& mesh, MembraneModel& record, std::
         mesh.Apply(0.0, 1.0, block.y.back(), block.my.back());
     }
     std::vector<double> values;
-    for (int iteration = 0; iteration < (m > 1 ? 6 : 3); ++iteration) {
+    for (int iteration = 0; iteration < 6; ++iteration) {
         for (std::size_t k = 0; k < b; ++k) {
             mesh.ZeroFixed(block.my[k]);
             std::copy(block.my[k].begin(), block.my[k].end(), record.m_W);
@@ -611,40 +622,17 @@ std::vector<Quotient> SettleGroup(const Mesh& mesh, MembraneModel& record, std::
         Orthonormalize(mesh, block, static_cast<std::uint64_t>(first) * 7919 + 100 + iteration);
         values = RayleighRitz(mesh, block);
     }
-    // The m Ritz values nearest the shift, in increasing order, for first, first + 1, ...
+    // The m Ritz vectors whose values lie nearest the shift settle on their own.
     std::vector<std::size_t> order(b);
     for (std::size_t k = 0; k < b; ++k)
         order[k] = k;
     std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
         return std::fabs(values[i] - alpha * alpha) < std::fabs(values[j] - alpha * alpha);
     });
-    order.resize(std::min(m, b));
-    std::sort(order.begin(), order.end());
     std::vector<Quotient> settled;
-    for (std::size_t i = 0; i < order.size(); ++i)
-        settled.push_back(Settle(mesh, record, first + static_cast<std::int32_t>(i), block.y[order[i]]));
-    settled.resize(m);  // any beyond the free nodes stay unchecked
+    for (std::size_t i = 0; i < std::min(m, b); ++i)
+        settled.push_back(Settle(mesh, record, block.y[order[i]]));
     return settled;
-}
-
-// A run of resonances lo..hi settled within the cluster tolerance of each other, when the
-// inertia shows that exactly they lie between just below the first and just above the last:
-// the cluster's shapes from the settled alphas. Empty when it does not show that.
-std::vector<ModeShape> SettledCluster(const Mesh& mesh, MembraneModel& record, std::int32_t lo,
-                                      std::vector<double> lambdas)
-{
-    std::sort(lambdas.begin(), lambdas.end());
-    const std::int32_t hi = lo + static_cast<std::int32_t>(lambdas.size()) - 1;
-    FactorAt(record, std::sqrt(lambdas.front()) * (1.0 - 0.1 * kClusterTolerance));
-    const bool below = ModesBelow(record, record.PivotInertia()) == lo - 1;
-    FactorAt(record, std::sqrt(lambdas.back()) * (1.0 + 0.1 * kClusterTolerance));
-    const bool above = ModesBelow(record, record.PivotInertia()) == hi;
-    if (!below || !above)
-        return {};
-    std::vector<double> alphas;
-    for (double lambda : lambdas)
-        alphas.push_back(std::sqrt(lambda));
-    return ClusterShapes(mesh, record, lo, alphas);
 }
 
 }  // namespace
@@ -668,100 +656,100 @@ std::vector<double> FindParticipations(const ModeSearch& search, bool option,
         else
             groups.push_back({i, i + 1});
     }
+    const auto position = [&](std::int32_t index) -> std::size_t {
+        const auto at = std::lower_bound(
+            modes.begin(), modes.end(), std::pair{index, 0.0},
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+        return at != modes.end() && at->first == index ? static_cast<std::size_t>(at - modes.begin())
+                                                       : modes.size();
+    };
 
-    // 2. Each group settled on the threads; then runs within the cluster tolerance of each
-    //    other take the cluster's shapes, and what did not pass its check takes FindShapes.
-    std::vector<Quotient> settled(modes.size());
-    std::vector<double> participation(modes.size());
-    std::vector<char> done(modes.size(), 0);
+    // 2. The groups settled on the threads. Each result counts for the resonance it settled on,
+    //    whichever number it set out for.
+    std::vector<std::vector<Quotient>> settled(groups.size());
     std::atomic<std::size_t> next{0};
-    auto work = [&](bool clusters) {
+    auto settle = [&] {
         const Mesh mesh(search.divX, search.divY, option);
         auto record = std::make_unique<MembraneModel>(*mesh.model);
-        for (std::size_t g; (g = next++) < (clusters ? modes.size() : groups.size());) {
-            if (!clusters) {
-                const auto [begin, end] = groups[g];
-                const std::vector<Quotient> q =
-                    SettleGroup(mesh, *record, modes[begin].first, end - begin, modes[begin].second);
-                std::copy(q.begin(), q.end(), settled.begin() + static_cast<std::ptrdiff_t>(begin));
-                continue;
-            }
-            // A run starts at g where the one before it is not within reach.
-            const auto near = [&](std::size_t j) {
-                return modes[j].first == modes[j - 1].first + 1 &&
-                       std::fabs(settled[j].lambda - settled[j - 1].lambda) <=
-                           2.0 * kClusterTolerance * settled[j].lambda;
-            };
-            if (g > 0 && near(g))
-                continue;
-            std::size_t end = g + 1;
-            while (end < modes.size() && near(end))
-                ++end;
-            if (end - g == 1) {
-                if (settled[g].checked) {
-                    participation[g] = settled[g].participation;
-                    done[g] = 1;
-                }
-                continue;
-            }
-            std::vector<double> lambdas;
-            for (std::size_t j = g; j < end; ++j)
-                lambdas.push_back(settled[j].lambda);
-            const std::vector<ModeShape> shapes = SettledCluster(mesh, *record, modes[g].first, lambdas);
-            for (std::size_t j = g; j < end && !shapes.empty(); ++j) {
-                participation[j] = shapes[j - g].participation;
-                done[j] = 1;
-            }
-        }
-    };
-    for (const bool clusters : {false, true}) {
-        next = 0;
-        std::vector<std::thread> workers;
-        for (int t = 1; t < search.threads; ++t)
-            workers.emplace_back(work, clusters);
-        work(clusters);
-        for (std::thread& w : workers)
-            w.join();
-    }
-    // The runs that did not pass, side by side, each on one thread.
-    std::vector<std::pair<std::size_t, std::size_t>> runs;
-    for (std::size_t i = 0; i < modes.size();) {
-        if (done[i]) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i + 1;
-        while (end < modes.size() && !done[end] && modes[end].first == modes[end - 1].first + 1)
-            ++end;
-        runs.push_back({i, end});
-        i = end;
-    }
-    next = 0;
-    auto fallBack = [&] {
-        ModeSearch one = search;
-        one.threads = 1;
-        for (std::size_t r; (r = next++) < runs.size();) {
-            const auto [i, end] = runs[r];
-            const std::vector<ModeShape> shapes =
-                FindShapes(one, option, modes[i].first, modes[end - 1].first);
-            for (std::size_t j = i; j < end; ++j)
-                participation[j] = shapes[j - i].participation;
+        for (std::size_t g; (g = next++) < groups.size();) {
+            const auto [begin, end] = groups[g];
+            settled[g] = SettleGroup(mesh, *record, modes[begin].first, end - begin, modes[begin].second);
         }
     };
     std::vector<std::thread> workers;
-    for (int t = 1; t < search.threads && t < static_cast<int>(runs.size()); ++t)
+    for (int t = 1; t < search.threads && t < static_cast<int>(groups.size()); ++t)
+        workers.emplace_back(settle);
+    settle();
+    for (std::thread& w : workers)
+        w.join();
+    workers.clear();
+
+    // Clusters, with the counts that bracket them, and the numbers no iteration settled on.
+    struct Range {
+        std::int32_t lo, hi;
+        std::vector<ModeCounter::Slice> known;
+    };
+    std::vector<double> participation(modes.size(), 0.0);
+    std::vector<char> done(modes.size(), 0);
+    std::vector<Range> ranges;
+    std::vector<const Quotient*> alone(modes.size() + 2, nullptr);  // by position + 1
+    for (const std::vector<Quotient>& group : settled)
+        for (const Quotient& q : group) {
+            if (q.lo == q.hi) {
+                if (const std::size_t i = position(q.lo); i < modes.size() && !done[i]) {
+                    participation[i] = q.participation;
+                    done[i] = 1;
+                    alone[i + 1] = &q;
+                }
+            } else if (q.lo < q.hi) {
+                ranges.push_back({q.lo, q.hi, {q.below, q.above}});
+            }
+        }
+    // A number left between two settled neighbours lies between their counts.
+    for (std::size_t i = 0; i < modes.size(); ++i) {
+        if (done[i])
+            continue;
+        Range r{modes[i].first, modes[i].first, {}};
+        if (i > 0 && alone[i] && modes[i - 1].first == r.lo - 1)
+            r.known.push_back(alone[i]->above);
+        if (alone[i + 2] && modes[i + 1].first == r.lo + 1)
+            r.known.push_back(alone[i + 2]->below);
+        ranges.push_back(r);
+    }
+
+    // 3. Those as FindShapes finds them, its bisection starting from the counts at hand: ranges
+    //    that overlap merged, side by side on the threads.
+    std::sort(ranges.begin(), ranges.end(),
+              [](const Range& a, const Range& b) { return a.lo < b.lo; });
+    std::vector<Range> merged;
+    for (const Range& r : ranges) {
+        if (!merged.empty() && r.lo <= merged.back().hi) {
+            merged.back().hi = std::max(merged.back().hi, r.hi);
+            merged.back().known.insert(merged.back().known.end(), r.known.begin(), r.known.end());
+        } else {
+            merged.push_back(r);
+        }
+    }
+    next = 0;
+    auto fallBack = [&] {
+        for (std::size_t r; (r = next++) < merged.size();) {
+            ModeSearch one = search;
+            one.threads = 1;
+            one.known.insert(one.known.end(), merged[r].known.begin(), merged[r].known.end());
+            for (const ModeShape& s : FindShapes(one, option, merged[r].lo, merged[r].hi))
+                if (const std::size_t i = position(s.index); i < modes.size())
+                    participation[i] = s.participation;
+        }
+    };
+    for (int t = 1; t < search.threads && t < static_cast<int>(merged.size()); ++t)
         workers.emplace_back(fallBack);
     fallBack();
     for (std::thread& w : workers)
         w.join();
 
-    // 3. In the order of the list.
+    // 4. In the order of the list.
     std::vector<double> listed;
-    for (const ResonanceInInterval& r : near) {
-        const auto at = std::lower_bound(
-            modes.begin(), modes.end(), std::pair{r.index, 0.0},
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-        listed.push_back(participation[static_cast<std::size_t>(at - modes.begin())]);
-    }
+    for (const ResonanceInInterval& r : near)
+        listed.push_back(participation[position(r.index)]);
     return listed;
 }
