@@ -296,6 +296,76 @@ void BM_Sweep1000(benchmark::State& state)
 }
 BENCHMARK(BM_Sweep1000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// membrane-solve in process with the drawing library of the build, its output thrown away.
+double RunToolDrawing(std::vector<std::string_view> args, std::FILE* sink)
+{
+    const auto t0 = Clock::now();
+    const int status = RunSolveTool(args, ToolContext{sink, sink, MEMBRANE_FIGURES_LIBRARY});
+    const double t = Seconds(t0, Clock::now());
+    return status == kExitSolved ? t : -1.0;
+}
+
+// --shapes 20 with its figure at 90 x 30, and LAPACK's dsbgvx with vectors for the same 20
+// shapes of the free nodes' pencil, alternately. dsbgvx forms the whole n x n transformation of
+// its reduction, seconds at this size: three repetitions of one iteration.
+void BM_Shapes20(benchmark::State& state)
+{
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    const FreePencil pencil(90, 30);
+    double ours = 0.0, theirs = 0.0;
+    for (auto _ : state) {
+        const double t = RunToolDrawing({"--shapes", "20", "/tmp/membrane-bench-shapes.png",
+                                         "--threads", "2"}, sink);
+        const auto t0 = Clock::now();
+        const PeerShapes reference = BandShapes(pencil, 32, 1, 20);
+        theirs += Seconds(t0, Clock::now());
+        if (t < 0.0 || reference.z.size() != 20) {
+            state.SkipWithError("membrane-solve --shapes or dsbgvx failed");
+            break;
+        }
+        ours += t;
+        state.SetIterationTime(t);
+    }
+    state.counters["dsbgvx_over_ours"] = theirs / ours;
+    std::remove("/tmp/membrane-bench-shapes.png");
+    std::fclose(sink);
+}
+BENCHMARK(BM_Shapes20)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+void BM_Shape1000(benchmark::State& state)
+{
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    for (auto _ : state) {
+        const double t = RunToolDrawing({"--shape", "1000", "--threads", "2"}, sink);
+        if (t < 0.0) {
+            state.SkipWithError("membrane-solve --shape failed");
+            break;
+        }
+        state.SetIterationTime(t);
+    }
+    std::fclose(sink);
+}
+BENCHMARK(BM_Shape1000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The sweep with its plot, whose resonance lines need the participation of each of the 533
+// resonances in 0..10.
+void BM_SweepPlot1000(benchmark::State& state)
+{
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    for (auto _ : state) {
+        const double t = RunToolDrawing({"--sweep", "0:10:1000", "--plot",
+                                         "/tmp/membrane-bench-plot.png", "--threads", "2"}, sink);
+        if (t < 0.0) {
+            state.SkipWithError("membrane-solve --sweep --plot failed");
+            break;
+        }
+        state.SetIterationTime(t);
+    }
+    std::remove("/tmp/membrane-bench-plot.png");
+    std::fclose(sink);
+}
+BENCHMARK(BM_SweepPlot1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5);
+
 // Starts a program with its output thrown away and waits for it; the wall time, or -1 when it
 // did not exit with status 0.
 double RunProgram(const std::vector<std::string>& args)

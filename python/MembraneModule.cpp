@@ -18,6 +18,7 @@
 #include "command/Sweep.h"
 #include "present/NodeExport.h"
 #include "present/ReportText.h"
+#include "solver/ModeShape.h"
 #include "solver/Resonance.h"
 
 namespace py = pybind11;
@@ -183,8 +184,44 @@ std::string Repr(const Solution& s)
            " nodes, max |W| " + max + (s.finite ? "" : ", not all finite") + ">";
 }
 
-py::array_t<double> Modes(const py::handle& divx, const py::handle& divy, const py::handle& n,
-                          const std::optional<long long>& threads)
+// One row of the details' structured array; the member names are its field names.
+struct DetailsRow {
+    std::int32_t index;
+    double alpha;
+    std::int32_t kx;
+    std::int32_t ky;
+    double participation;
+    double alpha_continuum;
+};
+
+// The listed resonances with their shapes' labels and participation, as --details lists them.
+py::array_t<DetailsRow> Details(const ModeSearch& search, bool option,
+                                const std::vector<ResonanceInInterval>& listed)
+{
+    std::vector<ModeShape> shapes;
+    std::int32_t first = 0;
+    if (!listed.empty()) {
+        first = listed.front().index;
+        std::int32_t last = first;
+        for (const ResonanceInInterval& r : listed) {
+            first = std::min(first, r.index);
+            last = std::max(last, r.index);
+        }
+        const py::gil_scoped_release release;
+        shapes = FindShapes(search, option, first, last);
+    }
+    py::array_t<DetailsRow> rows(static_cast<py::ssize_t>(listed.size()));
+    for (std::size_t k = 0; k < listed.size(); ++k) {
+        const ModeShape& s = shapes[listed[k].index - first];
+        rows.mutable_at(static_cast<py::ssize_t>(k)) = {
+            listed[k].index, listed[k].alpha, s.kx, s.ky, s.participation,
+            std::copysign(ContinuumAlpha(s.kx, s.ky), listed[k].alpha)};
+    }
+    return rows;
+}
+
+py::object Modes(const py::handle& divx, const py::handle& divy, const py::handle& n,
+                 bool details, bool option, const std::optional<long long>& threads)
 {
     const ModeSearch search = ReadMesh(divx, divy, threads);
     const std::int32_t available = ModeCount(search.divX, search.divY);
@@ -198,11 +235,18 @@ py::array_t<double> Modes(const py::handle& divx, const py::handle& divy, const 
         const py::gil_scoped_release release;
         modes = FindModes(search, 1, count);
     }
+    if (details) {
+        std::vector<ResonanceInInterval> listed;
+        for (std::size_t k = 0; k < modes.size(); ++k)
+            listed.push_back({static_cast<std::int32_t>(k + 1), modes[k]});
+        return Details(search, option, listed);
+    }
     return py::array_t<double>(static_cast<py::ssize_t>(modes.size()), modes.data());
 }
 
 py::object ModesIn(const py::handle& divx, const py::handle& divy, double a0, double a1,
-                   bool returnIndex, const std::optional<long long>& threads)
+                   bool returnIndex, bool details, bool option,
+                   const std::optional<long long>& threads)
 {
     const ModeSearch search = ReadMesh(divx, divy, threads);
     ReadFinite(a0, "a0");
@@ -214,6 +258,8 @@ py::object ModesIn(const py::handle& divx, const py::handle& divy, double a0, do
         const py::gil_scoped_release release;
         found = FindModesIn(search, a0, a1);
     }
+    if (details)
+        return Details(search, option, found);
     const auto size = static_cast<py::ssize_t>(found.size());
     py::array_t<double> alphas(size);
     py::array_t<std::int32_t> index(size);
@@ -259,6 +305,46 @@ py::array_t<SweepRow> RunSweepFromPython(const py::handle& divx, const py::handl
     return rows;
 }
 
+// The shape of one resonance, as shape() returns it.
+struct Shape {
+    std::int32_t divX = 0;
+    std::int32_t divY = 0;
+    bool option = true;
+    ModeShape mode;
+    std::vector<double> x, y;
+
+    std::int32_t Nodes() const { return (divX + 1) * (divY + 1); }
+};
+
+Shape FindShape(const py::handle& divx, const py::handle& divy, const py::handle& k, bool option,
+                const std::optional<long long>& threads)
+{
+    const ModeSearch search = ReadMesh(divx, divy, threads);
+    const std::int32_t available = ModeCount(search.divX, search.divY);
+    if (available < 1)
+        throw py::value_error("the " + std::to_string(search.divX) + " x " +
+                              std::to_string(search.divY) +
+                              " mesh has no resonance: every node lies on a fixed edge");
+    const std::int32_t index = ReadCount(k, "k", available);
+    Shape s;
+    s.divX = search.divX;
+    s.divY = search.divY;
+    s.option = option;
+    {
+        const py::gil_scoped_release release;
+        s.mode = std::move(FindShapes(search, option, index, index).front());
+    }
+    MembraneModel& model = ThreadRecord();
+    model.m_nDivX = s.divX;
+    model.m_nDivY = s.divY;
+    model.DeriveCounts();
+    for (int i = 0; i <= s.divX; ++i)
+        s.x.push_back(NodeX(model, i));
+    for (int j = 0; j <= s.divY; ++j)
+        s.y.push_back(NodeY(model, j));
+    return s;
+}
+
 // The compute command alone, repeated on this thread's record: the time of one solve without
 // the binding, for the benchmark of the binding's own cost.
 double NativeSolveSeconds(int divX, int divY, double alpha, bool option, int repeats)
@@ -297,6 +383,7 @@ sweep     full solves at equally spaced alphas
     py::options options;
     options.disable_function_signatures();
     PYBIND11_NUMPY_DTYPE(SweepRow, alpha, max_abs_w, modes_below, first_zero_pivot);
+    PYBIND11_NUMPY_DTYPE(DetailsRow, index, alpha, kx, ky, participation, alpha_continuum);
 
     py::class_<Solution>(m, "Solution", R"(The result of solve(): the nodal values and what they say.
 
@@ -375,6 +462,74 @@ str
 )")
         .def("__repr__", &Repr);
 
+    py::class_<Shape>(m, "Shape", R"(The result of shape(): a resonance and its shape.
+
+Attributes
+----------
+phi : ndarray of float64, shape (divx + 1, divy + 1)
+    phi[i, j] at the node of column i and row j; 0 on the fixed edges, phi^T M phi = 1 with
+    the mass matrix M, the component of largest magnitude positive. Read-only.
+values : ndarray of float64, shape (nodes,)
+    The same in node order. Shares its memory with phi.
+x, y : ndarray of float64
+    The coordinates of the node columns and rows.
+index : int
+    Its number among the resonances, from 1, as modes() numbers them.
+alpha : float
+    The resonant alpha.
+kx, ky : int
+    1 + its sign changes along x, and its sign changes along y, through the node of largest
+    magnitude: for a simple resonance, its half-waves.
+participation : float
+    phi^T (K_fb - alpha^2 M_fb) u_b: how much the load of the fixed edges (with the option)
+    excites it; 0 for one that makes no peak.
+alpha_continuum : float
+    pi sqrt((kx/15)^2 + (ky/5)^2), the continuous membrane's alpha for the same half-waves.
+)")
+        .def_property_readonly("index", [](const Shape& s) { return s.mode.index; })
+        .def_property_readonly("alpha", [](const Shape& s) { return s.mode.alpha; })
+        .def_property_readonly("kx", [](const Shape& s) { return s.mode.kx; })
+        .def_property_readonly("ky", [](const Shape& s) { return s.mode.ky; })
+        .def_property_readonly("participation", [](const Shape& s) { return s.mode.participation; })
+        .def_property_readonly("alpha_continuum",
+                               [](const Shape& s) { return ContinuumAlpha(s.mode.kx, s.mode.ky); })
+        .def_readonly("divx", &Shape::divX)
+        .def_readonly("divy", &Shape::divY)
+        .def_readonly("option", &Shape::option)
+        .def_property_readonly("values",
+                               [](py::object self) {
+                                   const auto& s = self.cast<const Shape&>();
+                                   return ReadOnly(py::array_t<double>(
+                                       {s.Nodes()}, {sizeof(double)}, s.mode.phi.data() + 1, self));
+                               })
+        .def_property_readonly(
+            "phi",
+            [](py::object self) {
+                const auto& s = self.cast<const Shape&>();
+                const auto row = static_cast<py::ssize_t>(sizeof(double)) * (s.divY + 1);
+                return ReadOnly(py::array_t<double>({s.divX + 1, s.divY + 1},
+                                                    {row, static_cast<py::ssize_t>(sizeof(double))},
+                                                    s.mode.phi.data() + 1, self));
+            })
+        .def_property_readonly("x",
+                               [](const Shape& s) {
+                                   return py::array_t<double>(static_cast<py::ssize_t>(s.x.size()),
+                                                              s.x.data());
+                               })
+        .def_property_readonly("y",
+                               [](const Shape& s) {
+                                   return py::array_t<double>(static_cast<py::ssize_t>(s.y.size()),
+                                                              s.y.data());
+                               })
+        .def("__repr__", [](const Shape& s) {
+            std::string alpha;
+            AppendValue(alpha, s.mode.alpha, ValueFormat::Shortest);
+            return "<membrane.Shape " + std::to_string(s.mode.index) + " of " +
+                   std::to_string(s.divX) + " x " + std::to_string(s.divY) + ": alpha " + alpha +
+                   ", (kx, ky) = (" + std::to_string(s.mode.kx) + ", " +
+                   std::to_string(s.mode.ky) + ")>";
+        });
+
     m.def("solve", &Solve, py::arg("divx") = 90, py::arg("divy") = 30, py::arg("alpha") = 5.0,
           py::arg("option") = true,
           R"(solve(divx=90, divy=30, alpha=5.0, option=True) -> Solution
@@ -413,8 +568,8 @@ Examples
 '0.673077\t0.673077\t'
 )");
     m.def("modes", &Modes, py::arg("divx"), py::arg("divy"), py::arg("n"), py::kw_only(),
-          py::arg("threads") = py::none(),
-          R"(modes(divx, divy, n, *, threads=None) -> ndarray
+          py::arg("details") = false, py::arg("option") = true, py::arg("threads") = py::none(),
+          R"(modes(divx, divy, n, *, details=False, option=True, threads=None) -> ndarray
 
 The n lowest resonant alphas of a mesh.
 
@@ -428,6 +583,11 @@ divx, divy : int
     The mesh, 1..90 and 1..30 divisions.
 n : int
     How many, from 1 to (divx - 1) * (divy + 1), with multiplicity.
+details : bool, optional
+    Return, instead of the alphas, a structured array with the fields of membrane-solve
+    --details: index, alpha, kx, ky, participation, alpha_continuum (see Shape). Default False.
+option : bool, optional
+    With details, the load whose participation they show. Default True.
 threads : int, optional
     Threads that share the work; the result does not depend on their number. Default: every
     processor.
@@ -435,16 +595,19 @@ threads : int, optional
 Returns
 -------
 ndarray of float64, shape (n,)
-    The alphas in increasing order.
+    The alphas in increasing order; with details, the structured array.
 
 Examples
 --------
 >>> membrane.modes(2, 1, 2)
 array([0.23094011, 0.73029674])
+>>> membrane.modes(20, 8, 3, details=True)[["kx", "ky"]].tolist()
+[(1, 0), (2, 0), (3, 0)]
 )");
     m.def("modes_in", &ModesIn, py::arg("divx"), py::arg("divy"), py::arg("a0"), py::arg("a1"),
-          py::kw_only(), py::arg("return_index") = false, py::arg("threads") = py::none(),
-          R"(modes_in(divx, divy, a0, a1, *, return_index=False, threads=None) -> ndarray
+          py::kw_only(), py::arg("return_index") = false, py::arg("details") = false,
+          py::arg("option") = true, py::arg("threads") = py::none(),
+          R"(modes_in(divx, divy, a0, a1, *, return_index=False, details=False, option=True, threads=None) -> ndarray
 
 Every resonant alpha from a0 to a1.
 
@@ -458,6 +621,10 @@ a0, a1 : float
 return_index : bool, optional
     Also return the number of each resonance among all (from 1), as membrane-solve
     --modes-in writes it. Default False.
+details : bool, optional
+    Return the structured array of modes(details=True) instead. Default False.
+option : bool, optional
+    With details, the load whose participation they show. Default True.
 threads : int, optional
     Threads that share the work. Default: every processor.
 
@@ -509,6 +676,44 @@ Examples
 >>> r = membrane.sweep(2, 1, 0.0, 1.0, 5, option=False)
 >>> r["max_abs_w"]
 array([1.        , 4.61363636, 1.        , 1.        , 1.        ])
+)");
+    m.def("shape", &FindShape, py::arg("divx"), py::arg("divy"), py::arg("k"),
+          py::arg("option") = true, py::kw_only(), py::arg("threads") = py::none(),
+          R"(shape(divx, divy, k, option=True, *, threads=None) -> Shape
+
+The shape of the k-th resonance of a mesh, as membrane-solve --shape finds it.
+
+Found by inverse iteration with the solver's own band elimination at a shift just beside the
+resonance; resonances within 1e-8 of each other are found together and turned so that the
+first takes all of the participation of the load.
+
+Parameters
+----------
+divx, divy : int
+    The mesh, 1..90 and 1..30 divisions.
+k : int
+    The resonance, from 1 to (divx - 1) * (divy + 1), numbered as modes() numbers them.
+option : bool, optional
+    The load of the left edge, for the participation (and within a cluster, the basis).
+    Default True.
+threads : int, optional
+    Threads that share the work. Default: every processor.
+
+Returns
+-------
+Shape
+    The shape (Shape.phi, Shape.values) with its alpha, labels and participation.
+
+Raises
+------
+ValueError
+    A mesh without free nodes, or k out of range.
+
+Examples
+--------
+>>> s = membrane.shape(90, 30, 14)
+>>> (s.kx, s.ky), round(s.alpha, 6), round(s.alpha_continuum, 6)
+((3, 2), 1.407147, 1.404963)
 )");
     m.def("_native_solve_seconds", &NativeSolveSeconds, py::arg("divx"), py::arg("divy"),
           py::arg("alpha"), py::arg("option"), py::arg("repeats"),

@@ -104,6 +104,26 @@ def test_sweep_and_modes_are_the_tools():
     assert membrane.modes_in(20, 8, 0.2, 0.2001).size == 0
 
 
+def test_shapes_and_details_are_the_tools():
+    s = membrane.shape(12, 4, 7)
+    exact = tool("--divx", 12, "--divy", 4, "--shape", 7, "--exact").splitlines()[1:]
+    cells = [float(c) for line in exact for c in line.split("\t") if c]
+    assert s.values.tobytes() == np.array(cells).tobytes()
+    assert np.shares_memory(s.phi, s.values) and s.phi.shape == (13, 5)
+    assert s.phi[s.phi.shape[0] // 2].max() > 0 and np.all(s.phi[0] == 0)
+
+    for option, flag in [(True, "on"), (False, "off")]:
+        rows = membrane.modes(9, 3, 6, details=True, option=option)
+        text = tool("--divx", 9, "--divy", 3, "--option", flag, "--modes", 6, "--details")
+        lines = text.splitlines()
+        assert lines[0] == ",".join(rows.dtype.names)
+        for row, line in zip(rows, lines[1:], strict=True):
+            assert ",".join(repr(v.item()) if isinstance(v, np.floating) else str(v)
+                            for v in row) == line
+    rows = membrane.modes_in(9, 3, -0.3, 0.3, details=True, option=False)
+    assert rows["alpha"][0] < 0 and rows["alpha_continuum"][0] < 0
+
+
 @pytest.mark.parametrize("call,message", [
     (lambda: membrane.solve(91, 30), "divx must be a whole number from 1 to 90, not 91"),
     (lambda: membrane.solve(10, 0), "divy must be a whole number from 1 to 30, not 0"),
@@ -116,6 +136,8 @@ def test_sweep_and_modes_are_the_tools():
     (lambda: membrane.modes_in(2, 1, 0.0, np.inf), "a1 must be finite, not inf"),
     (lambda: membrane.sweep(2, 1, 0.0, 1.0, 1), "n must be at least 2"),
     (lambda: membrane.sweep(2, 1, 0.0, 1.0, 5, threads=0), "threads must be from 1 to 1024"),
+    (lambda: membrane.shape(1, 3, 1), "the 1 x 3 mesh has no resonance"),
+    (lambda: membrane.shape(2, 1, 3), "k must be a whole number from 1 to 2, not 3"),
 ])
 def test_errors_say_what_to_change(call, message):
     with pytest.raises(ValueError, match=message.replace("(", r"\(")):
@@ -145,11 +167,11 @@ def test_threads_solve_side_by_side():
 
 
 def test_docstrings_and_example(tmp_path):
-    for f in (membrane.solve, membrane.modes, membrane.modes_in, membrane.sweep):
+    for f in (membrane.solve, membrane.modes, membrane.modes_in, membrane.sweep, membrane.shape):
         assert f.__doc__.startswith(f.__name__ + "(")
         assert "Parameters\n----------" in f.__doc__ and "Returns\n-------" in f.__doc__
     tried = doctest.testmod(membrane, extraglobs={"membrane": membrane})
-    assert tried.failed == 0 and tried.attempted >= 5
+    assert tried.failed == 0 and tried.attempted >= 7
     example = os.path.join(os.environ["MEMBRANE_EXAMPLES"], "near_resonance.py")
     done = subprocess.run([sys.executable, example], capture_output=True, cwd=tmp_path,
                           env=dict(os.environ, MPLBACKEND="Agg"), check=False)
