@@ -6,38 +6,12 @@
 #include "batch/ToolModes.h"
 #include "batch/ToolSupport.h"
 #include "present/FigureTitles.h"
-#include "present/NodeExport.h"
 #include "present/ReportText.h"
 #include "solver/ModeShape.h"
 
 namespace {
 
 constexpr std::int32_t kGalleryMost = 36;
-
-// The files of a shape, in the order of the options' help; the first that cannot be written
-// ends the run. The map is the dialog's, blue to white; the figure's scale is centred on zero.
-bool WriteShapeFiles(const ToolOptions& options, const ToolContext& context,
-                     const MembraneModel& model, const std::string& title)
-{
-    if (!options.mapFile.empty() &&
-        !DrawFigure(context, options.mapFile, [&](const FigureApi& api, std::string& png,
-                                                  std::string& error) {
-            return api.colorMap(model, png, error);
-        }))
-        return false;
-    if (!options.figureFile.empty() &&
-        !DrawFigure(context, options.figureFile, [&](const FigureApi& api, std::string& png,
-                                                     std::string& error) {
-            return api.shapeFigure(model, title, png, error);
-        }))
-        return false;
-    if (!options.csvFile.empty() && !WriteOutput(context, options.csvFile, NodeCsv(model)))
-        return false;
-    if (!options.vtkFile.empty() &&
-        !WriteOutput(context, options.vtkFile, RectilinearVtk(model, title)))
-        return false;
-    return true;
-}
 
 }  // namespace
 
@@ -67,8 +41,9 @@ int RunShapeMode(const ToolOptions& options, const ToolContext& context)
         BuildTable(*model, options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6);
     const std::string title =
         ShapeTitle(shape.index, shape.kx, shape.ky, shape.alpha, search->divX, search->divY);
+    // The map is the dialog's, blue to white; the figure's scale is centred on zero.
     if (!WriteStandardOutput(options, context, text) ||
-        !WriteShapeFiles(options, context, *model, title))
+        !WriteFieldFiles(options, context, *model, title, &FigureApi::shapeFigure))
         return kExitWriteFailed;
     return kExitSolved;
 }

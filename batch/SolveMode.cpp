@@ -4,36 +4,6 @@
 #include "batch/ToolModes.h"
 #include "batch/ToolSupport.h"
 #include "present/FigureTitles.h"
-#include "present/NodeExport.h"
-
-namespace {
-
-// The files of a solve, in the order of the options' help; the first that cannot be written
-// ends the run.
-bool WriteFiles(const ToolOptions& options, const ToolContext& context, const MembraneModel& model)
-{
-    const std::string title = SolutionTitle(model, options.option);
-    if (!options.mapFile.empty() &&
-        !DrawFigure(context, options.mapFile, [&](const FigureApi& api, std::string& png,
-                                                  std::string& error) {
-            return api.colorMap(model, png, error);
-        }))
-        return false;
-    if (!options.figureFile.empty() &&
-        !DrawFigure(context, options.figureFile, [&](const FigureApi& api, std::string& png,
-                                                     std::string& error) {
-            return api.solutionFigure(model, title, png, error);
-        }))
-        return false;
-    if (!options.csvFile.empty() && !WriteOutput(context, options.csvFile, NodeCsv(model)))
-        return false;
-    if (!options.vtkFile.empty() &&
-        !WriteOutput(context, options.vtkFile, RectilinearVtk(model, title)))
-        return false;
-    return true;
-}
-
-}  // namespace
 
 int RunSolveMode(const ToolOptions& options, const ToolContext& context)
 {
@@ -58,7 +28,9 @@ int RunSolveMode(const ToolOptions& options, const ToolContext& context)
     } else {
         text = std::move(sink.table);
     }
-    if (!WriteStandardOutput(options, context, text) || !WriteFiles(options, context, *model))
+    if (!WriteStandardOutput(options, context, text) ||
+        !WriteFieldFiles(options, context, *model, SolutionTitle(*model, options.option),
+                         &FigureApi::solutionFigure))
         return kExitWriteFailed;
     return outcome == ComputeOutcome::SolvedNonFinite ? ReportNonFinite(context) : kExitSolved;
 }

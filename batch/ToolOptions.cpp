@@ -84,7 +84,8 @@ const OptionSpec kOptions[] = {
              "none)"},
     {.name = "--plot", .placeholder = "FILE.png", .kind = File, .modes = kSweep,
      .text = &ToolOptions::plotFile, .group = Resonance,
-     .help = "with --sweep: a figure of max |W| against alpha, resonances marked"},
+     .help = "with --sweep: a figure of max |W| against alpha, the resonances marked: plain "
+             "where the load excites them, dashed where it does not"},
     {.name = "--details", .kind = Switch, .modes = kModes | kModesIn, .flag = &ToolOptions::details,
      .group = Resonance,
      .help = "with --modes or --modes-in: CSV instead, "

@@ -10,6 +10,7 @@
 #include "batch/FigureLoader.h"
 #include "batch/OutputFile.h"
 #include "command/InputConversion.h"
+#include "present/NodeExport.h"
 #include "present/ReportText.h"
 
 namespace {
@@ -194,4 +195,25 @@ bool DrawFigure(const ToolContext& context, const std::string& file, const DrawF
         return false;
     }
     return WriteOutput(context, file, png);
+}
+
+bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
+                     const MembraneModel& model, const std::string& title, FieldFigure figure)
+{
+    if (!options.mapFile.empty() &&
+        !DrawFigure(context, options.mapFile, [&](const FigureApi& api, std::string& png,
+                                                  std::string& error) {
+            return api.colorMap(model, png, error);
+        }))
+        return false;
+    if (!options.figureFile.empty() &&
+        !DrawFigure(context, options.figureFile, [&](const FigureApi& api, std::string& png,
+                                                     std::string& error) {
+            return (api.*figure)(model, title, png, error);
+        }))
+        return false;
+    if (!options.csvFile.empty() && !WriteOutput(context, options.csvFile, NodeCsv(model)))
+        return false;
+    return options.vtkFile.empty() ||
+           WriteOutput(context, options.vtkFile, RectilinearVtk(model, title));
 }

@@ -175,6 +175,21 @@ struct PeerShapes {
     std::vector<std::vector<double>> z;
 };
 
+// The m eigenpairs LAPACK found, the vectors n long in z column by column; empty on its failure.
+inline PeerShapes Collect(lapack_int info, lapack_int found, int m, int n,
+                          const std::vector<double>& w, const std::vector<double>& z)
+{
+    PeerShapes shapes;
+    if (info != 0 || found != m)
+        return shapes;
+    for (int k = 0; k < m; ++k) {
+        shapes.lambda.push_back(w[k]);
+        shapes.z.emplace_back(z.begin() + static_cast<std::ptrdiff_t>(k) * n,
+                              z.begin() + static_cast<std::ptrdiff_t>(k + 1) * n);
+    }
+    return shapes;
+}
+
 inline PeerShapes DenseShapes(FreePencil p, int il, int iu)
 {
     const int m = iu - il + 1;
@@ -184,15 +199,7 @@ inline PeerShapes DenseShapes(FreePencil p, int il, int iu)
     const lapack_int info =
         LAPACKE_dsygvx(LAPACK_COL_MAJOR, 1, 'V', 'I', 'U', p.n, p.K.data(), p.n, p.M.data(), p.n,
                        0.0, 0.0, il, iu, 0.0, &found, w.data(), z.data(), p.n, ifail.data());
-    PeerShapes shapes;
-    if (info != 0 || found != m)
-        return shapes;
-    for (int k = 0; k < m; ++k) {
-        shapes.lambda.push_back(w[k]);
-        shapes.z.emplace_back(z.begin() + static_cast<std::ptrdiff_t>(k) * p.n,
-                              z.begin() + static_cast<std::ptrdiff_t>(k + 1) * p.n);
-    }
-    return shapes;
+    return Collect(info, found, m, p.n, w, z);
 }
 
 inline PeerShapes BandShapes(const FreePencil& p, int kd, int il, int iu)
@@ -210,13 +217,5 @@ inline PeerShapes BandShapes(const FreePencil& p, int kd, int il, int iu)
     const lapack_int info = LAPACKE_dsbgvx(LAPACK_COL_MAJOR, 'V', 'I', 'U', p.n, kd, kd, ab.data(),
                                            ld, bb.data(), ld, q.data(), p.n, 0.0, 0.0, il, iu, 0.0,
                                            &found, w.data(), z.data(), p.n, ifail.data());
-    PeerShapes shapes;
-    if (info != 0 || found != m)
-        return shapes;
-    for (int k = 0; k < m; ++k) {
-        shapes.lambda.push_back(w[k]);
-        shapes.z.emplace_back(z.begin() + static_cast<std::ptrdiff_t>(k) * p.n,
-                              z.begin() + static_cast<std::ptrdiff_t>(k + 1) * p.n);
-    }
-    return shapes;
+    return Collect(info, found, m, p.n, w, z);
 }

@@ -127,6 +127,17 @@ ModeSearch ReadMesh(const py::handle& divx, const py::handle& divy,
     return search;
 }
 
+// A number of resonances, or the number of one, of a mesh that has some: 1..(divX - 1)(divY + 1).
+std::int32_t ReadResonanceCount(const ModeSearch& search, const py::handle& value, const char* name)
+{
+    const std::int32_t available = ModeCount(search.divX, search.divY);
+    if (available < 1)
+        throw py::value_error("the " + std::to_string(search.divX) + " x " +
+                              std::to_string(search.divY) +
+                              " mesh has no resonance: every node lies on a fixed edge");
+    return ReadCount(value, name, available);
+}
+
 Solution Solve(const py::handle& divx, const py::handle& divy, double alpha, bool option)
 {
     Solution s;
@@ -155,6 +166,27 @@ py::array ReadOnly(py::array array)
 {
     array.attr("setflags")(py::arg("write") = false);
     return array;
+}
+
+// Views of nodal values kept by `owner`, first[n - 1] for the nodes n = 1..: in node order, and
+// as a grid [i, j] of the node columns and rows. Both share the memory.
+py::array NodeValues(const py::object& owner, const double* first, std::int32_t nodes)
+{
+    return ReadOnly(py::array_t<double>({nodes}, {sizeof(double)}, first, owner));
+}
+
+py::array NodeGrid(const py::object& owner, const double* first, std::int32_t divX,
+                   std::int32_t divY)
+{
+    const auto row = static_cast<py::ssize_t>(sizeof(double)) * (divY + 1);
+    return ReadOnly(py::array_t<double>({divX + 1, divY + 1},
+                                        {row, static_cast<py::ssize_t>(sizeof(double))}, first,
+                                        owner));
+}
+
+py::array_t<double> Copy(const std::vector<double>& v)
+{
+    return py::array_t<double>(static_cast<py::ssize_t>(v.size()), v.data());
 }
 
 py::list ReportLines(const Solution& s)
@@ -224,12 +256,7 @@ py::object Modes(const py::handle& divx, const py::handle& divy, const py::handl
                  bool details, bool option, const std::optional<long long>& threads)
 {
     const ModeSearch search = ReadMesh(divx, divy, threads);
-    const std::int32_t available = ModeCount(search.divX, search.divY);
-    if (available < 1)
-        throw py::value_error("the " + std::to_string(search.divX) + " x " +
-                              std::to_string(search.divY) +
-                              " mesh has no resonance: every node lies on a fixed edge");
-    const std::int32_t count = ReadCount(n, "n", available);
+    const std::int32_t count = ReadResonanceCount(search, n, "n");
     std::vector<double> modes;
     {
         const py::gil_scoped_release release;
@@ -320,12 +347,7 @@ Shape FindShape(const py::handle& divx, const py::handle& divy, const py::handle
                 const std::optional<long long>& threads)
 {
     const ModeSearch search = ReadMesh(divx, divy, threads);
-    const std::int32_t available = ModeCount(search.divX, search.divY);
-    if (available < 1)
-        throw py::value_error("the " + std::to_string(search.divX) + " x " +
-                              std::to_string(search.divY) +
-                              " mesh has no resonance: every node lies on a fixed edge");
-    const std::int32_t index = ReadCount(k, "k", available);
+    const std::int32_t index = ReadResonanceCount(search, k, "k");
     Shape s;
     s.divX = search.divX;
     s.divY = search.divY;
@@ -416,28 +438,15 @@ divx, divy, alpha, option
         .def_property_readonly("values",
                                [](py::object self) {
                                    const auto& s = self.cast<const Solution&>();
-                                   return ReadOnly(py::array_t<double>(
-                                       {s.Nodes()}, {sizeof(double)}, s.cells.data() + 1, self));
+                                   return NodeValues(self, s.cells.data() + 1, s.Nodes());
                                })
-        .def_property_readonly(
-            "w",
-            [](py::object self) {
-                const auto& s = self.cast<const Solution&>();
-                const auto row = static_cast<py::ssize_t>(sizeof(double)) * (s.divY + 1);
-                return ReadOnly(py::array_t<double>({s.divX + 1, s.divY + 1},
-                                                    {row, static_cast<py::ssize_t>(sizeof(double))},
-                                                    s.cells.data() + 1, self));
-            })
-        .def_property_readonly("x",
-                               [](const Solution& s) {
-                                   return py::array_t<double>(static_cast<py::ssize_t>(s.x.size()),
-                                                              s.x.data());
+        .def_property_readonly("w",
+                               [](py::object self) {
+                                   const auto& s = self.cast<const Solution&>();
+                                   return NodeGrid(self, s.cells.data() + 1, s.divX, s.divY);
                                })
-        .def_property_readonly("y",
-                               [](const Solution& s) {
-                                   return py::array_t<double>(static_cast<py::ssize_t>(s.y.size()),
-                                                              s.y.data());
-                               })
+        .def_property_readonly("x", [](const Solution& s) { return Copy(s.x); })
+        .def_property_readonly("y", [](const Solution& s) { return Copy(s.y); })
         .def("report_lines", &ReportLines, R"(report_lines() -> list of str
 
 The report list of the dialog, line by line.
@@ -499,28 +508,15 @@ alpha_continuum : float
         .def_property_readonly("values",
                                [](py::object self) {
                                    const auto& s = self.cast<const Shape&>();
-                                   return ReadOnly(py::array_t<double>(
-                                       {s.Nodes()}, {sizeof(double)}, s.mode.phi.data() + 1, self));
+                                   return NodeValues(self, s.mode.phi.data() + 1, s.Nodes());
                                })
-        .def_property_readonly(
-            "phi",
-            [](py::object self) {
-                const auto& s = self.cast<const Shape&>();
-                const auto row = static_cast<py::ssize_t>(sizeof(double)) * (s.divY + 1);
-                return ReadOnly(py::array_t<double>({s.divX + 1, s.divY + 1},
-                                                    {row, static_cast<py::ssize_t>(sizeof(double))},
-                                                    s.mode.phi.data() + 1, self));
-            })
-        .def_property_readonly("x",
-                               [](const Shape& s) {
-                                   return py::array_t<double>(static_cast<py::ssize_t>(s.x.size()),
-                                                              s.x.data());
+        .def_property_readonly("phi",
+                               [](py::object self) {
+                                   const auto& s = self.cast<const Shape&>();
+                                   return NodeGrid(self, s.mode.phi.data() + 1, s.divX, s.divY);
                                })
-        .def_property_readonly("y",
-                               [](const Shape& s) {
-                                   return py::array_t<double>(static_cast<py::ssize_t>(s.y.size()),
-                                                              s.y.data());
-                               })
+        .def_property_readonly("x", [](const Shape& s) { return Copy(s.x); })
+        .def_property_readonly("y", [](const Shape& s) { return Copy(s.y); })
         .def("__repr__", [](const Shape& s) {
             std::string alpha;
             AppendValue(alpha, s.mode.alpha, ValueFormat::Shortest);

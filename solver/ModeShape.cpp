@@ -245,6 +245,20 @@ std::vector<double> RayleighRitz(const Mesh& mesh, Block& block)
     return values;
 }
 
+// y <- (alpha^2 M - K)^-1 M y on the free nodes, for every vector of the block, with the factors
+// in the record.
+void SolveBlock(const Mesh& mesh, MembraneModel& record, Block& block)
+{
+    for (std::size_t k = 0; k < block.y.size(); ++k) {
+        Vector& rhs = block.my[k];
+        mesh.ZeroFixed(rhs);
+        std::copy(rhs.begin(), rhs.end(), record.m_W);
+        SubstituteBand(record);
+        std::copy(record.m_W, record.m_W + rhs.size(), block.y[k].begin());
+        block.y[k][0] = 0.0;
+    }
+}
+
 // ||K x - lambda M x|| / (||K|| ||x||) over the free nodes.
 double RelativeResidual(const Mesh& mesh, const Vector& x, const Vector& kx, const Vector& mx,
                         double lambda)
@@ -396,14 +410,7 @@ std::vector<ModeShape> ClusterShapes(const Mesh& mesh, MembraneModel& record, st
     std::vector<std::size_t> members(m);  // the Ritz pairs nearest the cluster's alphas
     double previous = HUGE_VAL;           // the largest residual of the members, last time
     for (int iteration = 0; iteration < kMaxIterations; ++iteration) {
-        for (std::size_t k = 0; k < b; ++k) {  // y <- (alpha^2 M - K)^-1 M y on the free nodes
-            Vector& rhs = block.my[k];
-            mesh.ZeroFixed(rhs);
-            std::copy(rhs.begin(), rhs.end(), record.m_W);
-            SubstituteBand(record);
-            std::copy(record.m_W, record.m_W + rhs.size(), block.y[k].begin());
-            block.y[k][0] = 0.0;
-        }
+        SolveBlock(mesh, record, block);
         Orthonormalize(mesh, block, static_cast<std::uint64_t>(lo) * 1000 + iteration);
         values = RayleighRitz(mesh, block);
         members = NearestRitz(values, alphas);
@@ -612,13 +619,7 @@ std::vector<Quotient> SettleGroup(const Mesh& mesh, MembraneModel& record, std::
     }
     std::vector<double> values;
     for (int iteration = 0; iteration < 6; ++iteration) {
-        for (std::size_t k = 0; k < b; ++k) {
-            mesh.ZeroFixed(block.my[k]);
-            std::copy(block.my[k].begin(), block.my[k].end(), record.m_W);
-            SubstituteBand(record);
-            std::copy(record.m_W, record.m_W + block.my[k].size(), block.y[k].begin());
-            block.y[k][0] = 0.0;
-        }
+        SolveBlock(mesh, record, block);
         Orthonormalize(mesh, block, static_cast<std::uint64_t>(first) * 7919 + 100 + iteration);
         values = RayleighRitz(mesh, block);
     }

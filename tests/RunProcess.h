@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -74,5 +75,24 @@ inline ProcessResult RunProcess(const std::string& program, const std::vector<st
     result.err = ReadWholeFile(errPath);
     unlink(outPath);
     unlink(errPath);
+    return result;
+}
+
+// Calls call(out, err) with two streams in memory, and keeps what it wrote to them.
+template <class Call>
+auto CaptureStreams(Call call, std::string& out, std::string& err)
+{
+    char* outData = nullptr;
+    char* errData = nullptr;
+    std::size_t outSize = 0, errSize = 0;
+    std::FILE* outStream = open_memstream(&outData, &outSize);
+    std::FILE* errStream = open_memstream(&errData, &errSize);
+    auto result = call(outStream, errStream);
+    std::fclose(outStream);
+    std::fclose(errStream);
+    out.assign(outData, outSize);
+    err.assign(errData, errSize);
+    std::free(outData);
+    std::free(errData);
     return result;
 }

@@ -38,20 +38,13 @@ ProcessResult Solve(const std::vector<std::string>& args, const std::vector<std:
 // The tool's function with its output and messages captured in memory.
 ProcessResult SolveInProcess(const std::vector<std::string>& args)
 {
-    char* outData = nullptr;
-    char* errData = nullptr;
-    std::size_t outSize = 0, errSize = 0;
-    std::FILE* out = open_memstream(&outData, &outSize);
-    std::FILE* err = open_memstream(&errData, &errSize);
     const std::vector<std::string_view> views(args.begin(), args.end());
     ProcessResult r;
-    r.status = RunSolveTool(views, ToolContext{out, err, MEMBRANE_FIGURES_LIBRARY});
-    std::fclose(out);
-    std::fclose(err);
-    r.out.assign(outData, outSize);
-    r.err.assign(errData, errSize);
-    std::free(outData);
-    std::free(errData);
+    r.status = CaptureStreams(
+        [&](std::FILE* out, std::FILE* err) {
+            return RunSolveTool(views, ToolContext{out, err, MEMBRANE_FIGURES_LIBRARY});
+        },
+        r.out, r.err);
     return r;
 }
 

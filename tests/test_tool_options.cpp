@@ -24,19 +24,11 @@ struct Parsed {
 
 Parsed Parse(const std::vector<std::string>& args)
 {
-    char* outData = nullptr;
-    char* errData = nullptr;
-    std::size_t outSize = 0, errSize = 0;
-    std::FILE* out = open_memstream(&outData, &outSize);
-    std::FILE* err = open_memstream(&errData, &errSize);
     const std::vector<std::string_view> views(args.begin(), args.end());
-    Parsed p{ParseArguments(views, out, err), {}, {}};
-    std::fclose(out);
-    std::fclose(err);
-    p.out.assign(outData, outSize);
-    p.err.assign(errData, errSize);
-    std::free(outData);
-    std::free(errData);
+    Parsed p;
+    p.result = CaptureStreams(
+        [&](std::FILE* out, std::FILE* err) { return ParseArguments(views, out, err); }, p.out,
+        p.err);
     return p;
 }
 
