@@ -394,9 +394,10 @@ std::vector<ModeShape> ClusterShapes(const Mesh& mesh, MembraneModel& record, st
                                      const std::vector<double>& alphas)
 {
     const std::size_t m = alphas.size();
-    // Room for neighbours nearer the shift than the last member, within the free nodes.
+    // Two vectors beyond the members: the members converge as fast as the third eigenvalue
+    // outside the cluster is far, and are told apart from neighbours by their alphas.
     const auto free = static_cast<std::size_t>(std::count(mesh.fixed.begin() + 1, mesh.fixed.end(), 0));
-    const std::size_t b = std::min(3 * m + 2, free);
+    const std::size_t b = std::min(m + 2, free);
     const double shift = alphas.front() * (1.0 - kShift);
     FactorAt(record, shift);
 
@@ -685,9 +686,11 @@ std::vector<double> FindParticipations(const ModeSearch& search, bool option,
         w.join();
     workers.clear();
 
-    // Clusters, with the counts that bracket them, and the numbers no iteration settled on.
+    // Clusters, with where they settled and the counts that bracket them, and the numbers no
+    // iteration settled on.
     struct Range {
         std::int32_t lo, hi;
+        double lambda;  // where an iteration settled inside the cluster; 0 for none
         std::vector<ModeCounter::Slice> known;
     };
     std::vector<double> participation(modes.size(), 0.0);
@@ -703,14 +706,14 @@ std::vector<double> FindParticipations(const ModeSearch& search, bool option,
                     alone[i + 1] = &q;
                 }
             } else if (q.lo < q.hi) {
-                ranges.push_back({q.lo, q.hi, {q.below, q.above}});
+                ranges.push_back({q.lo, q.hi, q.lambda, {q.below, q.above}});
             }
         }
     // A number left between two settled neighbours lies between their counts.
     for (std::size_t i = 0; i < modes.size(); ++i) {
         if (done[i])
             continue;
-        Range r{modes[i].first, modes[i].first, {}};
+        Range r{modes[i].first, modes[i].first, 0.0, {}};
         if (i > 0 && alone[i] && modes[i - 1].first == r.lo - 1)
             r.known.push_back(alone[i]->above);
         if (alone[i + 2] && modes[i + 1].first == r.lo + 1)
@@ -718,13 +721,17 @@ std::vector<double> FindParticipations(const ModeSearch& search, bool option,
         ranges.push_back(r);
     }
 
-    // 3. Those as FindShapes finds them, its bisection starting from the counts at hand: ranges
-    //    that overlap merged, side by side on the threads.
+    // 3. A cluster alone: exactly its m resonances lie within the tolerance of where one
+    //    iteration settled, so the m Ritz values nearest that are its members, and its shapes
+    //    come at once. The rest as FindShapes finds them, its bisection starting from the counts
+    //    at hand. Ranges that overlap merged; side by side on the threads.
     std::sort(ranges.begin(), ranges.end(),
               [](const Range& a, const Range& b) { return a.lo < b.lo; });
     std::vector<Range> merged;
     for (const Range& r : ranges) {
         if (!merged.empty() && r.lo <= merged.back().hi) {
+            if (r.lo != merged.back().lo || r.hi != merged.back().hi)
+                merged.back().lambda = 0.0;  // no longer one cluster
             merged.back().hi = std::max(merged.back().hi, r.hi);
             merged.back().known.insert(merged.back().known.end(), r.known.begin(), r.known.end());
         } else {
@@ -733,11 +740,22 @@ std::vector<double> FindParticipations(const ModeSearch& search, bool option,
     }
     next = 0;
     auto fallBack = [&] {
+        const Mesh mesh(search.divX, search.divY, option);
+        auto record = std::make_unique<MembraneModel>(*mesh.model);
         for (std::size_t r; (r = next++) < merged.size();) {
-            ModeSearch one = search;
-            one.threads = 1;
-            one.known.insert(one.known.end(), merged[r].known.begin(), merged[r].known.end());
-            for (const ModeShape& s : FindShapes(one, option, merged[r].lo, merged[r].hi))
+            const Range& range = merged[r];
+            std::vector<ModeShape> shapes;
+            if (range.lambda > 0.0) {
+                const std::vector<double> alphas(static_cast<std::size_t>(range.hi - range.lo + 1),
+                                                 std::sqrt(range.lambda));
+                shapes = ClusterShapes(mesh, *record, range.lo, alphas);
+            } else {
+                ModeSearch one = search;
+                one.threads = 1;
+                one.known.insert(one.known.end(), range.known.begin(), range.known.end());
+                shapes = FindShapes(one, option, range.lo, range.hi);
+            }
+            for (const ModeShape& s : shapes)
                 if (const std::size_t i = position(s.index); i < modes.size())
                     participation[i] = s.participation;
         }
