@@ -65,8 +65,8 @@ dialog with Japanese texts. The results are the same to the last bit on every
 run.
 .
 The command membrane-solve computes without a window: the table, CSV and VTK
-files and figures of the solution, the resonant values of alpha and sweeps
-over alpha.")
+files and figures of the solution, the resonant values of alpha with the
+shapes of the membrane there, and sweeps over alpha.")
 
 if(MEMBRANE_PYTHON_DEPENDS)
   list(APPEND CPACK_COMPONENTS_ALL python)
@@ -88,7 +88,7 @@ if(MEMBRANE_PYTHON_DEPENDS)
 The module membrane solves the two-dimensional Helmholtz equation on a 15 by
 5 rectangle with bilinear 4-node elements, as the membrane dialog and
 membrane-solve do, and returns the very same doubles as NumPy arrays: the
-nodal values of one alpha, the resonant alphas of a mesh and sweeps over
-alpha.")
+nodal values of one alpha, the resonant alphas of a mesh with their shapes,
+and sweeps over alpha.")
 endif()
 include(CPack)
