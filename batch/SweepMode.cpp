@@ -19,7 +19,9 @@ std::string CsvRow(const SweepPoint& p)
 }
 
 // The lines of the resonances: excited where their participation reaches 1e-9 of the largest in
-// the interval.
+// the interval, and 1e-12 at least: where the load reaches none of them, the largest is rounding.
+constexpr double kExcitedFloor = 1e-12;
+
 std::vector<ResonanceLine> ExcitedResonances(const ModeSearch& search, bool option,
                                              const std::vector<ResonanceInInterval>& resonances)
 {
@@ -29,7 +31,8 @@ std::vector<ResonanceLine> ExcitedResonances(const ModeSearch& search, bool opti
         largest = std::max(largest, std::fabs(p));
     std::vector<ResonanceLine> lines;
     for (std::size_t k = 0; k < resonances.size(); ++k)
-        lines.push_back({resonances[k].alpha, std::fabs(participation[k]) >= 1e-9 * largest});
+        lines.push_back({resonances[k].alpha,
+                         std::fabs(participation[k]) >= std::max(1e-9 * largest, kExcitedFloor)});
     return lines;
 }
 

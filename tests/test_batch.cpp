@@ -380,6 +380,17 @@ TEST(BatchResonance, PlotMarksTheResonances)
     EXPECT_GT(white, 80);
     std::remove(file.c_str());
 
+    // An interval whose only resonance the load does not reach: its line is dashed all the same.
+    ASSERT_EQ(SolveInProcess({"--divx", "2", "--divy", "1", "--option", "off", "--sweep",
+                              "0.6:0.9:31", "--plot", file}).status, 0);
+    const QImage alone(QString::fromStdString(file));
+    const int x = static_cast<int>(std::lround((0.7302967433404 - 0.6) / SweepPlotResolution(0.6, 0.9))) + 96;
+    int redAlone = 0;
+    for (int y = kSweepAreaTop + 150; y < kSweepAreaBottom; ++y)
+        redAlone += reddish(alone.pixel(x, y));
+    EXPECT_EQ(redAlone, 0);
+    std::remove(file.c_str());
+
     const ProcessResult bad =
         SolveInProcess({"--divx", "2", "--divy", "1", "--sweep", "0:1:3", "--plot", "/nonexistent/p.png"});
     EXPECT_EQ(bad.status, 4);
