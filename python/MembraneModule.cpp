@@ -82,9 +82,12 @@ std::int32_t ReadCount(const py::handle& value, const char* name, int limit)
     long long n = 0;
     if (py::isinstance<py::bool_>(value)) {
         throw refuse();
-    } else if (PyIndex_Check(value.ptr())) {
+    } else if (PyIndex_Check(value.ptr())) {  // int, numpy's integers
+        const auto whole = py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr()));
+        if (!whole)
+            throw py::error_already_set();
         int overflow = 0;
-        n = PyLong_AsLongLongAndOverflow(py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr())).ptr(), &overflow);
+        n = PyLong_AsLongLongAndOverflow(whole.ptr(), &overflow);
         if (overflow != 0)
             throw refuse();
     } else if (PyFloat_Check(value.ptr())) {
