@@ -36,7 +36,7 @@ void PrintVersion(std::FILE* out)
 using enum ValueKind;
 using enum HelpGroup;
 
-const OptionSpec kOptions[] = {
+const OptionRow kOptions[] = {
     {.name = "--divx", .placeholder = "TEXT", .kind = Text, .modes = kMesh,
      .text = &ToolOptions::divX,
      .help = "divisions along x, as typed into the dialog (default \" 90\")"},
@@ -196,20 +196,12 @@ std::vector<std::string> Words(std::string_view text)
     return words;
 }
 
-std::string Synopsis(const OptionSpec& spec)
+std::string Synopsis(const OptionRow& row)
 {
-    std::string s(spec.name);
-    if (!spec.placeholder.empty())
-        (s += ' ') += spec.placeholder;
+    std::string s(row.name);
+    if (!row.placeholder.empty())
+        (s += ' ') += row.placeholder;
     return s;
-}
-
-const OptionSpec* FindOption(std::string_view name)
-{
-    for (const OptionSpec& spec : kOptions)
-        if (spec.name == name)
-            return &spec;
-    return nullptr;
 }
 
 bool TakesValue(ValueKind kind)
@@ -220,7 +212,7 @@ bool TakesValue(ValueKind kind)
 // "a single solve", "--modes", ...
 std::string ModeName(ToolMode mode)
 {
-    const OptionSpec* chooser = ModeOption(mode);
+    const OptionRow* chooser = ModeOption(mode);
     return chooser ? std::string(chooser->name) : "a single solve";
 }
 
@@ -270,16 +262,24 @@ std::string QuotedText(std::string_view text)
     return quoted + "'";
 }
 
-std::span<const OptionSpec> OptionTable()
+std::span<const OptionRow> OptionTable()
 {
     return kOptions;
 }
 
-const OptionSpec* ModeOption(ToolMode mode)
+const OptionRow* FindOption(std::string_view name)
 {
-    for (const OptionSpec& spec : kOptions)
-        if ((spec.kind == Mode || spec.kind == ModeFile) && spec.modes == ModeBit(mode))
-            return &spec;
+    for (const OptionRow& row : kOptions)
+        if (row.name == name)
+            return &row;
+    return nullptr;
+}
+
+const OptionRow* ModeOption(ToolMode mode)
+{
+    for (const OptionRow& row : kOptions)
+        if ((row.kind == Mode || row.kind == ModeFile) && row.modes == ModeBit(mode))
+            return &row;
     return nullptr;
 }
 
@@ -287,8 +287,8 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
                                std::FILE* err)
 {
     ToolOptions options;
-    std::vector<const OptionSpec*> given;
-    const OptionSpec* chooser = nullptr;
+    std::vector<const OptionRow*> given;
+    const OptionRow* chooser = nullptr;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view name = args[i];
         std::string_view value;
@@ -298,63 +298,63 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
             name = name.substr(0, eq);
             inlineValue = true;
         }
-        const OptionSpec* spec = FindOption(name);
-        if (!spec)
+        const OptionRow* row = FindOption(name);
+        if (!row)
             return EndWithUsageError(err, "unknown option " + QuotedText(name));
-        if (TakesValue(spec->kind) && !inlineValue) {
+        if (TakesValue(row->kind) && !inlineValue) {
             if (i + 1 >= args.size())
-                return EndWithUsageError(err, "missing value for " + std::string(spec->name));
+                return EndWithUsageError(err, "missing value for " + std::string(row->name));
             value = args[++i];
-        } else if (!TakesValue(spec->kind) && inlineValue) {
-            return EndWithUsageError(err, "no value expected for " + std::string(spec->name));
+        } else if (!TakesValue(row->kind) && inlineValue) {
+            return EndWithUsageError(err, "no value expected for " + std::string(row->name));
         }
 
-        switch (spec->kind) {
+        switch (row->kind) {
         case Switch:
-            options.*spec->flag = true;
+            options.*row->flag = true;
             break;
         case Text:
-            options.*spec->text = value;
+            options.*row->text = value;
             break;
         case OnOff:
             if (value != "on" && value != "off")
-                return EndWithUsageError(err, std::string(spec->name) + " takes on or off, not " +
+                return EndWithUsageError(err, std::string(row->name) + " takes on or off, not " +
                                                   QuotedText(value));
-            options.*spec->flag = value == "on";
+            options.*row->flag = value == "on";
             break;
         case File:
             if (value.empty())
-                return EndWithUsageError(err, "missing file name for " + std::string(spec->name));
-            options.*spec->text = value;
+                return EndWithUsageError(err, "missing file name for " + std::string(row->name));
+            options.*row->text = value;
             break;
         case ModeFile:
             if (i + 1 >= args.size() || args[i + 1].empty())
-                return EndWithUsageError(err, "missing file name for " + std::string(spec->name));
-            options.*spec->text = args[++i];
+                return EndWithUsageError(err, "missing file name for " + std::string(row->name));
+            options.*row->text = args[++i];
             [[fallthrough]];
         case Mode:
-            if (chooser && chooser != spec)
+            if (chooser && chooser != row)
                 return EndWithBadValue(err, ListOfModes(kResonance) + " exclude each other");
-            chooser = spec;
+            chooser = row;
             for (ToolMode mode : kToolModes)
-                if (spec->modes == ModeBit(mode))
+                if (row->modes == ModeBit(mode))
                     options.mode = mode;
             options.modeValue = value;
             break;
         case Action:
-            spec->action(out);
+            row->action(out);
             return {std::nullopt, kExitSolved};
         }
-        given.push_back(spec);
+        given.push_back(row);
     }
 
     int toStandardOutput = 0;
-    for (const OptionSpec* spec : given) {
-        if (!(spec->modes & ModeBit(options.mode)))
-            return EndWithBadValue(err, std::string(spec->name) + " applies to " +
-                                            ListOfModes(spec->modes) + ", not to " +
+    for (const OptionRow* row : given) {
+        if (!(row->modes & ModeBit(options.mode)))
+            return EndWithBadValue(err, std::string(row->name) + " applies to " +
+                                            ListOfModes(row->modes) + ", not to " +
                                             ModeName(options.mode));
-        if ((spec->kind == File || spec->kind == ModeFile) && options.*spec->text == "-")
+        if ((row->kind == File || row->kind == ModeFile) && options.*row->text == "-")
             ++toStandardOutput;
     }
     if (toStandardOutput > 1)
@@ -375,20 +375,20 @@ std::string UsageText()
     };
     for (ToolMode mode : kToolModes) {
         std::vector<std::string> words;
-        if (const OptionSpec* chooser = ModeOption(mode))
+        if (const OptionRow* chooser = ModeOption(mode))
             words.push_back(Synopsis(*chooser));
-        for (const OptionSpec& spec : kOptions)
-            if (spec.kind != Mode && spec.kind != ModeFile && (spec.modes & ModeBit(mode)))
-                words.push_back('[' + Synopsis(spec) + ']');
+        for (const OptionRow& row : kOptions)
+            if (row.kind != Mode && row.kind != ModeFile && (row.modes & ModeBit(mode)))
+                words.push_back('[' + Synopsis(row) + ']');
         line(words);
     }
     std::vector<std::string> actions;
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.kind != Action)
+    for (const OptionRow& row : kOptions) {
+        if (row.kind != Action)
             continue;
         if (!actions.empty())
             actions.emplace_back("|");
-        actions.emplace_back(spec.name);
+        actions.emplace_back(row.name);
     }
     line(actions);
     return text;
@@ -403,13 +403,13 @@ std::string HelpText()
     };
     auto options = [&](HelpGroup group) {
         text += '\n';
-        for (const OptionSpec& spec : kOptions) {
-            if (spec.group != group)
+        for (const OptionRow& row : kOptions) {
+            if (row.group != group)
                 continue;
-            std::string left = "  " + Synopsis(spec);
+            std::string left = "  " + Synopsis(row);
             left.append(left.size() + 2 <= kHelpColumn ? kHelpColumn - left.size() : 2, ' ');
             text += left;
-            AppendWrapped(text, Words(spec.help), left.size(), kHelpColumn);
+            AppendWrapped(text, Words(row.help), left.size(), kHelpColumn);
         }
     };
     paragraph(kIntroduction);

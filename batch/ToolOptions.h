@@ -57,7 +57,7 @@ enum class ValueKind {
 // Where an option is listed in --help.
 enum class HelpGroup { Solve, Resonance };
 
-struct OptionSpec {
+struct OptionRow {
     std::string_view name;           // "--divx"
     std::string_view placeholder{};  // "TEXT"; empty for an option without a value
     ValueKind kind = ValueKind::Switch;
@@ -70,10 +70,13 @@ struct OptionSpec {
 };
 
 // Every option, in the order of the usage lines and of --help.
-std::span<const OptionSpec> OptionTable();
+std::span<const OptionRow> OptionTable();
+
+// The row of the option called `name` ("--divx"), or null.
+const OptionRow* FindOption(std::string_view name);
 
 // The option that chooses the mode, or null for a single solve.
-const OptionSpec* ModeOption(ToolMode mode);
+const OptionRow* ModeOption(ToolMode mode);
 
 struct ParsedArguments {
     std::optional<ToolOptions> options;  // empty: the run ends here, with status

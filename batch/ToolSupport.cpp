@@ -151,9 +151,9 @@ std::string Shortest(double value)
 
 bool StandardOutputTaken(const ToolOptions& options)
 {
-    for (const OptionSpec& spec : OptionTable())
-        if ((spec.kind == ValueKind::File || spec.kind == ValueKind::ModeFile) &&
-            options.*spec.text == kStandardOutputName)
+    for (const OptionRow& row : OptionTable())
+        if ((row.kind == ValueKind::File || row.kind == ValueKind::ModeFile) &&
+            options.*row.text == kStandardOutputName)
             return true;
     return false;
 }

@@ -40,15 +40,6 @@ std::vector<std::string> SplitLines(std::string_view text)
     return lines;
 }
 
-const OptionSpec* Spec(std::string_view argument)
-{
-    const std::string_view name = argument.substr(0, argument.find('='));
-    for (const OptionSpec& spec : OptionTable())
-        if (spec.name == name)
-            return &spec;
-    return nullptr;
-}
-
 // "-" stays standard output; any other file name becomes the scratch folder's file number k.
 std::string ScratchName(std::string_view name, int k)
 {
@@ -101,12 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return -1;
     int files = 0;
     for (std::size_t k = 0; k < args.size(); ++k) {
-        const OptionSpec* spec = Spec(args[k]);
-        if (!spec || (spec->kind != ValueKind::File && spec->kind != ValueKind::ModeFile))
+        const OptionRow* row = FindOption(std::string_view(args[k]).substr(0, args[k].find('=')));
+        if (!row || (row->kind != ValueKind::File && row->kind != ValueKind::ModeFile))
             continue;
         // A ModeFile option's file follows its value: one argument further on.
         const std::size_t eq = args[k].find('=');
-        const std::size_t at = k + (spec->kind == ValueKind::ModeFile) + (eq == std::string::npos);
+        const std::size_t at = k + (row->kind == ValueKind::ModeFile) + (eq == std::string::npos);
         if (at == k)
             args[k] = args[k].substr(0, eq + 1) + ScratchName(args[k].substr(eq + 1), files++);
         else if (at < args.size())

@@ -103,12 +103,20 @@ std::int32_t ReadCount(const py::handle& value, const char* name, int limit)
     return static_cast<std::int32_t>(n);
 }
 
-double ReadFinite(double value, const char* name)
+void ReadFinite(double value, const char* name)
 {
     if (!std::isfinite(value))
         throw py::value_error(std::string(name) + " must be finite, not " +
                               py::repr(py::float_(value)).cast<std::string>());
-    return value;
+}
+
+// The bounds a0 and a1 of an interval of alpha: finite, a0 <= a1.
+void ReadInterval(double a0, double a1)
+{
+    ReadFinite(a0, "a0");
+    ReadFinite(a1, "a1");
+    if (a0 > a1)
+        throw py::value_error("a0 must not exceed a1");
 }
 
 int ReadThreads(const std::optional<long long>& threads)
@@ -279,10 +287,7 @@ py::object ModesIn(const py::handle& divx, const py::handle& divy, double a0, do
                    const std::optional<long long>& threads)
 {
     const ModeSearch search = ReadMesh(divx, divy, threads);
-    ReadFinite(a0, "a0");
-    ReadFinite(a1, "a1");
-    if (a0 > a1)
-        throw py::value_error("a0 must not exceed a1");
+    ReadInterval(a0, a1);
     std::vector<ResonanceInInterval> found;
     {
         const py::gil_scoped_release release;
@@ -315,10 +320,7 @@ py::array_t<SweepRow> RunSweepFromPython(const py::handle& divx, const py::handl
                                          const std::optional<long long>& threads)
 {
     const ModeSearch search = ReadMesh(divx, divy, threads);
-    ReadFinite(a0, "a0");
-    ReadFinite(a1, "a1");
-    if (a0 > a1)
-        throw py::value_error("a0 must not exceed a1");
+    ReadInterval(a0, a1);
     const std::int32_t points = ReadCount(n, "n", 1 << 30);
     if (points < 2)
         throw py::value_error("n must be at least 2, not 1");

@@ -5,15 +5,9 @@
 #include <cmath>
 
 #include "solver/BandElimination.h"
+#include "solver/ElementCoefficients.h"
 
 namespace {
-
-// The doubles nearest to 1/3, 1/9, 1/18 and 1/36. The element matrix multiplies by them;
-// dividing by 3, 9, 18 or 36 instead can change the last bit.
-constexpr double c3 = 1.0 / 3.0;
-constexpr double c9 = 1.0 / 9.0;
-constexpr double c18 = 1.0 / 18.0;
-constexpr double c36 = 1.0 / 36.0;
 
 // The largest indices the stages reach on the largest mesh stay inside the capacities: the
 // upper right corner n3 of the last element is the last node, and n3 - n1 fixes the band.

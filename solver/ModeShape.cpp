@@ -12,16 +12,11 @@
 #include <thread>
 
 #include "solver/BandElimination.h"
+#include "solver/ElementCoefficients.h"
 
 namespace {
 
 using Vector = std::vector<double>;  // indexed by node number, [0] unused
-
-// The element loop's coefficients, 1/9, 1/18, 1/36 and 1/3, as AddElementMatrix multiplies.
-constexpr double c3 = 1.0 / 3.0;
-constexpr double c9 = 1.0 / 9.0;
-constexpr double c18 = 1.0 / 18.0;
-constexpr double c36 = 1.0 / 36.0;
 
 constexpr int kMaxIterations = 40;
 // A shape has settled when ||K phi - alpha^2 M phi|| <= kSettled ||K|| ||phi||, or when the
@@ -41,11 +36,22 @@ double Dot(const Vector& a, const Vector& b)
     return sum;
 }
 
-// A record of the mesh with its counts and boundary table: the fixed nodes and their values.
+// The element's stiffness (k) and mass (m) terms, in the element loop's arithmetic, which
+// assembles alpha^2 m - k: diagonal, neighbours along x and y, opposite corners.
+struct ElementTerms {
+    double kD, kX, kY, kO;
+    double mD, mX, mY, mO;
+};
+
+// A record of the mesh with its counts and boundary table: the fixed nodes and their values,
+// and the element terms.
 struct Mesh {
     std::unique_ptr<MembraneModel> model = std::make_unique<MembraneModel>();
     std::vector<char> fixed;  // by node
     Vector load;              // u: the fixed nodes' values, 0 elsewhere
+    std::size_t freeNodes = 0;
+    ElementTerms terms{};
+    double stiffnessNorm = 0.0;  // a bound of ||K||: its largest absolute row sum
 
     Mesh(std::int32_t divX, std::int32_t divY, bool option)
     {
@@ -63,31 +69,27 @@ struct Mesh {
             fixed[m.m_bndNode[e]] = 1;
             load[m.m_bndNode[e]] = m.m_bndValue[e];
         }
-    }
-    int Nodes() const { return model->m_nNode; }
+        freeNodes = static_cast<std::size_t>(std::count(fixed.begin() + 1, fixed.end(), 0));
 
-    // A bound of ||K||: its largest absolute row sum, with every node in four elements.
-    double StiffnessNorm() const
-    {
-        const MembraneModel& m = *model;
-        const double dx = m.m_dLenX / m.m_nDivX, dy = m.m_dLenY / m.m_nDivY;
-        const double l = dx / dy, f = dy / dx, s = f + l;
-        return 4.0 * (std::fabs(s * c3) + std::fabs((f - l * 0.5) * c3) +
-                      std::fabs((l - f * 0.5) * c3) + std::fabs((s * 0.5) * c3));
-    }
-
-    // y = kWeight K x + mWeight M x over the whole mesh, element by element, with the stiffness
-    // and mass terms of the element loop (which assembles alpha^2 M - K).
-    void Apply(double kWeight, double mWeight, const Vector& x, Vector& y) const
-    {
-        const MembraneModel& m = *model;
         const double area = (m.m_dLenX * m.m_dLenY) / static_cast<double>(m.m_nElem);
         const double dx = m.m_dLenX / m.m_nDivX, dy = m.m_dLenY / m.m_nDivY;
         const double l = dx / dy, f = dy / dx, s = f + l;
-        const double D = kWeight * (s * c3) + mWeight * (area * c9);
-        const double X = kWeight * -((f - l * 0.5) * c3) + mWeight * (area * c18);
-        const double Y = kWeight * -((l - f * 0.5) * c3) + mWeight * (area * c18);
-        const double O = kWeight * -((s * 0.5) * c3) + mWeight * (area * c36);
+        terms = {s * c3,     -((f - l * 0.5) * c3), -((l - f * 0.5) * c3), -((s * 0.5) * c3),
+                 area * c9,  area * c18,            area * c18,            area * c36};
+        // Every node lies in four elements at most.
+        stiffnessNorm = 4.0 * (std::fabs(terms.kD) + std::fabs(terms.kX) + std::fabs(terms.kY) +
+                               std::fabs(terms.kO));
+    }
+    int Nodes() const { return model->m_nNode; }
+
+    // y = kWeight K x + mWeight M x over the whole mesh, element by element.
+    void Apply(double kWeight, double mWeight, const Vector& x, Vector& y) const
+    {
+        const MembraneModel& m = *model;
+        const double D = kWeight * terms.kD + mWeight * terms.mD;
+        const double X = kWeight * terms.kX + mWeight * terms.mX;
+        const double Y = kWeight * terms.kY + mWeight * terms.mY;
+        const double O = kWeight * terms.kO + mWeight * terms.mO;
         const double e[4][4] = {{D, X, O, Y}, {X, D, Y, O}, {O, Y, D, X}, {Y, O, X, D}};
         y.assign(x.size(), 0.0);
         for (int el = 1; el <= m.m_nElem; ++el) {
@@ -192,6 +194,18 @@ void Subtract(Block& block, std::size_t i, std::size_t j, double c, bool withK)
     }
 }
 
+// b start vectors, seed, seed + 1, ..., with M times each.
+Block StartBlock(const Mesh& mesh, std::size_t b, std::uint64_t seed)
+{
+    Block block;
+    for (std::size_t k = 0; k < b; ++k) {
+        block.y.push_back(StartVector(mesh, seed + k));
+        block.my.emplace_back();
+        mesh.Apply(0.0, 1.0, block.y.back(), block.my.back());
+    }
+    return block;
+}
+
 // Makes the block M-orthonormal by Gram-Schmidt, twice against the vectors before; M y follows
 // each step. A vector that loses itself in the others is replaced by a fresh one.
 void Orthonormalize(const Mesh& mesh, Block& block, std::uint64_t seed)
@@ -270,7 +284,7 @@ double RelativeResidual(const Mesh& mesh, const Vector& x, const Vector& kx, con
         r += (kx[n] - lambda * mx[n]) * (kx[n] - lambda * mx[n]);
         norm += x[n] * x[n];
     }
-    return std::sqrt(r) / (mesh.StiffnessNorm() * std::sqrt(norm));
+    return std::sqrt(r) / (mesh.stiffnessNorm * std::sqrt(norm));
 }
 
 // phi^T (K - alpha^2 M) u over the free nodes.
@@ -396,17 +410,10 @@ std::vector<ModeShape> ClusterShapes(const Mesh& mesh, MembraneModel& record, st
     const std::size_t m = alphas.size();
     // Two vectors beyond the members: the members converge as fast as the third eigenvalue
     // outside the cluster is far, and are told apart from neighbours by their alphas.
-    const auto free = static_cast<std::size_t>(std::count(mesh.fixed.begin() + 1, mesh.fixed.end(), 0));
-    const std::size_t b = std::min(m + 2, free);
+    const std::size_t b = std::min(m + 2, mesh.freeNodes);
     const double shift = alphas.front() * (1.0 - kShift);
     FactorAt(record, shift);
-
-    Block block;
-    for (std::size_t k = 0; k < b; ++k) {
-        block.y.push_back(StartVector(mesh, static_cast<std::uint64_t>(lo) * 1000 + k));
-        block.my.emplace_back();
-        mesh.Apply(0.0, 1.0, block.y.back(), block.my.back());
-    }
+    Block block = StartBlock(mesh, b, static_cast<std::uint64_t>(lo) * 1000);
     std::vector<double> values;
     std::vector<std::size_t> members(m);  // the Ritz pairs nearest the cluster's alphas
     double previous = HUGE_VAL;           // the largest residual of the members, last time
@@ -610,14 +617,8 @@ std::vector<Quotient> SettleGroup(const Mesh& mesh, MembraneModel& record, std::
         InverseStep(mesh, record, x);
         return {Settle(mesh, record, std::move(x.x))};
     }
-    const auto free = static_cast<std::size_t>(std::count(mesh.fixed.begin() + 1, mesh.fixed.end(), 0));
-    const std::size_t b = std::min(m + 2, free);
-    Block block;
-    for (std::size_t k = 0; k < b; ++k) {
-        block.y.push_back(StartVector(mesh, static_cast<std::uint64_t>(first) * 7919 + k));
-        block.my.emplace_back();
-        mesh.Apply(0.0, 1.0, block.y.back(), block.my.back());
-    }
+    const std::size_t b = std::min(m + 2, mesh.freeNodes);
+    Block block = StartBlock(mesh, b, static_cast<std::uint64_t>(first) * 7919);
     std::vector<double> values;
     for (int iteration = 0; iteration < 6; ++iteration) {
         SolveBlock(mesh, record, block);

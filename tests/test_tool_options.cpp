@@ -35,7 +35,7 @@ Parsed Parse(const std::vector<std::string>& args)
 // The arguments that choose `mode`, and a value the option takes.
 std::vector<std::string> Choose(ToolMode mode)
 {
-    const OptionSpec* chooser = ModeOption(mode);
+    const OptionRow* chooser = ModeOption(mode);
     if (!chooser)
         return {};
     if (chooser->kind == ValueKind::ModeFile)
@@ -43,9 +43,9 @@ std::vector<std::string> Choose(ToolMode mode)
     return {std::string(chooser->name), "1"};
 }
 
-std::string SampleValue(const OptionSpec& spec)
+std::string SampleValue(const OptionRow& row)
 {
-    switch (spec.kind) {
+    switch (row.kind) {
     case ValueKind::OnOff:
         return "off";
     case ValueKind::File:
@@ -58,36 +58,36 @@ std::string SampleValue(const OptionSpec& spec)
 TEST(ToolOptions, EveryOptionIsTakenInItsModesAndRefusedElsewhere)
 {
     int checked = 0;
-    for (const OptionSpec& spec : OptionTable()) {
-        if (spec.kind == ValueKind::Mode || spec.kind == ValueKind::ModeFile ||
-            spec.kind == ValueKind::Action)
+    for (const OptionRow& row : OptionTable()) {
+        if (row.kind == ValueKind::Mode || row.kind == ValueKind::ModeFile ||
+            row.kind == ValueKind::Action)
             continue;
         for (ToolMode mode : kToolModes) {
             for (const bool inlineForm : {false, true}) {
                 std::vector<std::string> args = Choose(mode);
-                const bool takesValue = !spec.placeholder.empty();
+                const bool takesValue = !row.placeholder.empty();
                 if (takesValue && inlineForm)
-                    args.push_back(std::string(spec.name) + "=" + SampleValue(spec));
+                    args.push_back(std::string(row.name) + "=" + SampleValue(row));
                 else
-                    args.emplace_back(spec.name);
+                    args.emplace_back(row.name);
                 if (takesValue && !inlineForm)
-                    args.push_back(SampleValue(spec));
+                    args.push_back(SampleValue(row));
                 const Parsed p = Parse(args);
-                const bool applies = spec.modes & ModeBit(mode);
-                ASSERT_EQ(p.result.options.has_value(), applies) << spec.name << " " << p.err;
+                const bool applies = row.modes & ModeBit(mode);
+                ASSERT_EQ(p.result.options.has_value(), applies) << row.name << " " << p.err;
                 if (!applies) {
                     EXPECT_EQ(p.result.status, kExitUsage);
                     EXPECT_EQ(p.err.find('\n'), p.err.size() - 1) << p.err;  // one line
-                    EXPECT_NE(p.err.find(std::string(spec.name) + " applies to "), std::string::npos);
+                    EXPECT_NE(p.err.find(std::string(row.name) + " applies to "), std::string::npos);
                     continue;
                 }
                 const ToolOptions& o = *p.result.options;
                 EXPECT_EQ(o.mode, mode);
-                if (spec.text) {
-                    EXPECT_EQ(o.*spec.text, SampleValue(spec)) << spec.name;  // kept as given
+                if (row.text) {
+                    EXPECT_EQ(o.*row.text, SampleValue(row)) << row.name;  // kept as given
                 }
-                if (spec.flag) {
-                    EXPECT_EQ(o.*spec.flag, spec.kind == ValueKind::Switch) << spec.name;
+                if (row.flag) {
+                    EXPECT_EQ(o.*row.flag, row.kind == ValueKind::Switch) << row.name;
                 }
                 ++checked;
             }
@@ -145,10 +145,10 @@ TEST(ToolOptions, UsageAndHelpNameEveryOptionWithItsPlaceholder)
     for (const std::string& line : {usage, help})
         for (std::size_t start = 0, nl; (nl = line.find('\n', start)) != std::string::npos; start = nl + 1)
             EXPECT_LE(nl - start, 92u) << line.substr(start, nl - start);
-    for (const OptionSpec& spec : OptionTable()) {
-        std::string synopsis(spec.name);
-        if (!spec.placeholder.empty())
-            (synopsis += ' ') += spec.placeholder;
+    for (const OptionRow& row : OptionTable()) {
+        std::string synopsis(row.name);
+        if (!row.placeholder.empty())
+            (synopsis += ' ') += row.placeholder;
         EXPECT_NE(usage.find(synopsis), std::string::npos) << synopsis;
         EXPECT_NE(help.find("\n  " + synopsis + "  "), std::string::npos) << synopsis;
     }
@@ -187,14 +187,14 @@ TEST(ToolOptions, ManualPageDescribesExactlyTheOptionsOfTheTable)
 {
     const std::string manual = ReadWholeFile(MEMBRANE_SOLVE_MAN);
     std::set<std::string> table;
-    for (const OptionSpec& spec : OptionTable()) {
-        table.insert(std::string(spec.name));
+    for (const OptionRow& row : OptionTable()) {
+        table.insert(std::string(row.name));
         // An entry of OPTIONS: ".TP", then the name and the placeholder on the next line.
-        std::string entry = ".TP\n." + std::string(spec.placeholder.empty() ? "B " : "B") +
-                            (spec.placeholder.empty() ? "" : spec.kind == ValueKind::OnOff ? "R " : "I ") +
-                            Roff(spec.name);
-        if (!spec.placeholder.empty())
-            entry += " \" " + std::string(spec.placeholder);
+        std::string entry = ".TP\n." + std::string(row.placeholder.empty() ? "B " : "B") +
+                            (row.placeholder.empty() ? "" : row.kind == ValueKind::OnOff ? "R " : "I ") +
+                            Roff(row.name);
+        if (!row.placeholder.empty())
+            entry += " \" " + std::string(row.placeholder);
         EXPECT_NE(manual.find(entry), std::string::npos) << entry;
     }
     EXPECT_EQ(OptionsNamed(manual), table);
