@@ -1,6 +1,8 @@
 // Mode shapes by subspace inverse iteration: the band elimination factors alpha^2 M - K at a
 // shift just below a cluster of resonances, a block of vectors is solved against M times itself
 // until it settles, and Rayleigh-Ritz in the block separates the cluster from its neighbours.
+// The participations of a sweep's many resonances take the shapes in closed form instead: on the
+// regular grid they are products of the eigenvectors of a line of elements along x and along y.
 #include "solver/ModeShape.h"
 
 #include <algorithm>
@@ -525,117 +527,90 @@ std::vector<ModeShape> FindShapes(const ModeSearch& search, bool option, std::in
 
 namespace {
 
-constexpr int kQuotientSteps = 8;
-
-// An iterate with M times it, kept in step, M-normalised.
-struct Iterate {
-    Vector x, mx;
+// A resonance in separable form: p half-waves along x, q along y, at lambda = alpha^2.
+struct SeparableMode {
+    double lambda;
+    std::int32_t p, q;
 };
 
-Iterate MakeIterate(const Mesh& mesh, Vector x)
+// sin and cos of pi k / n, k taken modulo 2 n first so that the angle keeps its digits.
+double SinPi(std::int64_t k, std::int64_t n)
 {
-    Iterate it{std::move(x), {}};
-    mesh.Apply(0.0, 1.0, it.x, it.mx);
-    const double norm = std::sqrt(Dot(it.x, it.mx));
-    for (std::size_t n = 0; n < it.x.size(); ++n) {
-        it.x[n] /= norm;
-        it.mx[n] /= norm;
-    }
-    return it;
+    return std::sin(std::numbers::pi * static_cast<double>(k % (2 * n)) / static_cast<double>(n));
+}
+double CosPi(std::int64_t k, std::int64_t n)
+{
+    return std::cos(std::numbers::pi * static_cast<double>(k % (2 * n)) / static_cast<double>(n));
 }
 
-// x <- (factored)^-1 M x on the free nodes, M-normalised.
-void InverseStep(const Mesh& mesh, MembraneModel& record, Iterate& it)
+// The eigenvalue of a line of linear elements of length h for the sampled sine or cosine of
+// pi k / n per element: 6 / h^2 (1 - cos) / (2 + cos), 1 - cos as 2 sin^2 of the half angle
+// so that the lowest keep their digits.
+double LineEigenvalue(double h, std::int64_t k, std::int64_t n)
 {
-    mesh.ZeroFixed(it.mx);
-    std::copy(it.mx.begin(), it.mx.end(), record.m_W);
-    SubstituteBand(record);
-    Vector x(record.m_W, record.m_W + it.mx.size());
-    x[0] = 0.0;
-    it = MakeIterate(mesh, std::move(x));
+    const double s = SinPi(k, 2 * n);
+    return 6.0 / (h * h) * (2.0 * s * s) / (2.0 + CosPi(k, n));
 }
 
-// x^T K x for an M-normalised x: its Rayleigh quotient.
-double RayleighQuotient(const Mesh& mesh, const Iterate& it)
+// Every resonance of the mesh, by increasing lambda. On the regular grid the bilinear element's
+// matrices are products of those of linear elements along x and along y, K = Kx (x) My +
+// Mx (x) Ky and M = Mx (x) My. Fixed at both ends, the line along x has the sampled sines
+// sin(p pi i / divX), p = 1..divX - 1, for eigenvectors; free at both ends, the line along y
+// the sampled cosines cos(q pi j / divY), q = 0..divY. Their products are the membrane's
+// eigenvectors, at the sums of their eigenvalues.
+std::vector<SeparableMode> SeparableModes(const MembraneModel& m)
 {
-    Vector kx;
-    mesh.Apply(1.0, 0.0, it.x, kx);
-    return Dot(it.x, kx);
-}
-
-// Where an iteration settled: alpha^2, the participation of its vector, and the numbers lo..hi
-// of the resonances within the cluster tolerance of it, by the inertia on either side: one
-// resonance (lo == hi) whose shape the vector is, or a cluster (lo < hi), or nothing (lo > hi).
-struct Quotient {
-    double lambda = 0.0;
-    double participation = 0.0;
-    std::int32_t lo = 1;
-    std::int32_t hi = 0;
-    ModeCounter::Slice below{}, above{};  // the counts on either side, where they were taken
-};
-
-// Rayleigh-quotient iteration from x, then the inertia around where it settled.
-Quotient Settle(const Mesh& mesh, MembraneModel& record, Vector start)
-{
-    Quotient q;
-    Iterate x = MakeIterate(mesh, std::move(start));
-    double lambda = RayleighQuotient(mesh, x);
-    for (int step = 0; step < kQuotientSteps && lambda > 0.0; ++step) {
-        FactorAt(record, std::sqrt(lambda));
-        InverseStep(mesh, record, x);
-        // The vector's error cubes with every step, the quotient's squares: once the quotient
-        // moves by 1e-10, the vector just solved for is settled to rounding.
-        const double next = RayleighQuotient(mesh, x);
-        const bool settled = std::fabs(next - lambda) <= 1e-10 * next;
-        lambda = next;
-        if (settled)
-            break;
-    }
-    if (!(lambda > 0.0))
-        return q;
-    const double alpha = std::sqrt(lambda);
-    FactorAt(record, alpha * (1.0 - kClusterTolerance));
-    q.below = {record.m_dAlpha, ModesBelow(record, record.PivotInertia())};
-    FactorAt(record, alpha * (1.0 + kClusterTolerance));
-    q.above = {record.m_dAlpha, ModesBelow(record, record.PivotInertia())};
-    q.lo = q.below.below + 1;
-    q.hi = q.above.below;
-    q.lambda = lambda;
-    q.participation = Participation(mesh, x.x, alpha);
-    return q;
-}
-
-// The resonances first..first + m - 1, which share the alpha near them: a few steps of inverse
-// iteration of a block at that alpha part them, then each settles from its own Ritz vector.
-std::vector<Quotient> SettleGroup(const Mesh& mesh, MembraneModel& record, std::int32_t first,
-                                  std::size_t m, double alpha)
-{
-    FactorAt(record, alpha);
-    if (m == 1) {  // alone: two steps of one vector, then its quotients
-        Iterate x = MakeIterate(mesh, StartVector(mesh, static_cast<std::uint64_t>(first) * 7919));
-        InverseStep(mesh, record, x);
-        InverseStep(mesh, record, x);
-        return {Settle(mesh, record, std::move(x.x))};
-    }
-    const std::size_t b = std::min(m + 2, mesh.freeNodes);
-    Block block = StartBlock(mesh, b, static_cast<std::uint64_t>(first) * 7919);
-    std::vector<double> values;
-    for (int iteration = 0; iteration < 6; ++iteration) {
-        SolveBlock(mesh, record, block);
-        Orthonormalize(mesh, block, static_cast<std::uint64_t>(first) * 7919 + 100 + iteration);
-        values = RayleighRitz(mesh, block);
-    }
-    // The m Ritz vectors whose values lie nearest the shift settle on their own.
-    std::vector<std::size_t> order(b);
-    for (std::size_t k = 0; k < b; ++k)
-        order[k] = k;
-    std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
-        return std::fabs(values[i] - alpha * alpha) < std::fabs(values[j] - alpha * alpha);
+    const double dx = m.m_dLenX / m.m_nDivX, dy = m.m_dLenY / m.m_nDivY;
+    std::vector<SeparableMode> modes;
+    for (std::int32_t p = 1; p < m.m_nDivX; ++p)
+        for (std::int32_t q = 0; q <= m.m_nDivY; ++q)
+            modes.push_back({LineEigenvalue(dx, p, m.m_nDivX) + LineEigenvalue(dy, q, m.m_nDivY),
+                             p, q});
+    std::sort(modes.begin(), modes.end(), [](const SeparableMode& a, const SeparableMode& b) {
+        return a.lambda != b.lambda ? a.lambda < b.lambda : a.p != b.p ? a.p < b.p : a.q < b.q;
     });
-    std::vector<Quotient> settled;
-    for (std::size_t i = 0; i < std::min(m, b); ++i)
-        settled.push_back(Settle(mesh, record, block.y[order[i]]));
-    return settled;
+    return modes;
+}
+
+// The M-normalised shape of a separable mode, 0 on the fixed edges, with M times it.
+Vector SeparableShape(const Mesh& mesh, const SeparableMode& mode, Vector& mphi)
+{
+    const MembraneModel& m = *mesh.model;
+    const int rows = m.m_nDivY + 1;
+    Vector phi(mesh.Nodes() + 1, 0.0);
+    for (int i = 0; i <= m.m_nDivX; ++i) {
+        const double x = SinPi(static_cast<std::int64_t>(mode.p) * i, m.m_nDivX);
+        for (int j = 0; j < rows; ++j)
+            phi[i * rows + j + 1] = x * CosPi(static_cast<std::int64_t>(mode.q) * j, m.m_nDivY);
+    }
+    mesh.ZeroFixed(phi);
+    mesh.Apply(0.0, 1.0, phi, mphi);
+    const double norm = std::sqrt(Dot(phi, mphi));
+    for (std::size_t n = 1; n < phi.size(); ++n) {
+        phi[n] /= norm;
+        mphi[n] /= norm;
+    }
+    return phi;
+}
+
+// Whether the separable spectrum counts what the solver's inertia counted: below each slice's
+// alpha lie as many lambdas as it counted resonances. A slice within rounding of a lambda
+// decides nothing and is passed over.
+bool CountsAgree(const std::vector<SeparableMode>& modes,
+                 const std::vector<ModeCounter::Slice>& known)
+{
+    const auto below = [&](double lambda) {
+        return std::lower_bound(modes.begin(), modes.end(), lambda,
+                                [](const SeparableMode& m, double l) { return m.lambda < l; }) -
+               modes.begin();
+    };
+    for (const ModeCounter::Slice& s : known) {
+        const double lambda = s.alpha * s.alpha;
+        const auto count = below(lambda * (1.0 - 1e-10));
+        if (count == below(lambda * (1.0 + 1e-10)) && count != s.below)
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -643,133 +618,57 @@ std::vector<Quotient> SettleGroup(const Mesh& mesh, MembraneModel& record, std::
 std::vector<double> FindParticipations(const ModeSearch& search, bool option,
                                        const std::vector<ResonanceInInterval>& near)
 {
-    // 1. Every listed number once, with an alpha near it; numbers that share an alpha, groups.
-    std::vector<std::pair<std::int32_t, double>> modes;
-    for (const ResonanceInInterval& r : near)
-        modes.push_back({r.index, std::fabs(r.alpha)});
-    std::sort(modes.begin(), modes.end());
-    modes.erase(std::unique(modes.begin(), modes.end(),
-                            [](const auto& a, const auto& b) { return a.first == b.first; }),
-                modes.end());
-    std::vector<std::pair<std::size_t, std::size_t>> groups;  // [begin, end) in modes
-    for (std::size_t i = 0; i < modes.size(); ++i) {
-        if (i > 0 && modes[i].second == modes[i - 1].second &&
-            modes[i].first == modes[i - 1].first + 1)
-            groups.back().second = i + 1;
-        else
-            groups.push_back({i, i + 1});
+    if (near.empty())
+        return {};
+    const Mesh mesh(search.divX, search.divY, option);
+    const std::vector<SeparableMode> modes = SeparableModes(*mesh.model);
+    const std::int32_t count = static_cast<std::int32_t>(modes.size());
+    std::vector<char> listed(count + 1, 0);  // by number
+    std::int32_t first = count, last = 1;
+    for (const ResonanceInInterval& r : near) {
+        listed[r.index] = 1;
+        first = std::min(first, r.index);
+        last = std::max(last, r.index);
     }
-    const auto position = [&](std::int32_t index) -> std::size_t {
-        const auto at = std::lower_bound(
-            modes.begin(), modes.end(), std::pair{index, 0.0},
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-        return at != modes.end() && at->first == index ? static_cast<std::size_t>(at - modes.begin())
-                                                       : modes.size();
-    };
 
-    // 2. The groups settled on the threads. Each result counts for the resonance it settled on,
-    //    whichever number it set out for.
-    std::vector<std::vector<Quotient>> settled(groups.size());
-    std::atomic<std::size_t> next{0};
-    auto settle = [&] {
-        const Mesh mesh(search.divX, search.divY, option);
-        auto record = std::make_unique<MembraneModel>(*mesh.model);
-        for (std::size_t g; (g = next++) < groups.size();) {
-            const auto [begin, end] = groups[g];
-            settled[g] = SettleGroup(mesh, *record, modes[begin].first, end - begin, modes[begin].second);
-        }
-    };
-    std::vector<std::thread> workers;
-    for (int t = 1; t < search.threads && t < static_cast<int>(groups.size()); ++t)
-        workers.emplace_back(settle);
-    settle();
-    for (std::thread& w : workers)
-        w.join();
-    workers.clear();
-
-    // Clusters, with where they settled and the counts that bracket them, and the numbers no
-    // iteration settled on.
-    struct Range {
-        std::int32_t lo, hi;
-        double lambda;  // where an iteration settled inside the cluster; 0 for none
-        std::vector<ModeCounter::Slice> known;
-    };
-    std::vector<double> participation(modes.size(), 0.0);
-    std::vector<char> done(modes.size(), 0);
-    std::vector<Range> ranges;
-    std::vector<const Quotient*> alone(modes.size() + 2, nullptr);  // by position + 1
-    for (const std::vector<Quotient>& group : settled)
-        for (const Quotient& q : group) {
-            if (q.lo == q.hi) {
-                if (const std::size_t i = position(q.lo); i < modes.size() && !done[i]) {
-                    participation[i] = q.participation;
-                    done[i] = 1;
-                    alone[i + 1] = &q;
-                }
-            } else if (q.lo < q.hi) {
-                ranges.push_back({q.lo, q.hi, q.lambda, {q.below, q.above}});
+    // The clusters that hold a listed number, as FindShapes forms them; each shape checked
+    // against the assembled operators, turned towards the load and signed as FindShapes does.
+    std::vector<double> participation(count + 1, 0.0);  // by number
+    bool separable = CountsAgree(modes, search.known);
+    for (std::int32_t begin = 0; separable && begin < count;) {
+        std::int32_t end = begin + 1;
+        while (end < count && std::sqrt(modes[end].lambda) - std::sqrt(modes[end - 1].lambda) <=
+                                  kClusterTolerance * std::sqrt(modes[end].lambda))
+            ++end;
+        if (std::find(listed.begin() + begin + 1, listed.begin() + end + 1, 1) !=
+            listed.begin() + end + 1) {
+            std::vector<Vector> phi;
+            for (std::int32_t k = begin; k < end && separable; ++k) {
+                Vector mphi, kphi;
+                phi.push_back(SeparableShape(mesh, modes[k], mphi));
+                mesh.Apply(1.0, 0.0, phi.back(), kphi);
+                separable = RelativeResidual(mesh, phi.back(), kphi, mphi, modes[k].lambda) <= kStalled;
+            }
+            const double alpha = std::sqrt(modes[begin].lambda);
+            if (separable)
+                TurnTowardsTheLoad(mesh, phi, alpha);
+            for (std::int32_t k = begin; k < end && separable; ++k) {
+                const Vector& shape = phi[k - begin];
+                const double p = Participation(
+                    mesh, shape, end - begin > 1 ? alpha : std::sqrt(modes[k].lambda));
+                participation[k + 1] = shape[LargestNode(shape)] < 0.0 ? 0.0 - p : p;
             }
         }
-    // A number left between two settled neighbours lies between their counts.
-    for (std::size_t i = 0; i < modes.size(); ++i) {
-        if (done[i])
-            continue;
-        Range r{modes[i].first, modes[i].first, 0.0, {}};
-        if (i > 0 && alone[i] && modes[i - 1].first == r.lo - 1)
-            r.known.push_back(alone[i]->above);
-        if (alone[i + 2] && modes[i + 1].first == r.lo + 1)
-            r.known.push_back(alone[i + 2]->below);
-        ranges.push_back(r);
+        begin = end;
+    }
+    // Should the mesh's spectrum ever not be the separable one, the shapes themselves.
+    if (!separable) {
+        for (const ModeShape& s : FindShapes(search, option, first, last))
+            participation[s.index] = s.participation;
     }
 
-    // 3. A cluster alone: exactly its m resonances lie within the tolerance of where one
-    //    iteration settled, so the m Ritz values nearest that are its members, and its shapes
-    //    come at once. The rest as FindShapes finds them, its bisection starting from the counts
-    //    at hand. Ranges that overlap merged; side by side on the threads.
-    std::sort(ranges.begin(), ranges.end(),
-              [](const Range& a, const Range& b) { return a.lo < b.lo; });
-    std::vector<Range> merged;
-    for (const Range& r : ranges) {
-        if (!merged.empty() && r.lo <= merged.back().hi) {
-            if (r.lo != merged.back().lo || r.hi != merged.back().hi)
-                merged.back().lambda = 0.0;  // no longer one cluster
-            merged.back().hi = std::max(merged.back().hi, r.hi);
-            merged.back().known.insert(merged.back().known.end(), r.known.begin(), r.known.end());
-        } else {
-            merged.push_back(r);
-        }
-    }
-    next = 0;
-    auto fallBack = [&] {
-        const Mesh mesh(search.divX, search.divY, option);
-        auto record = std::make_unique<MembraneModel>(*mesh.model);
-        for (std::size_t r; (r = next++) < merged.size();) {
-            const Range& range = merged[r];
-            std::vector<ModeShape> shapes;
-            if (range.lambda > 0.0) {
-                const std::vector<double> alphas(static_cast<std::size_t>(range.hi - range.lo + 1),
-                                                 std::sqrt(range.lambda));
-                shapes = ClusterShapes(mesh, *record, range.lo, alphas);
-            } else {
-                ModeSearch one = search;
-                one.threads = 1;
-                one.known.insert(one.known.end(), range.known.begin(), range.known.end());
-                shapes = FindShapes(one, option, range.lo, range.hi);
-            }
-            for (const ModeShape& s : shapes)
-                if (const std::size_t i = position(s.index); i < modes.size())
-                    participation[i] = s.participation;
-        }
-    };
-    for (int t = 1; t < search.threads && t < static_cast<int>(merged.size()); ++t)
-        workers.emplace_back(fallBack);
-    fallBack();
-    for (std::thread& w : workers)
-        w.join();
-
-    // 4. In the order of the list.
-    std::vector<double> listed;
+    std::vector<double> inOrder;
     for (const ResonanceInInterval& r : near)
-        listed.push_back(participation[position(r.index)]);
-    return listed;
+        inOrder.push_back(participation[r.index]);
+    return inOrder;
 }

@@ -37,9 +37,11 @@ std::vector<ModeShape> FindShapes(const ModeSearch& search, bool option, std::in
 double ContinuumAlpha(std::int32_t kx, std::int32_t ky);
 
 // The participation of each listed resonance (its number and an alpha near it, as FindModesIn
-// finds them at a coarse tolerance; -a' stands for a'), with the load of the option. Each shape
-// is found by Rayleigh-quotient iteration from that alpha, checked by the inertia of a factor
-// just below the alpha it settles at, and normalised as FindShapes normalises it; clusters and
-// any resonance that fails the check take FindShapes itself. For the many resonances of a sweep.
+// finds them at any tolerance; -a' stands for a'), with the load of the option, clusters turned
+// and shapes signed by FindShapes' rules. On the regular grid the shapes are the
+// products of sampled sines along x and cosines along y, so each comes in closed form, checked
+// against the assembled operators as FindShapes checks its own, and against every count in
+// search.known; should any check fail, FindShapes gives them all. For the many resonances of a
+// sweep.
 std::vector<double> FindParticipations(const ModeSearch& search, bool option,
                                        const std::vector<ResonanceInInterval>& near);

@@ -182,27 +182,75 @@ TEST(ModeShape, SolutionNearAResonanceIsItsShapeTimesItsParticipation)
 
 namespace {
 
-TEST(ModeShape, ParticipationsFromCoarseAlphasAreThoseOfTheShapes)
+// FindShapes' participations of the listed resonances, and the largest of them.
+std::vector<double> ShapeParticipations(const ModeSearch& search, bool option,
+                                        const std::vector<ResonanceInInterval>& near,
+                                        double& largest)
 {
-    // The alphas as a plot finds them, to a pixel of 0.01, many sharing one; the participations
-    // must be those FindShapes gives, clusters turned alike.
-    ModeSearch search;
-    search.divX = 60;
-    search.divY = 20;
-    search.threads = 2;
-    ModeSearch coarse = search;
-    coarse.tolerance = 0.01;
-    const std::vector<ResonanceInInterval> near = FindModesIn(coarse, -0.5, 6.0);
-    const std::vector<double> fast = FindParticipations(search, true, near);
-    const std::int32_t first = 1, last = near.back().index;
-    const std::vector<ModeShape> shapes = FindShapes(search, true, first, last);
-    double largest = 0.0;
+    std::int32_t first = near.front().index, last = first;
+    for (const ResonanceInInterval& r : near) {
+        first = std::min(first, r.index);
+        last = std::max(last, r.index);
+    }
+    const std::vector<ModeShape> shapes = FindShapes(search, option, first, last);
+    largest = 0.0;
     for (const ModeShape& s : shapes)
         largest = std::max(largest, std::fabs(s.participation));
-    ASSERT_EQ(fast.size(), near.size());
-    for (std::size_t k = 0; k < near.size(); ++k)
-        EXPECT_NEAR(std::fabs(fast[k]), std::fabs(shapes[near[k].index - first].participation),
-                    1e-9 * largest) << "mode " << near[k].index;
+    std::vector<double> listed;
+    for (const ResonanceInInterval& r : near)
+        listed.push_back(shapes[r.index - first].participation);
+    return listed;
+}
+
+TEST(ModeShape, ParticipationsFromCoarseAlphasAreThoseOfTheShapes)
+{
+    // The alphas as a plot finds them, to a pixel, many sharing one, or below zero; the
+    // participations must be those FindShapes gives, clusters turned alike, with the load of
+    // either option, up to the highest resonance of a small mesh.
+    struct Case {
+        int divX, divY;
+        double a0, a1;
+    };
+    for (const Case c : {Case{60, 20, -0.5, 6.0}, Case{7, 3, 0.0, 100.0}, Case{2, 1, 0.0, 100.0}})
+        for (const bool option : {false, true}) {
+            ModeSearch search;
+            search.divX = c.divX;
+            search.divY = c.divY;
+            search.threads = 2;
+            ModeSearch coarse = search;
+            coarse.tolerance = 0.01;
+            const std::vector<ResonanceInInterval> near = FindModesIn(coarse, c.a0, c.a1);
+            const std::vector<double> fast = FindParticipations(search, option, near);
+            double largest = 0.0;
+            const std::vector<double> shapes = ShapeParticipations(search, option, near, largest);
+            ASSERT_EQ(fast.size(), near.size());
+            for (std::size_t k = 0; k < near.size(); ++k)
+                EXPECT_NEAR(std::fabs(fast[k]), std::fabs(shapes[k]), 1e-9 * largest)
+                    << c.divX << " x " << c.divY << " option " << option << " mode "
+                    << near[k].index;
+        }
+}
+
+TEST(ModeShape, ParticipationsTakeTheShapesWhenACountDisagrees)
+{
+    // Counts the caller took that the closed form agrees with change nothing; one it does not
+    // agree with hands every listed resonance to FindShapes.
+    ModeSearch search;
+    search.divX = 20;
+    search.divY = 8;
+    search.threads = 2;
+    const std::vector<ResonanceInInterval> near = FindModesIn(search, 1.0, 3.0);
+    ModeCounter counter(20, 8);
+    ModeSearch counted = search;
+    for (const double alpha : {0.0, 1.0, 2.0, 3.0})
+        counted.known.push_back(counter.CountBelow(alpha));
+    EXPECT_EQ(FindParticipations(counted, true, near), FindParticipations(search, true, near));
+
+    ModeSearch wrong = counted;
+    wrong.known.push_back({2.5, counter.CountBelow(2.5).below + 1});
+    double largest = 0.0;
+    EXPECT_EQ(FindParticipations(wrong, true, near),
+              ShapeParticipations(wrong, true, near, largest));
 }
 
 }  // namespace
