@@ -49,11 +49,19 @@ private:
     std::optional<QGuiApplication> m_app;
 };
 
-bool EncodePng(const QImage& image, std::string& png, std::string& error)
+// The library's default compression, or for quality 0..100 the zlib level from 9 down to 0.
+constexpr int kDefaultCompression = -1;
+// zlib level 2: a gallery's many smooth fields encode in less than half the default's time, in
+// a file about a fifth larger.
+constexpr int kGalleryCompression = 70;
+
+bool EncodePng(const QImage& image, std::string& png, std::string& error,
+               int quality = kDefaultCompression)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) ||
+        !image.save(&buffer, "PNG", quality)) {
         error = "cannot encode the image as PNG";
         return false;
     }
@@ -91,7 +99,7 @@ bool ShapeGalleryPng(std::int32_t divX, std::int32_t divY, std::span<const Shape
                      const std::string& title, std::string& png, std::string& error)
 {
     const OffscreenGui gui;
-    return EncodePng(ShapeGallery(divX, divY, panels, title), png, error);
+    return EncodePng(ShapeGallery(divX, divY, panels, title), png, error, kGalleryCompression);
 }
 
 constexpr FigureApi kApi = {
