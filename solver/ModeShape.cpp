@@ -303,6 +303,8 @@ double Participation(const Mesh& mesh, const Vector& phi, double alpha)
 void TurnTowardsTheLoad(const Mesh& mesh, std::vector<Vector>& phi, double alpha)
 {
     const std::size_t m = phi.size();
+    if (m < 2)
+        return;
     std::vector<double> p(m);
     double norm = 0.0;
     for (std::size_t i = 0; i < m; ++i) {
@@ -310,7 +312,7 @@ void TurnTowardsTheLoad(const Mesh& mesh, std::vector<Vector>& phi, double alpha
         norm += p[i] * p[i];
     }
     norm = std::sqrt(norm);
-    if (m < 2 || norm == 0.0)
+    if (norm == 0.0)
         return;
     // H = I - 2 v v^T / v^T v with v = p + sign(p0) |p| e0 maps p to -sign(p0) |p| e0.
     std::vector<double> v = p;
@@ -577,11 +579,14 @@ Vector SeparableShape(const Mesh& mesh, const SeparableMode& mode, Vector& mphi)
 {
     const MembraneModel& m = *mesh.model;
     const int rows = m.m_nDivY + 1;
+    std::vector<double> alongY(rows);
+    for (int j = 0; j < rows; ++j)
+        alongY[j] = CosPi(static_cast<std::int64_t>(mode.q) * j, m.m_nDivY);
     Vector phi(mesh.Nodes() + 1, 0.0);
     for (int i = 0; i <= m.m_nDivX; ++i) {
         const double x = SinPi(static_cast<std::int64_t>(mode.p) * i, m.m_nDivX);
         for (int j = 0; j < rows; ++j)
-            phi[i * rows + j + 1] = x * CosPi(static_cast<std::int64_t>(mode.q) * j, m.m_nDivY);
+            phi[i * rows + j + 1] = x * alongY[j];
     }
     mesh.ZeroFixed(phi);
     mesh.Apply(0.0, 1.0, phi, mphi);
@@ -631,36 +636,52 @@ std::vector<double> FindParticipations(const ModeSearch& search, bool option,
         last = std::max(last, r.index);
     }
 
-    // The clusters that hold a listed number, as FindShapes forms them; each shape checked
-    // against the assembled operators, turned towards the load and signed as FindShapes does.
-    std::vector<double> participation(count + 1, 0.0);  // by number
-    bool separable = CountsAgree(modes, search.known);
-    for (std::int32_t begin = 0; separable && begin < count;) {
-        std::int32_t end = begin + 1;
+    // 1. The clusters that hold a listed number, as FindShapes forms them: [begin, end) in modes.
+    std::vector<std::pair<std::int32_t, std::int32_t>> clusters;
+    for (std::int32_t begin = 0, end; begin < count; begin = end) {
+        end = begin + 1;
         while (end < count && std::sqrt(modes[end].lambda) - std::sqrt(modes[end - 1].lambda) <=
                                   kClusterTolerance * std::sqrt(modes[end].lambda))
             ++end;
         if (std::find(listed.begin() + begin + 1, listed.begin() + end + 1, 1) !=
-            listed.begin() + end + 1) {
+            listed.begin() + end + 1)
+            clusters.push_back({begin, end});
+    }
+
+    // 2. Their shapes on the threads, each checked against the assembled operators, turned
+    //    towards the load and signed by FindShapes' rules.
+    std::vector<double> participation(count + 1, 0.0);  // by number
+    std::atomic<bool> separable = CountsAgree(modes, search.known);
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t c; separable && (c = next++) < clusters.size();) {
+            const auto [begin, end] = clusters[c];
             std::vector<Vector> phi;
-            for (std::int32_t k = begin; k < end && separable; ++k) {
+            for (std::int32_t k = begin; k < end; ++k) {
                 Vector mphi, kphi;
                 phi.push_back(SeparableShape(mesh, modes[k], mphi));
                 mesh.Apply(1.0, 0.0, phi.back(), kphi);
-                separable = RelativeResidual(mesh, phi.back(), kphi, mphi, modes[k].lambda) <= kStalled;
+                if (RelativeResidual(mesh, phi.back(), kphi, mphi, modes[k].lambda) > kStalled) {
+                    separable = false;
+                    return;
+                }
             }
             const double alpha = std::sqrt(modes[begin].lambda);
-            if (separable)
-                TurnTowardsTheLoad(mesh, phi, alpha);
-            for (std::int32_t k = begin; k < end && separable; ++k) {
+            TurnTowardsTheLoad(mesh, phi, alpha);
+            for (std::int32_t k = begin; k < end; ++k) {
                 const Vector& shape = phi[k - begin];
                 const double p = Participation(
                     mesh, shape, end - begin > 1 ? alpha : std::sqrt(modes[k].lambda));
                 participation[k + 1] = shape[LargestNode(shape)] < 0.0 ? 0.0 - p : p;
             }
         }
-        begin = end;
-    }
+    };
+    std::vector<std::thread> workers;
+    for (int t = 1; t < search.threads && t < static_cast<int>(clusters.size()); ++t)
+        workers.emplace_back(work);
+    work();
+    for (std::thread& w : workers)
+        w.join();
     // Should the mesh's spectrum ever not be the separable one, the shapes themselves.
     if (!separable) {
         for (const ModeShape& s : FindShapes(search, option, first, last))
