@@ -42,6 +42,6 @@ double ContinuumAlpha(std::int32_t kx, std::int32_t ky);
 // products of sampled sines along x and cosines along y, so each comes in closed form, checked
 // against the assembled operators as FindShapes checks its own, and against every count in
 // search.known; should any check fail, FindShapes gives them all. For the many resonances of a
-// sweep.
+// sweep. Requires every number to lie in 1..ModeCount(divX, divY).
 std::vector<double> FindParticipations(const ModeSearch& search, bool option,
                                        const std::vector<ResonanceInInterval>& near);
