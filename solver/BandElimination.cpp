@@ -13,7 +13,9 @@ namespace {
 // Right-looking: for each row i in increasing order, and each row j = i + m - 1 coupled to it,
 // row j from its diagonal on loses q times row i from column m on, q = A(i, j) / pivot(i).
 // Each entry of a row j thus receives its updates from the rows i above it in increasing order.
-template <bool kCarryRhs>
+// With kFactor false the matrix holds these factors already, q is read from it, and only the
+// right-hand side takes its updates: the forward substitution of a further right-hand side.
+template <bool kFactor, bool kCarryRhs>
 void EliminatePortable(MembraneModel& model)
 {
     const int nNode = model.m_nNode;
@@ -24,38 +26,23 @@ void EliminatePortable(MembraneModel& model)
             const int j = i + m - 1;
             if (j > nNode)
                 continue;
-            const double q = rowI[m] / rowI[1];
-            // Entry by entry, each independent of the others. Entries of row i past m_nNode
-            // are zero, so the loop needs no node test. Rows i and j never overlap.
-            double* __restrict const dst = model.m_K[j] + 1;
-            const double* __restrict const src = rowI + m;
-            const int len = nBand - m + 1;
-            for (int k = 0; k < len; ++k)
-                dst[k] = dst[k] - q * src[k];
-            rowI[m] = q;  // the multiplier replaces the entry once the entry has served
+            double q = rowI[m];
+            if constexpr (kFactor) {
+                q = rowI[m] / rowI[1];
+                // Entry by entry, each independent of the others. Entries of row i past m_nNode
+                // are zero, so the loop needs no node test. Rows i and j never overlap.
+                double* __restrict const dst = model.m_K[j] + 1;
+                const double* __restrict const src = rowI + m;
+                const int len = nBand - m + 1;
+                for (int k = 0; k < len; ++k)
+                    dst[k] = dst[k] - q * src[k];
+                rowI[m] = q;  // the multiplier replaces the entry once the entry has served
+            }
             if constexpr (kCarryRhs)
                 model.m_W[j] = model.m_W[j] - q * model.m_W[i];
         }
         if constexpr (kCarryRhs)
             model.m_W[i] = model.m_W[i] / rowI[1];
-    }
-}
-
-// The right-hand side's part of that elimination for a matrix already factored, its multipliers
-// read back: W(j) loses q times W(i) before W(i) is divided by its pivot. The updates of one row
-// are independent of each other, so they run side by side, each in its own order.
-void ForwardSubstitute(MembraneModel& model)
-{
-    const int nNode = model.m_nNode;
-    const int nBand = model.m_nBand;
-    for (int i = 1; i <= nNode; ++i) {
-        const double* __restrict const rowI = model.m_K[i];
-        double* __restrict const wTo = model.m_W + i - 1;  // wTo[m] is W(i + m - 1)
-        const double wi = model.m_W[i];
-        const int last = nNode - i + 1 < nBand ? nNode - i + 1 : nBand;
-        for (int m = 2; m <= last; ++m)
-            wTo[m] = wTo[m] - rowI[m] * wi;
-        model.m_W[i] = wi / rowI[1];
     }
 }
 
@@ -154,9 +141,9 @@ void EliminateBand(MembraneModel& model, bool carryRhs, EliminationForm form)
         break;
     }
     if (carryRhs)
-        EliminatePortable<true>(model);
+        EliminatePortable<true, true>(model);
     else
-        EliminatePortable<false>(model);
+        EliminatePortable<true, false>(model);
 }
 
 void SolveBandIn(MembraneModel& model, EliminationForm form)
@@ -167,6 +154,6 @@ void SolveBandIn(MembraneModel& model, EliminationForm form)
 
 void SubstituteBand(MembraneModel& model)
 {
-    ForwardSubstitute(model);
+    EliminatePortable<false, true>(model);
     BackSubstitute(model);
 }
