@@ -22,10 +22,11 @@ void EliminatePortable(MembraneModel& model)
     const int nBand = model.m_nBand;
     for (int i = 1; i <= nNode; ++i) {
         double* const rowI = model.m_K[i];
-        for (int m = 2; m <= nBand; ++m) {
+        // Row i's right-hand side is final before its rows below take it, and stays so.
+        const double wi = model.m_W[i];
+        const int last = nNode - i + 1 < nBand ? nNode - i + 1 : nBand;  // rows j up to m_nNode
+        for (int m = 2; m <= last; ++m) {
             const int j = i + m - 1;
-            if (j > nNode)
-                continue;
             double q = rowI[m];
             if constexpr (kFactor) {
                 q = rowI[m] / rowI[1];
@@ -39,10 +40,10 @@ void EliminatePortable(MembraneModel& model)
                 rowI[m] = q;  // the multiplier replaces the entry once the entry has served
             }
             if constexpr (kCarryRhs)
-                model.m_W[j] = model.m_W[j] - q * model.m_W[i];
+                model.m_W[j] = model.m_W[j] - q * wi;
         }
         if constexpr (kCarryRhs)
-            model.m_W[i] = model.m_W[i] / rowI[1];
+            model.m_W[i] = wi / rowI[1];
     }
 }
 

@@ -1,8 +1,9 @@
 // Mode shapes by subspace inverse iteration: the band elimination factors alpha^2 M - K at a
 // shift just below a cluster of resonances, a block of vectors is solved against M times itself
 // until it settles, and Rayleigh-Ritz in the block separates the cluster from its neighbours.
-// The participations of a sweep's many resonances take the shapes in closed form instead: on the
-// regular grid they are products of the eigenvectors of a line of elements along x and along y.
+// For the many resonances of a sweep, the iteration starts from the shapes in closed form
+// instead: on the regular grid they are products of the eigenvectors of a line of elements along
+// x and along y, and one step takes each to the assembled pencil's own.
 #include "solver/ModeShape.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <numbers>
 #include <numeric>
+#include <optional>
 #include <thread>
 
 #include "solver/BandElimination.h"
@@ -618,6 +620,43 @@ bool CountsAgree(const std::vector<SeparableMode>& modes,
     return true;
 }
 
+// The resonances begin..end - 1 of the closed form, one or a cluster: their closed-form shapes,
+// each checked against the assembled operators, start one step of inverse iteration, factored
+// at the Rayleigh quotient of one alone or just below a cluster, and Rayleigh-Ritz in the block;
+// the step takes them to the assembled pencil's own eigenvectors to rounding. Their
+// participations by FindShapes' rules (turned, signed); nothing when a check fails.
+std::optional<std::vector<double>> SettleSeparable(const Mesh& mesh, MembraneModel& record,
+                                                   const std::vector<SeparableMode>& modes,
+                                                   std::int32_t begin, std::int32_t end)
+{
+    Block block;
+    double quotient = 0.0;  // phi^T K phi of the last, M-normalised
+    for (std::int32_t k = begin; k < end; ++k) {
+        Vector mphi, kphi;
+        block.y.push_back(SeparableShape(mesh, modes[k], mphi));
+        mesh.Apply(1.0, 0.0, block.y.back(), kphi);
+        if (RelativeResidual(mesh, block.y.back(), kphi, mphi, modes[k].lambda) > kStalled)
+            return std::nullopt;
+        quotient = Dot(block.y.back(), kphi);
+        block.my.push_back(std::move(mphi));
+    }
+    const double alpha = std::sqrt(modes[begin].lambda);
+    FactorAt(record, end - begin == 1 ? std::sqrt(quotient) : alpha * (1.0 - kShift));
+    SolveBlock(mesh, record, block);
+    Orthonormalize(mesh, block, static_cast<std::uint64_t>(begin));
+    const std::vector<double> values = RayleighRitz(mesh, block);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (RelativeResidual(mesh, block.y[i], block.ky[i], block.my[i], values[i]) > kStalled)
+            return std::nullopt;
+    TurnTowardsTheLoad(mesh, block.y, alpha);
+    std::vector<double> participation;
+    for (const Vector& x : block.y) {
+        const double p = Participation(mesh, x, alpha);
+        participation.push_back(x[LargestNode(x)] < 0.0 ? 0.0 - p : p);
+    }
+    return participation;
+}
+
 }  // namespace
 
 std::vector<double> FindParticipations(const ModeSearch& search, bool option,
@@ -648,32 +687,19 @@ std::vector<double> FindParticipations(const ModeSearch& search, bool option,
             clusters.push_back({begin, end});
     }
 
-    // 2. Their shapes on the threads, each checked against the assembled operators, turned
-    //    towards the load and signed by FindShapes' rules.
+    // 2. Their shapes on the threads, each with a record of its own.
     std::vector<double> participation(count + 1, 0.0);  // by number
     std::atomic<bool> separable = CountsAgree(modes, search.known);
     std::atomic<std::size_t> next{0};
     auto work = [&] {
+        auto record = std::make_unique<MembraneModel>(*mesh.model);
         for (std::size_t c; separable && (c = next++) < clusters.size();) {
             const auto [begin, end] = clusters[c];
-            std::vector<Vector> phi;
-            for (std::int32_t k = begin; k < end; ++k) {
-                Vector mphi, kphi;
-                phi.push_back(SeparableShape(mesh, modes[k], mphi));
-                mesh.Apply(1.0, 0.0, phi.back(), kphi);
-                if (RelativeResidual(mesh, phi.back(), kphi, mphi, modes[k].lambda) > kStalled) {
-                    separable = false;
-                    return;
-                }
-            }
-            const double alpha = std::sqrt(modes[begin].lambda);
-            TurnTowardsTheLoad(mesh, phi, alpha);
-            for (std::int32_t k = begin; k < end; ++k) {
-                const Vector& shape = phi[k - begin];
-                const double p = Participation(
-                    mesh, shape, end - begin > 1 ? alpha : std::sqrt(modes[k].lambda));
-                participation[k + 1] = shape[LargestNode(shape)] < 0.0 ? 0.0 - p : p;
-            }
+            const auto settled = SettleSeparable(mesh, *record, modes, begin, end);
+            if (!settled)
+                separable = false;
+            else
+                std::copy(settled->begin(), settled->end(), participation.begin() + begin + 1);
         }
     };
     std::vector<std::thread> workers;

@@ -38,10 +38,11 @@ double ContinuumAlpha(std::int32_t kx, std::int32_t ky);
 
 // The participation of each listed resonance (its number and an alpha near it, as FindModesIn
 // finds them at any tolerance; -a' stands for a'), with the load of the option, clusters turned
-// and shapes signed by FindShapes' rules. On the regular grid the shapes are the
-// products of sampled sines along x and cosines along y, so each comes in closed form, checked
-// against the assembled operators as FindShapes checks its own, and against every count in
-// search.known; should any check fail, FindShapes gives them all. For the many resonances of a
-// sweep. Requires every number to lie in 1..ModeCount(divX, divY).
+// and shapes signed by FindShapes' rules. On the regular grid the shapes are products of sampled
+// sines along x and cosines along y: each such closed form, checked against the assembled
+// operators and its spectrum against every count in search.known, starts one step of inverse
+// iteration factored beside its resonance or cluster, as FindShapes factors. Should any check
+// fail, FindShapes gives them all. For the many resonances of a sweep. Requires every number to
+// lie in 1..ModeCount(divX, divY).
 std::vector<double> FindParticipations(const ModeSearch& search, bool option,
                                        const std::vector<ResonanceInInterval>& near);
