@@ -708,7 +708,7 @@ std::vector<double> FindParticipations(const ModeSearch& search, bool option,
     work();
     for (std::thread& w : workers)
         w.join();
-    // Should the mesh's spectrum ever not be the separable one, the shapes themselves.
+    // Should any check fail, the shapes as FindShapes finds them.
     if (!separable) {
         for (const ModeShape& s : FindShapes(search, option, first, last))
             participation[s.index] = s.participation;
