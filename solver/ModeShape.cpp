@@ -456,6 +456,32 @@ std::vector<ModeShape> ClusterShapes(const Mesh& mesh, MembraneModel& record, st
     return shapes;
 }
 
+// Runs of increasing alphas whose neighbours lie within the cluster tolerance of each other, as
+// [begin, end) positions.
+std::vector<std::pair<std::size_t, std::size_t>> Clusters(const std::vector<double>& alphas)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> clusters;
+    for (std::size_t k = 0; k < alphas.size(); ++k) {
+        if (k > 0 && alphas[k] - alphas[k - 1] <= kClusterTolerance * alphas[k])
+            clusters.back().second = k + 1;
+        else
+            clusters.push_back({k, k + 1});
+    }
+    return clusters;
+}
+
+// work() on this thread and on up to threads - 1 more, no more of them than there are tasks.
+template <class Work>
+void OnThreads(int threads, std::size_t tasks, const Work& work)
+{
+    std::vector<std::thread> workers;
+    for (int t = 1; t < threads && static_cast<std::size_t>(t) < tasks; ++t)
+        workers.emplace_back(work);
+    work();
+    for (std::thread& w : workers)
+        w.join();
+}
+
 }  // namespace
 
 double ContinuumAlpha(std::int32_t kx, std::int32_t ky)
@@ -492,34 +518,21 @@ std::vector<ModeShape> FindShapes(const ModeSearch& search, bool option, std::in
     }
 
     // 2. The clusters: neighbours within the tolerance of each other.
-    std::vector<std::pair<std::int32_t, std::int32_t>> clusters;  // first and last index
-    for (std::int32_t k = lo; k <= hi; ++k) {
-        const double a = alphas[k - lo];
-        if (k > lo && a - alphas[k - lo - 1] <= kClusterTolerance * a)
-            clusters.back().second = k;
-        else
-            clusters.push_back({k, k});
-    }
+    const std::vector<std::pair<std::size_t, std::size_t>> clusters = Clusters(alphas);
 
     // 3. Their shapes, cluster by cluster on the threads, each on a record of its own.
     std::vector<std::vector<ModeShape>> found(clusters.size());
     std::atomic<std::size_t> next{0};
-    auto work = [&] {
+    OnThreads(search.threads, clusters.size(), [&] {
         const Mesh mesh(search.divX, search.divY, option);
         auto record = std::make_unique<MembraneModel>(*mesh.model);
         for (std::size_t c; (c = next++) < clusters.size();) {
-            const auto [a, b] = clusters[c];
-            found[c] = ClusterShapes(mesh, *record, a,
-                                     std::vector<double>(alphas.begin() + (a - lo),
-                                                         alphas.begin() + (b - lo) + 1));
+            const auto [begin, end] = clusters[c];
+            found[c] = ClusterShapes(mesh, *record, lo + static_cast<std::int32_t>(begin),
+                                     std::vector<double>(alphas.begin() + begin,
+                                                         alphas.begin() + end));
         }
-    };
-    std::vector<std::thread> workers;
-    for (int t = 1; t < search.threads && t < static_cast<int>(clusters.size()); ++t)
-        workers.emplace_back(work);
-    work();
-    for (std::thread& w : workers)
-        w.join();
+    });
 
     std::vector<ModeShape> shapes;
     for (std::vector<ModeShape>& cluster : found)
@@ -627,11 +640,11 @@ bool CountsAgree(const std::vector<SeparableMode>& modes,
 // participations by FindShapes' rules (turned, signed); nothing when a check fails.
 std::optional<std::vector<double>> SettleSeparable(const Mesh& mesh, MembraneModel& record,
                                                    const std::vector<SeparableMode>& modes,
-                                                   std::int32_t begin, std::int32_t end)
+                                                   std::size_t begin, std::size_t end)
 {
     Block block;
     double quotient = 0.0;  // phi^T K phi of the last, M-normalised
-    for (std::int32_t k = begin; k < end; ++k) {
+    for (std::size_t k = begin; k < end; ++k) {
         Vector mphi, kphi;
         block.y.push_back(SeparableShape(mesh, modes[k], mphi));
         mesh.Apply(1.0, 0.0, block.y.back(), kphi);
@@ -675,23 +688,21 @@ std::vector<double> FindParticipations(const ModeSearch& search, bool option,
         last = std::max(last, r.index);
     }
 
-    // 1. The clusters that hold a listed number, as FindShapes forms them: [begin, end) in modes.
-    std::vector<std::pair<std::int32_t, std::int32_t>> clusters;
-    for (std::int32_t begin = 0, end; begin < count; begin = end) {
-        end = begin + 1;
-        while (end < count && std::sqrt(modes[end].lambda) - std::sqrt(modes[end - 1].lambda) <=
-                                  kClusterTolerance * std::sqrt(modes[end].lambda))
-            ++end;
+    // 1. The clusters that hold a listed number, as FindShapes forms them.
+    std::vector<double> alphas;
+    for (const SeparableMode& mode : modes)
+        alphas.push_back(std::sqrt(mode.lambda));
+    std::vector<std::pair<std::size_t, std::size_t>> clusters;  // [begin, end) in modes
+    for (const auto& [begin, end] : Clusters(alphas))
         if (std::find(listed.begin() + begin + 1, listed.begin() + end + 1, 1) !=
             listed.begin() + end + 1)
             clusters.push_back({begin, end});
-    }
 
     // 2. Their shapes on the threads, each with a record of its own.
     std::vector<double> participation(count + 1, 0.0);  // by number
     std::atomic<bool> separable = CountsAgree(modes, search.known);
     std::atomic<std::size_t> next{0};
-    auto work = [&] {
+    OnThreads(search.threads, clusters.size(), [&] {
         auto record = std::make_unique<MembraneModel>(*mesh.model);
         for (std::size_t c; separable && (c = next++) < clusters.size();) {
             const auto [begin, end] = clusters[c];
@@ -701,13 +712,7 @@ std::vector<double> FindParticipations(const ModeSearch& search, bool option,
             else
                 std::copy(settled->begin(), settled->end(), participation.begin() + begin + 1);
         }
-    };
-    std::vector<std::thread> workers;
-    for (int t = 1; t < search.threads && t < static_cast<int>(clusters.size()); ++t)
-        workers.emplace_back(work);
-    work();
-    for (std::thread& w : workers)
-        w.join();
+    });
     // Should any check fail, the shapes as FindShapes finds them.
     if (!separable) {
         for (const ModeShape& s : FindShapes(search, option, first, last))
