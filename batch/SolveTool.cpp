@@ -1,9 +1,9 @@
 // membrane-solve: the dialog's computation without a window, the resonances of the mesh and
-// sweeps over alpha. The road of a run: the arguments are parsed, then one mode runs.
+// sweeps over alpha. The road of a run: the arguments are parsed, then one task runs.
 #include "batch/SolveTool.h"
 
 #include "batch/FigureLoader.h"
-#include "batch/ToolModes.h"
+#include "batch/ToolTasks.h"
 #include "batch/ToolOptions.h"
 
 int RunSolveTool(std::span<const std::string_view> args, const ToolContext& context)
@@ -13,19 +13,24 @@ int RunSolveTool(std::span<const std::string_view> args, const ToolContext& cont
     if (!parsed.options)
         return parsed.status;
 
-    // 2. Run the one mode the options choose.
-    switch (parsed.options->mode) {
-    case ToolMode::Solve:
-        return RunSolveMode(*parsed.options, context);
-    case ToolMode::Modes:
-    case ToolMode::ModesIn:
-        return RunModeListMode(*parsed.options, context);
-    case ToolMode::Sweep:
-        return RunSweepMode(*parsed.options, context);
-    case ToolMode::Shape:
-        return RunShapeMode(*parsed.options, context);
-    case ToolMode::Shapes:
-        return RunShapesMode(*parsed.options, context);
+    // 2. Run the one task the options choose.
+    return RunParsed(*parsed.options, context);
+}
+
+int RunParsed(const ToolOptions& options, const ToolContext& context)
+{
+    switch (options.task) {
+    case Task::Solve:
+        return RunSolveTask(options, context);
+    case Task::Modes:
+    case Task::ModesIn:
+        return RunModeListTask(options, context);
+    case Task::Sweep:
+        return RunSweepTask(options, context);
+    case Task::Shape:
+        return RunShapeTask(options, context);
+    case Task::Shapes:
+        return RunShapesTask(options, context);
     }
     return kExitUsage;
 }

@@ -20,8 +20,14 @@ struct ToolContext {
     std::string figureLibrary;
 };
 
+struct ToolOptions;
+
 // args are the arguments after the program name. Files are written where the options name them.
+// The arguments are parsed, then RunParsed runs them.
 int RunSolveTool(std::span<const std::string_view> args, const ToolContext& context);
+
+// The one task the parsed options choose.
+int RunParsed(const ToolOptions& options, const ToolContext& context);
 
 // The same, with the drawing library of the running program's installation (FigureLoader.h).
 int RunSolveTool(std::span<const std::string_view> args, std::FILE* out, std::FILE* err);

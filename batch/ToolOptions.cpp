@@ -8,15 +8,15 @@
 
 namespace {
 
-constexpr ModeSet kSolve = ModeBit(ToolMode::Solve);
-constexpr ModeSet kModes = ModeBit(ToolMode::Modes);
-constexpr ModeSet kModesIn = ModeBit(ToolMode::ModesIn);
-constexpr ModeSet kSweep = ModeBit(ToolMode::Sweep);
-constexpr ModeSet kShape = ModeBit(ToolMode::Shape);
-constexpr ModeSet kShapes = ModeBit(ToolMode::Shapes);
-constexpr ModeSet kResonance = kModes | kModesIn | kSweep | kShape | kShapes;
-constexpr ModeSet kMesh = kSolve | kResonance;
-constexpr ModeSet kNodalValues = kSolve | kShape;  // the modes that write one field
+constexpr TaskSet kSolve = TaskBit(Task::Solve);
+constexpr TaskSet kModes = TaskBit(Task::Modes);
+constexpr TaskSet kModesIn = TaskBit(Task::ModesIn);
+constexpr TaskSet kSweep = TaskBit(Task::Sweep);
+constexpr TaskSet kShape = TaskBit(Task::Shape);
+constexpr TaskSet kShapes = TaskBit(Task::Shapes);
+constexpr TaskSet kResonance = kModes | kModesIn | kSweep | kShape | kShapes;
+constexpr TaskSet kMesh = kSolve | kResonance;
+constexpr TaskSet kNodalValues = kSolve | kShape;  // the tasks that write one field
 
 constexpr std::string_view kProgram = "membrane-solve";
 constexpr std::size_t kWidth = 92;      // of the usage and help lines
@@ -37,34 +37,35 @@ using enum ValueKind;
 using enum HelpGroup;
 
 const OptionRow kOptions[] = {
-    {.name = "--divx", .placeholder = "TEXT", .kind = Text, .modes = kMesh,
+    {.name = "--divx", .placeholder = "TEXT", .kind = Text, .tasks = kMesh,
      .text = &ToolOptions::divX,
      .help = "divisions along x, as typed into the dialog (default \" 90\")"},
-    {.name = "--divy", .placeholder = "TEXT", .kind = Text, .modes = kMesh,
+    {.name = "--divy", .placeholder = "TEXT", .kind = Text, .tasks = kMesh,
      .text = &ToolOptions::divY, .help = "divisions along y (default \" 30\")"},
-    {.name = "--alpha", .placeholder = "TEXT", .kind = Text, .modes = kSolve,
+    {.name = "--alpha", .placeholder = "TEXT", .kind = Text, .tasks = kSolve,
      .text = &ToolOptions::alpha, .help = "alpha (default \" 5.0\")"},
-    {.name = "--option", .placeholder = "on|off", .kind = OnOff, .modes = kMesh,
+    {.name = "--option", .placeholder = "on|off", .kind = OnOff, .tasks = kMesh,
      .flag = &ToolOptions::option,
      .help = "raised centre peak on the left edge (default on); for the resonances, the load "
              "whose participation they show"},
-    {.name = "--list", .kind = Switch, .modes = kSolve, .flag = &ToolOptions::list,
+    {.name = "--list", .kind = Switch, .tasks = kSolve, .flag = &ToolOptions::list,
      .help = "write the report list lines instead of the table"},
-    {.name = "--exact", .kind = Switch, .modes = kNodalValues, .flag = &ToolOptions::exact,
+    {.name = "--exact", .kind = Switch, .tasks = kNodalValues, .flag = &ToolOptions::exact,
      .help = "write each value as the shortest text that reads back to the same double"},
-    {.name = "--map", .placeholder = "FILE.png", .kind = File, .modes = kNodalValues,
+    {.name = "--map", .placeholder = "FILE.png", .kind = File, .tasks = kNodalValues,
      .text = &ToolOptions::mapFile,
      .help = "also write the colour map as a PNG image, one cell per node as the dialog paints "
              "it"},
-    {.name = "--figure", .placeholder = "FILE.png", .kind = File, .modes = kNodalValues,
+    {.name = "--figure", .placeholder = "FILE.png", .kind = File, .tasks = kNodalValues | kShapes,
      .text = &ToolOptions::figureFile,
      .help = "also write a figure of the solution for a report: the field on the domain with "
-             "axes, a colour bar with the lowest and highest value, a title"},
-    {.name = "--csv", .placeholder = "FILE", .kind = File, .modes = kNodalValues,
+             "axes, a colour bar with the lowest and highest value, a title; with --shapes, the "
+             "figure of the shapes"},
+    {.name = "--csv", .placeholder = "FILE", .kind = File, .tasks = kNodalValues,
      .text = &ToolOptions::csvFile,
      .help = "also write one row per node: node,i,j,x,y,w (x = 15 i / divx, y = 5 j / divy; "
              "numbers as the shortest text that reads back the same)"},
-    {.name = "--vtk", .placeholder = "FILE", .kind = File, .modes = kNodalValues,
+    {.name = "--vtk", .placeholder = "FILE", .kind = File, .tasks = kNodalValues,
      .text = &ToolOptions::vtkFile,
      .help = "also write the nodes as a VTK rectilinear grid (legacy format, binary) with the "
              "point data w, for ParaView and VTK"},
@@ -72,35 +73,34 @@ const OptionRow kOptions[] = {
     {.name = "--version", .kind = Action, .action = PrintVersion,
      .help = "show the version of membrane-solve"},
 
-    {.name = "--modes", .placeholder = "N", .kind = Mode, .modes = kModes, .group = Resonance,
+    {.name = "--modes", .placeholder = "N", .kind = ValueKind::TaskChoice, .tasks = kModes, .group = Resonance,
      .help = "the N lowest resonant alphas, with multiplicity, as \"index<TAB>alpha\""},
-    {.name = "--modes-in", .placeholder = "A0:A1", .kind = Mode, .modes = kModesIn,
+    {.name = "--modes-in", .placeholder = "A0:A1", .kind = ValueKind::TaskChoice, .tasks = kModesIn,
      .group = Resonance, .help = "every resonant alpha from A0 to A1, in the same form"},
-    {.name = "--sweep", .placeholder = "A0:A1:N", .kind = Mode, .modes = kSweep,
+    {.name = "--sweep", .placeholder = "A0:A1:N", .kind = ValueKind::TaskChoice, .tasks = kSweep,
      .group = Resonance,
      .help = "N >= 2 alphas from A0 to A1, each a full solve of the mesh and option, as CSV: "
              "alpha,max_abs_w,modes_below,first_zero_pivot (the number of resonant alphas "
              "between 0 and |alpha|, and the first row whose pivot is zero or not finite, 0 for "
              "none)"},
-    {.name = "--plot", .placeholder = "FILE.png", .kind = File, .modes = kSweep,
+    {.name = "--plot", .placeholder = "FILE.png", .kind = File, .tasks = kSweep,
      .text = &ToolOptions::plotFile, .group = Resonance,
      .help = "with --sweep: a figure of max |W| against alpha, the resonances marked: plain "
              "where the load excites them, dashed where it does not"},
-    {.name = "--details", .kind = Switch, .modes = kModes | kModesIn, .flag = &ToolOptions::details,
+    {.name = "--details", .kind = Switch, .tasks = kModes | kModesIn, .flag = &ToolOptions::details,
      .group = Resonance,
      .help = "with --modes or --modes-in: CSV instead, "
              "index,alpha,kx,ky,participation,alpha_continuum (the half-waves of the shape along "
              "x and y, how much the load of the option excites it, and the continuous "
              "membrane's alpha for the same half-waves)"},
-    {.name = "--shape", .placeholder = "K", .kind = Mode, .modes = kShape, .group = Resonance,
+    {.name = "--shape", .placeholder = "K", .kind = ValueKind::TaskChoice, .tasks = kShape, .group = Resonance,
      .help = "the shape of the K-th resonance (numbered as --modes numbers them), its nodal "
              "values as a single solve writes them: the table, or with --exact, --csv, --vtk, "
              "--map; --figure on a scale from blue (negative) through white to red"},
-    {.name = "--shapes", .placeholder = "N FILE.png", .kind = ModeFile, .modes = kShapes,
-     .text = &ToolOptions::shapesFile, .group = Resonance,
-     .help = "a figure of the N lowest shapes (1 <= N <= 36) side by side on one scale, each "
-             "with its index, (kx, ky) and alpha"},
-    {.name = "--threads", .placeholder = "N", .kind = Text, .modes = kResonance,
+    {.name = "--shapes", .placeholder = "N", .kind = ValueKind::TaskChoice, .tasks = kShapes, .group = Resonance,
+     .help = "with --figure FILE.png: a figure of the N lowest shapes (1 <= N <= 36) side by "
+             "side on one scale, each with its index, (kx, ky) and alpha"},
+    {.name = "--threads", .placeholder = "N", .kind = Text, .tasks = kResonance,
      .text = &ToolOptions::threads, .group = Resonance,
      .help = "threads for the resonances, the shapes and the sweep (default: every processor)"},
 };
@@ -206,23 +206,23 @@ std::string Synopsis(const OptionRow& row)
 
 bool TakesValue(ValueKind kind)
 {
-    return kind == Text || kind == OnOff || kind == File || kind == Mode || kind == ModeFile;
+    return kind == Text || kind == OnOff || kind == File || kind == ValueKind::TaskChoice;
 }
 
 // "a single solve", "--modes", ...
-std::string ModeName(ToolMode mode)
+std::string TaskName(Task task)
 {
-    const OptionRow* chooser = ModeOption(mode);
+    const OptionRow* chooser = TaskOption(task);
     return chooser ? std::string(chooser->name) : "a single solve";
 }
 
 // "--modes, --modes-in and --sweep"
-std::string ListOfModes(ModeSet modes)
+std::string ListOfTasks(TaskSet tasks)
 {
     std::vector<std::string> names;
-    for (ToolMode mode : kToolModes)
-        if (modes & ModeBit(mode))
-            names.push_back(ModeName(mode));
+    for (Task task : kTasks)
+        if (tasks & TaskBit(task))
+            names.push_back(TaskName(task));
     std::string text;
     for (std::size_t k = 0; k < names.size(); ++k)
         text += (k == 0 ? "" : k + 1 == names.size() ? " and " : ", ") + names[k];
@@ -275,10 +275,10 @@ const OptionRow* FindOption(std::string_view name)
     return nullptr;
 }
 
-const OptionRow* ModeOption(ToolMode mode)
+const OptionRow* TaskOption(Task task)
 {
     for (const OptionRow& row : kOptions)
-        if ((row.kind == Mode || row.kind == ModeFile) && row.modes == ModeBit(mode))
+        if (row.kind == ValueKind::TaskChoice && row.tasks == TaskBit(task))
             return &row;
     return nullptr;
 }
@@ -327,19 +327,14 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
                 return EndWithUsageError(err, "missing file name for " + std::string(row->name));
             options.*row->text = value;
             break;
-        case ModeFile:
-            if (i + 1 >= args.size() || args[i + 1].empty())
-                return EndWithUsageError(err, "missing file name for " + std::string(row->name));
-            options.*row->text = args[++i];
-            [[fallthrough]];
-        case Mode:
+        case ValueKind::TaskChoice:
             if (chooser && chooser != row)
-                return EndWithBadValue(err, ListOfModes(kResonance) + " exclude each other");
+                return EndWithBadValue(err, ListOfTasks(kResonance) + " exclude each other");
             chooser = row;
-            for (ToolMode mode : kToolModes)
-                if (row->modes == ModeBit(mode))
-                    options.mode = mode;
-            options.modeValue = value;
+            for (Task task : kTasks)
+                if (row->tasks == TaskBit(task))
+                    options.task = task;
+            options.taskValue = value;
             break;
         case Action:
             row->action(out);
@@ -350,11 +345,11 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
 
     int toStandardOutput = 0;
     for (const OptionRow* row : given) {
-        if (!(row->modes & ModeBit(options.mode)))
+        if (!(row->tasks & TaskBit(options.task)))
             return EndWithBadValue(err, std::string(row->name) + " applies to " +
-                                            ListOfModes(row->modes) + ", not to " +
-                                            ModeName(options.mode));
-        if ((row->kind == File || row->kind == ModeFile) && options.*row->text == "-")
+                                            ListOfTasks(row->tasks) + ", not to " +
+                                            TaskName(options.task));
+        if (row->kind == File && options.*row->text == "-")
             ++toStandardOutput;
     }
     if (toStandardOutput > 1)
@@ -373,12 +368,12 @@ std::string UsageText()
         text += ' ';
         AppendWrapped(text, words, column, column);
     };
-    for (ToolMode mode : kToolModes) {
+    for (Task task : kTasks) {
         std::vector<std::string> words;
-        if (const OptionRow* chooser = ModeOption(mode))
+        if (const OptionRow* chooser = TaskOption(task))
             words.push_back(Synopsis(*chooser));
         for (const OptionRow& row : kOptions)
-            if (row.kind != Mode && row.kind != ModeFile && (row.modes & ModeBit(mode)))
+            if (row.kind != ValueKind::TaskChoice && (row.tasks & TaskBit(task)))
                 words.push_back('[' + Synopsis(row) + ']');
         line(words);
     }

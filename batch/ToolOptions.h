@@ -1,5 +1,5 @@
 // The command line of membrane-solve. Every option is declared once, in one table: its name, the
-// placeholder of its value, the modes it applies to, how its value is read and its help. The
+// placeholder of its value, the tasks it applies to, how its value is read and its help. The
 // parser, the usage lines and --help are made from the table, and the test of the manual page
 // reads it too.
 #pragma once
@@ -12,22 +12,22 @@
 
 #include "command/ComputeCommand.h"
 
-// What one run does; the option that chooses it names it, a single solve has none.
-enum class ToolMode { Solve, Modes, ModesIn, Sweep, Shape, Shapes };
-inline constexpr ToolMode kToolModes[] = {ToolMode::Solve, ToolMode::Modes,  ToolMode::ModesIn,
-                                          ToolMode::Sweep, ToolMode::Shape, ToolMode::Shapes};
+// What one run does, its task; the option that chooses it names it, a single solve has none.
+enum class Task { Solve, Modes, ModesIn, Sweep, Shape, Shapes };
+inline constexpr Task kTasks[] = {Task::Solve, Task::Modes,  Task::ModesIn,
+                                          Task::Sweep, Task::Shape, Task::Shapes};
 
-// A set of modes, one bit each.
-using ModeSet = unsigned;
-constexpr ModeSet ModeBit(ToolMode mode)
+// A set of tasks, one bit each.
+using TaskSet = unsigned;
+constexpr TaskSet TaskBit(Task task)
 {
-    return 1u << static_cast<unsigned>(mode);
+    return 1u << static_cast<unsigned>(task);
 }
 
 // The values of the options after parsing; unset options keep these defaults.
 struct ToolOptions {
-    ToolMode mode = ToolMode::Solve;
-    std::string modeValue;  // the value of the option that chose the mode
+    Task task = Task::Solve;
+    std::string taskValue;  // the value of the option that chose the task
     std::string divX{kDefaultInputs.divX};
     std::string divY{kDefaultInputs.divY};
     std::string alpha{kDefaultInputs.alpha};
@@ -40,18 +40,16 @@ struct ToolOptions {
     std::string csvFile;
     std::string vtkFile;
     std::string plotFile;
-    std::string shapesFile;
     std::string threads;
 };
 
 enum class ValueKind {
-    Switch,  // no value; sets its flag
-    Text,    // any text, kept as given
-    OnOff,   // "on" or "off", into its flag
-    File,    // a file name, "-" for standard output
-    Mode,      // chooses its mode and keeps its value in modeValue
-    ModeFile,  // the same, and then a file name, as a File option takes it
-    Action,    // no value; done at once, and the run ends (--help, --version)
+    Switch,      // no value; sets its flag
+    Text,        // any text, kept as given
+    OnOff,       // "on" or "off", into its flag
+    File,        // a file name, "-" for standard output
+    TaskChoice,  // chooses its task and keeps its value in taskValue
+    Action,      // no value; done at once, and the run ends (--help, --version)
 };
 
 // Where an option is listed in --help.
@@ -61,8 +59,8 @@ struct OptionRow {
     std::string_view name;           // "--divx"
     std::string_view placeholder{};  // "TEXT"; empty for an option without a value
     ValueKind kind = ValueKind::Switch;
-    ModeSet modes = 0;               // the modes it applies to; for a Mode option the one it chooses
-    std::string ToolOptions::*text = nullptr;  // Text, File, the file of ModeFile
+    TaskSet tasks = 0;               // the tasks it applies to; for a TaskChoice option the one it chooses
+    std::string ToolOptions::*text = nullptr;  // Text, File
     bool ToolOptions::*flag = nullptr;         // Switch, OnOff
     void (*action)(std::FILE* out) = nullptr;  // Action
     HelpGroup group = HelpGroup::Solve;
@@ -75,8 +73,8 @@ std::span<const OptionRow> OptionTable();
 // The row of the option called `name` ("--divx"), or null.
 const OptionRow* FindOption(std::string_view name);
 
-// The option that chooses the mode, or null for a single solve.
-const OptionRow* ModeOption(ToolMode mode);
+// The option that chooses the task, or null for a single solve.
+const OptionRow* TaskOption(Task task);
 
 struct ParsedArguments {
     std::optional<ToolOptions> options;  // empty: the run ends here, with status
@@ -92,7 +90,7 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
 // \n, \t or \xNN, so that a message stays on one line.
 std::string QuotedText(std::string_view text);
 
-// "usage: membrane-solve ..." and a line for every mode, each line ended.
+// "usage: membrane-solve ..." and a line for every task, each line ended.
 std::string UsageText();
 // The usage lines, then every option with its help, the worked examples and the exit statuses.
 std::string HelpText();

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <thread>
 #include <vector>
 
 #include "batch/FigureLoader.h"
 #include "batch/OutputFile.h"
 #include "command/InputConversion.h"
+#include "command/RunArguments.h"
 #include "present/NodeExport.h"
 #include "present/ReportText.h"
 
@@ -86,47 +86,43 @@ std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_vi
         error = name + " takes finite numbers as bounds, not " + shown;
         return std::nullopt;
     }
-    if (*a0 > *a1) {
+    if (CheckInterval(*a0, *a1) == IntervalFault::Reversed) {
         error = name + " needs A0 <= A1, not " + Shortest(*a0) + " > " + Shortest(*a1);
         return std::nullopt;
     }
     return AlphaRange{*a0, *a1, withCount ? std::string(fields[2]) : std::string()};
 }
 
-std::optional<ModeSearch> ReadModeSearch(const ToolOptions& options, const ToolContext& context)
+std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const ToolContext& context)
 {
-    ModeSearch search;
-    search.divX = ConvertCount(options.divX);
-    search.divY = ConvertCount(options.divY);
-    if (search.divX < 1 || search.divX > MembraneModel::kMaxDivX || search.divY < 1 ||
-        search.divY > MembraneModel::kMaxDivY) {
+    const std::int32_t divX = ConvertCount(options.divX), divY = ConvertCount(options.divY);
+    if (!DivXAccepted(divX) || !DivYAccepted(divY)) {
         ReportBadValue(context, "the mesh needs 1..90 divisions along x and 1..30 along y, not " +
-                                    std::to_string(search.divX) + " x " +
-                                    std::to_string(search.divY));
+                                    std::to_string(divX) + " x " + std::to_string(divY));
         return std::nullopt;
     }
-    search.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    int threads = EveryProcessor();
     if (!options.threads.empty()) {
         const std::optional<long long> n = ReadWholeNumber(options.threads);
-        if (!n || *n < 1 || *n > 1024) {
-            ReportBadValue(context, "--threads takes a whole number from 1 to 1024, not " +
+        if (!n || !ThreadsAccepted(*n)) {
+            ReportBadValue(context, "--threads takes a whole number from 1 to " +
+                                        std::to_string(kMostThreads) + ", not " +
                                         QuotedText(options.threads));
             return std::nullopt;
         }
-        search.threads = static_cast<int>(*n);
+        threads = static_cast<int>(*n);
     }
-    return search;
+    return MeshSearch(divX, divY, threads);
 }
 
 std::optional<std::int32_t> ReadResonanceNumber(std::string_view option, std::string_view text,
-                                                const ModeSearch& search, std::int32_t most,
+                                                const ResonanceSearch& search, std::int32_t most,
                                                 const ToolContext& context)
 {
-    const std::int32_t available = ModeCount(search.divX, search.divY);
+    const std::int32_t available = ResonanceCount(search.divX, search.divY);
     const std::string mesh = std::to_string(search.divX) + " x " + std::to_string(search.divY);
     if (available < 1) {
-        ReportBadValue(context, "the " + mesh + " mesh has no resonance: every node lies on a "
-                                "fixed edge");
+        ReportBadValue(context, NoResonanceText(search.divX, search.divY));
         return std::nullopt;
     }
     const std::int32_t limit = std::min(available, most);
@@ -152,8 +148,7 @@ std::string Shortest(double value)
 bool StandardOutputTaken(const ToolOptions& options)
 {
     for (const OptionRow& row : OptionTable())
-        if ((row.kind == ValueKind::File || row.kind == ValueKind::ModeFile) &&
-            options.*row.text == kStandardOutputName)
+        if (row.kind == ValueKind::File && options.*row.text == kStandardOutputName)
             return true;
     return false;
 }

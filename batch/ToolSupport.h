@@ -1,4 +1,4 @@
-// What the modes of membrane-solve share: the messages that end a run, the strict readings of
+// What the tasks of membrane-solve share: the messages that end a run, the strict readings of
 // the resonance options' numbers, and the writing of outputs and figures.
 #pragma once
 
@@ -34,14 +34,14 @@ struct AlphaRange {
 std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_view text,
                                          bool withCount, std::string& error);
 
-// The mesh of --divx and --divy for a resonance mode, and the threads of --threads (every
+// The mesh of --divx and --divy for a resonance task, and the threads of --threads (every
 // processor by default). Reports a bad value and returns nothing.
-std::optional<ModeSearch> ReadModeSearch(const ToolOptions& options, const ToolContext& context);
+std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const ToolContext& context);
 
 // The number of a resonance of the mesh, or how many: 1..min(resonances, most). Reports a mesh
 // without resonances or a bad number, and returns nothing.
 std::optional<std::int32_t> ReadResonanceNumber(std::string_view option, std::string_view text,
-                                                const ModeSearch& search, std::int32_t most,
+                                                const ResonanceSearch& search, std::int32_t most,
                                                 const ToolContext& context);
 
 // The shortest text that reads back to the same double.

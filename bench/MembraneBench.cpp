@@ -314,7 +314,7 @@ void BM_Shapes20(benchmark::State& state)
     const FreePencil pencil(90, 30);
     double ours = 0.0, theirs = 0.0;
     for (auto _ : state) {
-        const double t = RunToolDrawing({"--shapes", "20", "/tmp/membrane-bench-shapes.png",
+        const double t = RunToolDrawing({"--shapes", "20", "--figure", "/tmp/membrane-bench-shapes.png",
                                          "--threads", "2"}, sink);
         const auto t0 = Clock::now();
         const PeerShapes reference = BandShapes(pencil, 32, 1, 20);

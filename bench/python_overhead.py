@@ -9,14 +9,15 @@ import sys
 import timeit
 
 import membrane
+import membrane_timing
 
 ROUNDS = 9
 
 for divx, divy, calls in [(10, 5, 20000), (90, 30, 500)]:
     native, python = [], []
     for _ in range(ROUNDS):
-        native.append(membrane._native_solve_seconds(divx, divy, 5.0, True, calls))
-        python.append(timeit.timeit(lambda: membrane.solve(divx, divy, 5.0, True),
+        native.append(membrane_timing.native_solve_seconds(divx, divy, 5.0, True, calls))
+        python.append(timeit.timeit(lambda: membrane.solve(divx, divy, 5.0, option=True),
                                     number=calls) / calls)
     n, p = statistics.median(native), statistics.median(python)
     print(f"solve {divx} x {divy}: from Python {p * 1e6:.2f} us, the command alone "

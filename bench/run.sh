@@ -10,6 +10,6 @@ QT_QPA_PLATFORM=offscreen ./build/bench/membrane_bench \
     grep -E '^(Run on|Load|Benchmark|lapack|elimination)|_median'
 # The Python module's own cost, where it is built.
 if [ -e build/python/membrane.pyi ]; then
-    cmake --build build -j2 --target membrane_python
+    cmake --build build -j2 --target membrane_python membrane_timing
     PYTHONPATH=build/python /usr/bin/python3 bench/python_overhead.py
 fi

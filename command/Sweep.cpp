@@ -1,13 +1,15 @@
 // The points of a sweep, each solved on a record of its thread's own.
 #include "command/Sweep.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
-#include <thread>
 
 #include "command/ComputeCommand.h"
+#include "present/FigureLayout.h"
 #include "solver/MembraneModel.h"
-#include "solver/Resonance.h"
+#include "solver/SeparableModes.h"
+#include "solver/WorkThreads.h"
 
 namespace {
 
@@ -23,6 +25,8 @@ double LargestMagnitude(const MembraneModel& model)
     }
     return largest;
 }
+
+constexpr double kExcitedFloor = 1e-12;
 
 SweepPoint SolvePoint(MembraneModel& model, const SweepMesh& mesh, double alpha)
 {
@@ -44,8 +48,8 @@ SweepPoint DescribeSolution(const MembraneModel& model)
     // then takes it just above alpha.
     const std::int32_t below =
         inertia.firstBadRow == 0
-            ? ModesBelow(model, inertia)
-            : ModeCounter(model.m_nDivX, model.m_nDivY).CountBelow(model.m_dAlpha).below;
+            ? ResonancesBelow(model, inertia)
+            : ResonanceCounter(model.m_nDivX, model.m_nDivY).CountBelow(model.m_dAlpha).below;
     return {model.m_dAlpha, LargestMagnitude(model), below, inertia.firstBadRow};
 }
 
@@ -59,16 +63,35 @@ std::vector<SweepPoint> RunSweep(const SweepMesh& mesh, double a0, double a1, st
 {
     std::vector<SweepPoint> points(static_cast<std::size_t>(count));
     // Thread t takes the points t, t + threads, t + 2 threads, ... of the block.
-    auto work = [&](int t) {
-        const auto model = std::make_unique<MembraneModel>();
+    OnThreads(threads, static_cast<std::size_t>(count), [&](int t) {
+        const auto record = std::make_unique<MembraneModel>();
         for (std::int64_t k = t; k < count; k += threads)
-            points[k] = SolvePoint(*model, mesh, SweepAlpha(a0, a1, n, first + k));
-    };
-    std::vector<std::thread> workers;
-    for (int t = 1; t < threads && t < count; ++t)
-        workers.emplace_back(work, t);
-    work(0);
-    for (std::thread& w : workers)
-        w.join();
+            points[k] = SolvePoint(*record, mesh, SweepAlpha(a0, a1, n, first + k));
+    });
     return points;
+}
+
+std::vector<ResonanceLine> SweepResonanceLines(const ResonanceSearch& setup, bool option,
+                                               double a0, double a1,
+                                               const std::vector<SweepPoint>& points)
+{
+    // The resonances need only the plot's resolution, and the sweep's own counts bracket them.
+    ResonanceSearch search = setup;
+    search.tolerance = SweepPlotResolution(a0, a1);
+    for (const SweepPoint& p : points)
+        search.known.push_back({std::fabs(p.alpha), p.modesBelow});
+    const std::vector<NumberedResonance> resonances = FindResonancesIn(search, a0, a1);
+    // The participations need the alphas to the last digit only where they fall back on the
+    // bisection, which then starts from the sweep's counts.
+    search.tolerance = 0.0;
+    const std::vector<double> participation =
+        FindParticipations(search, option, Numbers(resonances));
+    double largest = 0.0;
+    for (double p : participation)
+        largest = std::max(largest, std::fabs(p));
+    std::vector<ResonanceLine> lines;
+    for (std::size_t k = 0; k < resonances.size(); ++k)
+        lines.push_back({resonances[k].alpha,
+                         std::fabs(participation[k]) >= std::max(1e-9 * largest, kExcitedFloor)});
+    return lines;
 }

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "present/FigureApi.h"
+#include "solver/Resonance.h"
+
 struct SweepMesh {
     std::int32_t divX;  // 1..90
     std::int32_t divY;  // 1..30
@@ -18,8 +21,6 @@ struct SweepPoint {
     std::int32_t firstZeroPivot;  // first row whose pivot is zero or not finite; 0 when none
 };
 
-struct MembraneModel;
-
 // What a record just solved says of its alpha: the largest |W|, the resonances below |alpha|
 // (counted just above alpha where a pivot vanished) and the first bad pivot.
 SweepPoint DescribeSolution(const MembraneModel& model);
@@ -31,3 +32,11 @@ double SweepAlpha(double a0, double a1, std::int64_t n, std::int64_t i);
 // point is independent of the others, so the result does not depend on their number.
 std::vector<SweepPoint> RunSweep(const SweepMesh& mesh, double a0, double a1, std::int64_t n,
                                  std::int64_t first, std::int64_t count, int threads);
+
+// The lines of a sweep's plot from a0 to a1: every resonance of the interval to the plot's
+// resolution, found with the sweep's own counts for brackets, each excited where its
+// participation reaches 1e-9 of the largest in the interval, and 1e-12 at least: where the load
+// reaches none of them, the largest is rounding.
+std::vector<ResonanceLine> SweepResonanceLines(const ResonanceSearch& search, bool option,
+                                               double a0, double a1,
+                                               const std::vector<SweepPoint>& points);

@@ -1,5 +1,6 @@
-// The whole command line of membrane-solve, one argument per line of the input. Every file an
-// option names is moved into a scratch folder of the run, so that nothing is written elsewhere,
+// The whole command line of membrane-solve, one argument per line of the input, parsed by the
+// tool's own parser. Every file the parsed options name is moved into a scratch folder of the
+// run before it runs, so that nothing is written elsewhere,
 // and the drawing library is one that is not there. Properties: the exit status is one of the
 // five; a refused run writes nothing on standard output and says why on standard error; a run
 // that solved says nothing on standard error; no temporary file is left behind.
@@ -48,28 +49,14 @@ std::string ScratchName(std::string_view name, int k)
 
 // Work that would take seconds (thousands of resonances, long sweeps, hundreds of threads) is
 // left out: it adds no parsing, only time.
-bool TooMuchWork(const std::vector<std::string>& args)
+bool TooMuchWork(const ToolOptions& options)
 {
-    std::int32_t divX = 90, divY = 30, threads = 1;
-    long long points = 0;
-    bool resonance = false;
-    for (std::size_t k = 0; k < args.size(); ++k) {
-        const std::size_t eq = args[k].find('=');
-        const std::string_view name = std::string_view(args[k]).substr(0, eq);
-        const std::string_view value = eq != std::string::npos ? std::string_view(args[k]).substr(eq + 1)
-                                       : k + 1 < args.size() ? std::string_view(args[k + 1])
-                                                             : std::string_view();
-        if (name == "--divx")
-            divX = ConvertCount(value);
-        else if (name == "--divy")
-            divY = ConvertCount(value);
-        else if (name == "--threads")
-            threads = ConvertCount(value);
-        else if (name == "--sweep")
-            points = ConvertCount(value.substr(value.rfind(':') + 1));
-        resonance = resonance || name == "--modes" || name == "--modes-in" || name == "--sweep" ||
-                    name == "--shape" || name == "--shapes";
-    }
+    const std::int32_t divX = ConvertCount(options.divX), divY = ConvertCount(options.divY);
+    const std::int32_t threads = options.threads.empty() ? 1 : ConvertCount(options.threads);
+    const std::string_view value = options.taskValue;
+    const long long points =
+        options.task == Task::Sweep ? ConvertCount(value.substr(value.rfind(':') + 1)) : 0;
+    const bool resonance = options.task != Task::Solve;
     return points > 64 || threads > 8 || (resonance && (divX > 12 || divY > 6));
 }
 
@@ -82,41 +69,46 @@ void ClearScratch(std::string_view input)
     }
 }
 
+// Parses the arguments once and runs what they ask for, every file they name moved into the
+// scratch folder. Returns -1 for a run that would take too long.
+int RunArguments(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
+{
+    const std::vector<std::string_view> views(args.begin(), args.end());
+    const ParsedArguments parsed = ParseArguments(views, out, err);
+    if (!parsed.options)
+        return parsed.status;
+    ToolOptions options = *parsed.options;
+    if (TooMuchWork(options))
+        return -1;
+    int files = 0;
+    for (const OptionRow& row : OptionTable())
+        if (row.kind == ValueKind::File && !(options.*row.text).empty())
+            options.*row.text = ScratchName(options.*row.text, files++);
+    return RunParsed(options, ToolContext{out, err, ScratchFolder() + "/no-figures.so"});
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view input = AsText(data, size);
-    std::vector<std::string> args = SplitLines(input);
-    if (args.size() > 24 || TooMuchWork(args))
+    const std::vector<std::string> args = SplitLines(input);
+    if (args.size() > 24)
         return -1;
-    int files = 0;
-    for (std::size_t k = 0; k < args.size(); ++k) {
-        const OptionRow* row = FindOption(std::string_view(args[k]).substr(0, args[k].find('=')));
-        if (!row || (row->kind != ValueKind::File && row->kind != ValueKind::ModeFile))
-            continue;
-        // A ModeFile option's file follows its value: one argument further on.
-        const std::size_t eq = args[k].find('=');
-        const std::size_t at = k + (row->kind == ValueKind::ModeFile) + (eq == std::string::npos);
-        if (at == k)
-            args[k] = args[k].substr(0, eq + 1) + ScratchName(args[k].substr(eq + 1), files++);
-        else if (at < args.size())
-            args[at] = ScratchName(args[at], files++);
-    }
 
     char* outData = nullptr;
     char* errData = nullptr;
     std::size_t outSize = 0, errSize = 0;
     std::FILE* out = ::open_memstream(&outData, &outSize);
     std::FILE* err = ::open_memstream(&errData, &errSize);
-    const std::vector<std::string_view> views(args.begin(), args.end());
-    const int status =
-        RunSolveTool(views, ToolContext{out, err, ScratchFolder() + "/no-figures.so"});
+    const int status = RunArguments(args, out, err);
     std::fclose(out);
     std::fclose(err);
     const std::string written(outData, outSize), said(errData, errSize);
     std::free(outData);
     std::free(errData);
+    if (status == -1)
+        return -1;
 
     FUZZ_CHECK(status >= kExitSolved && status <= kExitWriteFailed, input);
     if (status == kExitRejected || status == kExitUsage) {

@@ -17,8 +17,8 @@ struct CurvePoint {
     double maxAbsW;
 };
 
-// A resonance line of a sweep's plot: drawn plainly where the load excites the resonance,
-// faintly where its participation is below 1e-9 of the largest in the interval.
+// A resonance line of a sweep's plot: drawn plain where the load excites the resonance, dashed
+// where it does not (the command layer's SweepResonanceLines decides which).
 struct ResonanceLine {
     double alpha;
     bool excited;

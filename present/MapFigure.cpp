@@ -207,7 +207,7 @@ QImage ShapeGallery(std::int32_t divX, std::int32_t divY, std::span<const ShapeP
         const int x = left + (k % columns) * (panelWidth + gapX);
         const int y = top + (k / columns) * (labelHeight + panelHeight + gapY);
         const QRect area(x, y + labelHeight, panelWidth, panelHeight);
-        DrawField(image, area, Field{panel.phi, divX, divY, 15.0, 5.0}, shade);
+        DrawField(image, area, Field{panel.phi, divX, divY, MembraneModel::kLenX, MembraneModel::kLenY}, shade);
         p.setPen(Qt::black);
         p.drawRect(area.adjusted(-1, -1, 0, 0));
         const QString label = QStringLiteral("%1   (%2, %3)   α = %4")

@@ -68,9 +68,10 @@ class Shape:
     @property
     def y(self) -> npt.NDArray[np.float64]: ...
 
-def shape(divx: int, divy: int, k: int, option: bool = True, *,
+def shape(divx: int, divy: int, k: int, *, option: bool = True,
           threads: int | None = None) -> Shape: ...
-def solve(divx: int = 90, divy: int = 30, alpha: float = 5.0, option: bool = True) -> Solution: ...
+def solve(divx: int = 90, divy: int = 30, alpha: float = 5.0, *,
+          option: bool = True) -> Solution: ...
 @overload
 def modes(divx: int, divy: int, n: int, *, details: Literal[False] = False, option: bool = True,
           threads: int | None = None) -> npt.NDArray[np.float64]: ...
@@ -91,6 +92,6 @@ def modes_in(divx: int, divy: int, a0: float, a1: float, *, return_index: Litera
 def modes_in(divx: int, divy: int, a0: float, a1: float, *, return_index: bool = False,
              details: Literal[True], option: bool = True,
              threads: int | None = None) -> npt.NDArray[np.void]: ...
-def sweep(divx: int, divy: int, a0: float, a1: float, n: int, option: bool = True, *,
+def sweep(divx: int, divy: int, a0: float, a1: float, n: int, *, option: bool = True,
           threads: int | None = None) -> npt.NDArray[np.void]:
     """A structured array with the fields alpha, max_abs_w, modes_below, first_zero_pivot."""

@@ -20,7 +20,7 @@ test_packages=(
   locales
   xvfb xdotool xclip
   liblapacke-dev libopenblas-dev libeigen3-dev
-  python3-vtk9 python3-pytest python3-matplotlib
+  python3-vtk9 python3-pytest python3-matplotlib mypy
   file man-db groff-base desktop-file-utils appstream lintian
 )
 

@@ -98,19 +98,14 @@ void MembraneModel::AssembleElements()
 void MembraneModel::AddElementMatrix(std::int32_t n1, std::int32_t n2, std::int32_t n3,
                                      std::int32_t n4)
 {
-    const double area = (m_dLenX * m_dLenY) / static_cast<double>(m_nElem);
-    const double dx = m_dLenX / m_nDivX;
-    const double dy = m_dLenY / m_nDivY;
-    const double l = dx / dy;
-    const double f = dy / dx;
-    const double s = f + l;
-    const double t = (m_dAlpha * m_dAlpha) * area;
+    const ElementTerms e = ElementTermsOf(m_dLenX, m_dLenY, m_nDivX, m_nDivY, m_nElem);
+    const double t = (m_dAlpha * m_dAlpha) * e.area;
 
     // alpha^2 (area/36) [4 2 1 2; 2 4 2 1; 1 2 4 2; 2 1 2 4] minus the bilinear stiffness.
-    const double D = t * c9 - s * c3;                // diagonal
-    const double X = (f - l * 0.5) * c3 + t * c18;   // neighbours along x
-    const double Y = (l - f * 0.5) * c3 + t * c18;   // neighbours along y
-    const double O = (s * 0.5) * c3 + t * c36;       // opposite corners
+    const double D = t * c9 - e.kD;   // diagonal
+    const double X = e.kX + t * c18;  // neighbours along x
+    const double Y = e.kY + t * c18;  // neighbours along y
+    const double O = e.kO + t * c36;  // opposite corners
 
     const std::int32_t node[4] = {n1, n2, n3, n4};
     const double value[4][4] = {

@@ -42,6 +42,9 @@ struct MembraneModel {
     static constexpr int kNodeCap = kMaxNode + 1;
     static constexpr int kBandCap = kMaxBand + 1;
     static constexpr int kBoundCap = kMaxBound + 1;
+    // The domain, fixed: [0, kLenX] x [0, kLenY].
+    static constexpr double kLenX = 15.0;
+    static constexpr double kLenY = 5.0;
 
     std::int32_t m_nDivX = 0;   // divisions along x, 1..90
     std::int32_t m_nDivY = 0;   // divisions along y, 1..30
@@ -49,8 +52,8 @@ struct MembraneModel {
     std::int32_t m_nNode = 0;   // (m_nDivX + 1) * (m_nDivY + 1)
     std::int32_t m_nBound = 0;  // 2 * (m_nDivX + m_nDivY)
     std::int32_t m_nBand = 0;   // m_nDivY + 3, diagonal included
-    double m_dLenX = 15.0;
-    double m_dLenY = 5.0;
+    double m_dLenX = kLenX;
+    double m_dLenY = kLenY;
     double m_dAlpha = 0.0;
 
     // Upper band of the symmetric system matrix A. For node numbers r <= s,

@@ -1,15 +1,16 @@
 // The shapes of the resonances: the eigenvectors phi of  K phi = alpha^2 M phi  over the free
-// nodes, found by inverse iteration with the band elimination; their half-wave labels; and how
-// much of the load of the fixed edges reaches each of them.
+// nodes, found by subspace inverse iteration with the band elimination; their half-wave labels;
+// and how much of the load of the fixed edges reaches each of them.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "solver/MeshOperator.h"
 #include "solver/Resonance.h"
 
 struct ModeShape {
-    std::int32_t index = 0;  // as FindModes numbers the resonances, from 1
+    std::int32_t index = 0;  // as FindResonances numbers the resonances, from 1
     double alpha = 0.0;
     // phi[n] for the nodes n = 1..nNode, phi[0] unused: 0 on the fixed edges, phi^T M phi = 1,
     // and its component of largest magnitude (the first of them in node order) positive.
@@ -21,28 +22,22 @@ struct ModeShape {
     double participation = 0.0;
 };
 
-// Resonances whose alphas lie within this relative distance of each other, directly or through
-// others, form a cluster. A cluster's shapes are M-orthonormal, and turned so that all their
-// participation falls on the first.
-inline constexpr double kClusterTolerance = 1e-8;
-
 // The shapes of the resonances first..last, with the participation of the load of the option.
-// Requires 1 <= first <= last <= ModeCount(divX, divY). The result does not depend on the
+// Requires 1 <= first <= last <= ResonanceCount(divX, divY). The result does not depend on the
 // number of threads.
-std::vector<ModeShape> FindShapes(const ModeSearch& search, bool option, std::int32_t first,
+std::vector<ModeShape> FindShapes(const ResonanceSearch& search, bool option, std::int32_t first,
                                   std::int32_t last);
 
 // pi sqrt((kx / 15)^2 + (ky / 5)^2): the resonance of the continuous membrane with kx half-waves
 // along x and ky along y, for the same edges.
 double ContinuumAlpha(std::int32_t kx, std::int32_t ky);
 
-// The participation of each listed resonance (its number and an alpha near it, as FindModesIn
-// finds them at any tolerance; -a' stands for a'), with the load of the option, clusters turned
-// and shapes signed by FindShapes' rules. On the regular grid the shapes are products of sampled
-// sines along x and cosines along y: each such closed form, checked against the assembled
-// operators and its spectrum against every count in search.known, starts one step of inverse
-// iteration factored beside its resonance or cluster, as FindShapes factors. Should any check
-// fail, FindShapes gives them all. For the many resonances of a sweep. Requires every number to
-// lie in 1..ModeCount(divX, divY).
-std::vector<double> FindParticipations(const ModeSearch& search, bool option,
-                                       const std::vector<ResonanceInInterval>& near);
+// The rules every shape follows, wherever it was found.
+// phi^T (K - alpha^2 M) u over the free nodes, u the load of the fixed edges.
+double Participation(const MeshOperator& mesh, const NodeVector& phi, double alpha);
+// Within a cluster, the M-orthonormal shapes turned by a Householder reflection so that the
+// participation at alpha falls on the first alone.
+void TurnTowardsTheLoad(const MeshOperator& mesh, std::vector<NodeVector>& phi, double alpha);
+// The node of the component of largest magnitude, the first of them in node order: the shape
+// is signed so that it is positive.
+int LargestNode(const NodeVector& phi);

@@ -6,15 +6,14 @@
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <utility>
+
+#include "solver/WorkThreads.h"
 
 namespace {
 
 // Beyond this the element matrix overflows; no mesh of the accepted sizes resonates so high.
 constexpr double kHighestAlpha = 1e100;
-// Neighbouring doubles tried when a pivot vanishes exactly; one is always enough in practice.
-constexpr int kNudges = 64;
 
 // [a, b] holds the resonances number ca + 1 .. cb: ca = count below a, cb = count below b.
 struct Bracket {
@@ -87,9 +86,9 @@ private:
 };
 
 struct Search {
-    const ModeSearch& how;
+    const ResonanceSearch& how;
     std::int32_t first, last;
-    std::vector<double>& modes;  // modes[k - first]; each written by the one bracket that ends it
+    std::vector<double>& alphas;  // alphas[k - first]; each written by the one bracket that ends it
 
     bool HasTargets(const Bracket& br) const
     {
@@ -97,10 +96,10 @@ struct Search {
     }
 
     // Either ends the bracket, writing its resonances, or splits it at its midpoint.
-    std::vector<Bracket> Split(const Bracket& br, ModeCounter& counter) const
+    std::vector<Bracket> Split(const Bracket& br, ResonanceCounter& counter) const
     {
         if (!Converged(br.a, br.b, how.tolerance)) {
-            const ModeCounter::Slice s = counter.CountBelow(Midpoint(br.a, br.b));
+            const ResonanceCounter::Slice s = counter.CountBelow(Midpoint(br.a, br.b));
             if (s.alpha < br.b) {
                 // Rounding can make the count step back by one near a resonance; keep the
                 // halves ordered.
@@ -113,9 +112,9 @@ struct Search {
                 return halves;
             }
         }
-        const double mode = ShortestIn(br.a, br.b);
+        const double alpha = ShortestIn(br.a, br.b);
         for (std::int32_t k = std::max(br.ca + 1, first); k <= std::min(br.cb, last); ++k)
-            modes[k - first] = mode;
+            alphas[k - first] = alpha;
         return {};
     }
 
@@ -123,11 +122,11 @@ struct Search {
     // least `last` resonances below it.
     std::vector<Bracket> FirstBrackets() const
     {
-        std::vector<ModeCounter::Slice> samples = how.known;
+        std::vector<ResonanceCounter::Slice> samples = how.known;
         samples.push_back({0.0, 0});
         std::sort(samples.begin(), samples.end(),
                   [](const auto& x, const auto& y) { return x.alpha < y.alpha; });
-        ModeCounter counter(how.divX, how.divY);
+        ResonanceCounter counter(how.divX, how.divY);
         for (double b = 1.0; samples.back().below < last && b < kHighestAlpha; b *= 2.0)
             if (b > samples.back().alpha)
                 samples.push_back(counter.CountBelow(b));
@@ -146,7 +145,7 @@ struct Search {
 
     void Work(BracketQueue& queue) const
     {
-        ModeCounter counter(how.divX, how.divY);
+        ResonanceCounter counter(how.divX, how.divY);
         Bracket br;
         while (queue.Take(br))
             queue.Return(Split(br, counter));
@@ -155,85 +154,73 @@ struct Search {
 
 }  // namespace
 
-std::int32_t ModeCount(std::int32_t divX, std::int32_t divY)
+std::int32_t ResonanceCount(std::int32_t divX, std::int32_t divY)
 {
     return (divX - 1) * (divY + 1);
 }
 
-std::int32_t ModesBelow(const MembraneModel& factored, const BandInertia& inertia)
+ResonanceCounter::ResonanceCounter(std::int32_t divX, std::int32_t divY) : m_factor(divX, divY) {}
+
+ResonanceCounter::Slice ResonanceCounter::CountBelow(double alpha)
 {
-    // Every prescribed node is a row and a column of the identity: one pivot 1.0 each.
-    std::int32_t fixed = 0;
-    for (int e = 1; e <= factored.m_nBound; ++e)
-        if (factored.m_bndKind[e] != BND_NATURAL)
-            ++fixed;
-    return inertia.positive - fixed;
+    const ShiftedFactor::Factored f = m_factor.FactorNear(std::fabs(alpha), kHighestAlpha);
+    return {f.alpha, m_factor.ResonancesBelow(f.inertia)};
 }
 
-ModeCounter::ModeCounter(std::int32_t divX, std::int32_t divY)
-    : m_model(std::make_unique<MembraneModel>())
+std::vector<double> FindResonances(const ResonanceSearch& how, std::int32_t first,
+                                   std::int32_t last)
 {
-    m_model->m_nDivX = divX;
-    m_model->m_nDivY = divY;
-    m_model->DeriveCounts();
-    m_model->BuildBoundaryTable();
-}
-
-ModeCounter::Slice ModeCounter::CountBelow(double alpha)
-{
-    alpha = std::fabs(alpha);
-    BandInertia inertia;
-    for (int nudge = 0; nudge <= kNudges; ++nudge) {
-        m_model->m_dAlpha = alpha;
-        m_model->ZeroSystem();
-        m_model->AssembleElements();
-        m_model->ApplyBoundary();
-        m_model->FactorBand();
-        inertia = m_model->PivotInertia();
-        if (inertia.firstBadRow == 0)
-            break;
-        alpha = std::nextafter(alpha, kHighestAlpha);
-    }
-    return {alpha, ModesBelow(*m_model, inertia)};
-}
-
-std::vector<double> FindModes(const ModeSearch& how, std::int32_t first, std::int32_t last)
-{
-    std::vector<double> modes(static_cast<std::size_t>(last - first + 1), 0.0);
-    const Search search{how, first, last, modes};
+    std::vector<double> alphas(static_cast<std::size_t>(last - first + 1), 0.0);
+    const Search search{how, first, last, alphas};
     BracketQueue queue(search.FirstBrackets());
-    std::vector<std::thread> workers;
-    for (int t = 1; t < how.threads; ++t)
-        workers.emplace_back([&] { search.Work(queue); });
-    search.Work(queue);
-    for (std::thread& w : workers)
-        w.join();
-    return modes;
+    // Every thread takes brackets until none is left.
+    OnThreads(how.threads, static_cast<std::size_t>(how.threads),
+              [&](int) { search.Work(queue); });
+    return alphas;
 }
 
-std::vector<ResonanceInInterval> FindModesIn(const ModeSearch& how, double a0, double a1)
+std::vector<NumberedResonance> FindResonancesIn(const ResonanceSearch& how, double a0,
+                                                double a1)
 {
-    ModeCounter counter(how.divX, how.divY);
+    ResonanceCounter counter(how.divX, how.divY);
     // The resonances a' with lo <= a' < hi, as numbers first..last.
     auto numbers = [&](double lo, double hi) {
         return std::pair{counter.CountBelow(lo).below + 1, counter.CountBelow(hi).below};
     };
-    std::vector<ResonanceInInterval> found;
+    std::vector<NumberedResonance> found;
     if (a0 < 0.0) {
         const auto [first, last] = numbers(std::max(0.0, -a1), -a0);
         if (first <= last) {
-            const std::vector<double> modes = FindModes(how, first, last);
+            const std::vector<double> alphas = FindResonances(how, first, last);
             for (std::int32_t k = last; k >= first; --k)
-                found.push_back({k, -modes[k - first]});
+                found.push_back({k, -alphas[k - first]});
         }
     }
     if (a1 > 0.0) {
         const auto [first, last] = numbers(std::max(0.0, a0), a1);
         if (first <= last) {
-            const std::vector<double> modes = FindModes(how, first, last);
+            const std::vector<double> alphas = FindResonances(how, first, last);
             for (std::int32_t k = first; k <= last; ++k)
-                found.push_back({k, modes[k - first]});
+                found.push_back({k, alphas[k - first]});
         }
     }
     return found;
+}
+
+std::pair<std::int32_t, std::int32_t> NumberSpan(const std::vector<NumberedResonance>& listed)
+{
+    std::int32_t first = listed.front().index, last = first;
+    for (const NumberedResonance& r : listed) {
+        first = std::min(first, r.index);
+        last = std::max(last, r.index);
+    }
+    return {first, last};
+}
+
+std::vector<std::int32_t> Numbers(const std::vector<NumberedResonance>& listed)
+{
+    std::vector<std::int32_t> numbers;
+    for (const NumberedResonance& r : listed)
+        numbers.push_back(r.index);
+    return numbers;
 }

@@ -5,27 +5,21 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <utility>
 #include <vector>
 
-#include "solver/MembraneModel.h"
+#include "solver/ShiftedFactor.h"
 
 // Resonant alphas of a mesh, counted with multiplicity: one per free node, (divX - 1) * (divY + 1),
 // since the left and right edges are fixed.
-std::int32_t ModeCount(std::int32_t divX, std::int32_t divY);
+std::int32_t ResonanceCount(std::int32_t divX, std::int32_t divY);
 
-// Resonant a' with 0 < a' < |alpha| from a record just factored at alpha, by SolveBand or
-// FactorBand: its positive pivots less its fixed nodes. Meaningful only when the inertia has no
-// bad row.
-std::int32_t ModesBelow(const MembraneModel& factored, const BandInertia& inertia);
-
-// One mesh set up for slicing its spectrum: the counts and the boundary table are built once,
-// and every count assembles and factors the system afresh at its alpha. The option changes
-// only boundary values, not the matrix, so it plays no part.
-class ModeCounter {
+// One mesh set up for slicing its spectrum: every count assembles and factors the system afresh
+// at its alpha. The option changes only boundary values, not the matrix, so it plays no part.
+class ResonanceCounter {
 public:
     // Requires 1 <= divX <= 90 and 1 <= divY <= 30.
-    ModeCounter(std::int32_t divX, std::int32_t divY);
+    ResonanceCounter(std::int32_t divX, std::int32_t divY);
 
     struct Slice {
         double alpha;         // where the count was taken: |alpha|, or just above it
@@ -36,32 +30,45 @@ public:
     Slice CountBelow(double alpha);
 
 private:
-    std::unique_ptr<MembraneModel> m_model;
+    ShiftedFactor m_factor;
 };
 
 // How a search runs: the mesh, the threads (at least 1) that share its brackets, where its
 // brackets end, and counts already taken elsewhere that can serve as its first brackets.
-struct ModeSearch {
+struct ResonanceSearch {
     std::int32_t divX = 1;  // 1..90
     std::int32_t divY = 1;  // 1..30
     int threads = 1;
     // A bracket ends when it is narrower than 1e-12 of its upper end or than this absolute
     // width, or when its ends are adjacent doubles.
     double tolerance = 0.0;
-    std::vector<ModeCounter::Slice> known;  // any order; alphas of at least 0
+    std::vector<ResonanceCounter::Slice> known;  // any order; alphas of at least 0
 };
 
 // Resonant alphas number first..last (1-based, increasing, with multiplicity), each bisected
 // until its bracket ends; the result is the double of fewest significant digits in the final
-// bracket. Requires 1 <= first <= last <= ModeCount(divX, divY). The result does not depend on
-// the number of threads.
-std::vector<double> FindModes(const ModeSearch& search, std::int32_t first, std::int32_t last);
+// bracket. Requires 1 <= first <= last <= ResonanceCount(divX, divY). The result does not depend
+// on the number of threads.
+std::vector<double> FindResonances(const ResonanceSearch& search, std::int32_t first,
+                                   std::int32_t last);
 
-struct ResonanceInInterval {
+// Resonances whose alphas lie within this relative distance of each other, directly or through
+// others, form a cluster. A cluster's shapes are M-orthonormal, and turned so that all their
+// participation falls on the first.
+inline constexpr double kClusterTolerance = 1e-8;
+
+// A resonance with its number among all of the mesh.
+struct NumberedResonance {
     std::int32_t index;  // its number among the resonances a' > 0, from 1
     double alpha;        // a', or -a' for an interval reaching below zero
 };
 
 // Every resonant alpha in [a0, a1] (a0 <= a1), in increasing order: a' and, where the interval
 // reaches below zero, -a' (only alpha squared enters the matrix).
-std::vector<ResonanceInInterval> FindModesIn(const ModeSearch& search, double a0, double a1);
+std::vector<NumberedResonance> FindResonancesIn(const ResonanceSearch& search, double a0,
+                                                double a1);
+
+// The lowest and the highest number among the listed resonances, which must not be empty.
+std::pair<std::int32_t, std::int32_t> NumberSpan(const std::vector<NumberedResonance>& listed);
+// Their numbers, in the order listed.
+std::vector<std::int32_t> Numbers(const std::vector<NumberedResonance>& listed);

@@ -336,11 +336,11 @@ TEST(BatchResonance, ModesThroughTheProgram)
 {
     const ProcessResult r = Solve({"--divx", "7", "--divy", "3", "--modes", "24", "--threads", "1"});
     ASSERT_EQ(r.status, 0);
-    ModeSearch search;
+    ResonanceSearch search;
     search.divX = 7;
     search.divY = 3;
     std::string expected;
-    const std::vector<double> modes = FindModes(search, 1, 24);
+    const std::vector<double> modes = FindResonances(search, 1, 24);
     for (int k = 1; k <= 24; ++k) {
         expected += std::to_string(k) + '\t';
         AppendValue(expected, modes[k - 1], ValueFormat::Shortest);
@@ -523,7 +523,7 @@ namespace {
 // the details, the gallery, and the refusals.
 TEST(BatchShapes, ShapeIsWrittenAsTheSolverFindsIt)
 {
-    ModeSearch search;
+    ResonanceSearch search;
     search.divX = 12;
     search.divY = 4;
     const ModeShape shape = FindShapes(search, true, 7, 7).front();
@@ -550,7 +550,7 @@ TEST(BatchShapes, ShapeIsWrittenAsTheSolverFindsIt)
 
 TEST(BatchShapes, DetailsListTheShapesLabelsAndParticipation)
 {
-    ModeSearch search;
+    ResonanceSearch search;
     search.divX = 9;
     search.divY = 3;
     const std::vector<ModeShape> shapes = FindShapes(search, false, 1, 6);
@@ -582,7 +582,8 @@ TEST(BatchShapes, DetailsListTheShapesLabelsAndParticipation)
 TEST(BatchShapes, GalleryAndRefusals)
 {
     const std::string file = testing::TempDir() + "membrane-gallery.png";
-    ProcessResult r = SolveInProcess({"--divx", "20", "--divy", "8", "--shapes", "7", file});
+    ProcessResult r =
+        SolveInProcess({"--divx", "20", "--divy", "8", "--shapes", "7", "--figure", file});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
     const QImage gallery(QString::fromStdString(file));
@@ -593,8 +594,9 @@ TEST(BatchShapes, GalleryAndRefusals)
          {std::vector<std::string>{"--divx", "2", "--divy", "1", "--shape", "3"},
           {"--divx", "2", "--divy", "1", "--shape", "0"},
           {"--divx", "1", "--divy", "5", "--shape", "1"},
-          {"--shapes", "37", "x.png"},
-          {"--divx", "2", "--divy", "1", "--shapes", "3", "x.png"},
+          {"--shapes", "37", "--figure", "x.png"},
+          {"--divx", "2", "--divy", "1", "--shapes", "3", "--figure", "x.png"},
+          {"--shapes", "3"},
           {"--details"},
           {"--sweep", "0:1:3", "--details"},
           {"--shape", "1", "--list"}}) {

@@ -51,10 +51,10 @@ TEST(EliminationForms, MeshSystemsBitForBit)
 {
     if (VectorForms().empty())
         GTEST_SKIP() << "this processor runs only the portable form";
-    ModeSearch search;
+    ResonanceSearch search;
     search.divX = 90;
     search.divY = 30;
-    const double resonance = FindModes(search, 1, 1)[0];
+    const double resonance = FindResonances(search, 1, 1)[0];
     const struct {
         int divX, divY;
     } meshes[] = {{1, 1}, {1, 30}, {90, 1}, {90, 30}, {2, 1}, {7, 4}, {7, 3}, {13, 6}, {45, 15},

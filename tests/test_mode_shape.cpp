@@ -9,6 +9,7 @@
 
 #include "TestSupport.h"
 #include "solver/ModeShape.h"
+#include "solver/SeparableModes.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ bool OnFixedEdge(int divX, int divY, int n)
 
 std::vector<ModeShape> Shapes(int divX, int divY, bool option, int first, int last, int threads = 2)
 {
-    ModeSearch search;
+    ResonanceSearch search;
     search.divX = divX;
     search.divY = divY;
     search.threads = threads;
@@ -183,21 +184,17 @@ TEST(ModeShape, SolutionNearAResonanceIsItsShapeTimesItsParticipation)
 namespace {
 
 // FindShapes' participations of the listed resonances, and the largest of them.
-std::vector<double> ShapeParticipations(const ModeSearch& search, bool option,
-                                        const std::vector<ResonanceInInterval>& near,
+std::vector<double> ShapeParticipations(const ResonanceSearch& search, bool option,
+                                        const std::vector<NumberedResonance>& near,
                                         double& largest)
 {
-    std::int32_t first = near.front().index, last = first;
-    for (const ResonanceInInterval& r : near) {
-        first = std::min(first, r.index);
-        last = std::max(last, r.index);
-    }
+    const auto [first, last] = NumberSpan(near);
     const std::vector<ModeShape> shapes = FindShapes(search, option, first, last);
     largest = 0.0;
     for (const ModeShape& s : shapes)
         largest = std::max(largest, std::fabs(s.participation));
     std::vector<double> listed;
-    for (const ResonanceInInterval& r : near)
+    for (const NumberedResonance& r : near)
         listed.push_back(shapes[r.index - first].participation);
     return listed;
 }
@@ -213,14 +210,14 @@ TEST(ModeShape, ParticipationsFromCoarseAlphasAreThoseOfTheShapes)
     };
     for (const Case c : {Case{60, 20, -0.5, 6.0}, Case{7, 3, 0.0, 100.0}, Case{2, 1, 0.0, 100.0}})
         for (const bool option : {false, true}) {
-            ModeSearch search;
+            ResonanceSearch search;
             search.divX = c.divX;
             search.divY = c.divY;
             search.threads = 2;
-            ModeSearch coarse = search;
+            ResonanceSearch coarse = search;
             coarse.tolerance = 0.01;
-            const std::vector<ResonanceInInterval> near = FindModesIn(coarse, c.a0, c.a1);
-            const std::vector<double> fast = FindParticipations(search, option, near);
+            const std::vector<NumberedResonance> near = FindResonancesIn(coarse, c.a0, c.a1);
+            const std::vector<double> fast = FindParticipations(search, option, Numbers(near));
             double largest = 0.0;
             const std::vector<double> shapes = ShapeParticipations(search, option, near, largest);
             ASSERT_EQ(fast.size(), near.size());
@@ -236,23 +233,23 @@ TEST(ModeShape, ParticipationsTakeTheShapesWhenACountDisagrees)
     // Counts the caller took that the closed form agrees with change nothing, nor does the
     // number of threads; a count it does not agree with hands every listed resonance to
     // FindShapes.
-    ModeSearch search;
+    ResonanceSearch search;
     search.divX = 20;
     search.divY = 8;
     search.threads = 2;
-    const std::vector<ResonanceInInterval> near = FindModesIn(search, 1.0, 3.0);
-    const std::vector<double> separable = FindParticipations(search, true, near);
-    ModeCounter counter(20, 8);
-    ModeSearch counted = search;
+    const std::vector<NumberedResonance> near = FindResonancesIn(search, 1.0, 3.0);
+    const std::vector<double> separable = FindParticipations(search, true, Numbers(near));
+    ResonanceCounter counter(20, 8);
+    ResonanceSearch counted = search;
     counted.threads = 1;
     for (const double alpha : {0.0, 1.0, 2.0, 3.0})
         counted.known.push_back(counter.CountBelow(alpha));
-    EXPECT_EQ(FindParticipations(counted, true, near), separable);
+    EXPECT_EQ(FindParticipations(counted, true, Numbers(near)), separable);
 
-    ModeSearch wrong = counted;
+    ResonanceSearch wrong = counted;
     wrong.known.push_back({2.5, counter.CountBelow(2.5).below + 1});
     double largest = 0.0;
-    EXPECT_EQ(FindParticipations(wrong, true, near),
+    EXPECT_EQ(FindParticipations(wrong, true, Numbers(near)),
               ShapeParticipations(wrong, true, near, largest));
 }
 

@@ -12,11 +12,11 @@ namespace {
 
 void ExpectSameModes(int divX, int divY, int il, int iu, const std::vector<double>& reference)
 {
-    ModeSearch search;
+    ResonanceSearch search;
     search.divX = divX;
     search.divY = divY;
     search.threads = 2;
-    const std::vector<double> modes = FindModes(search, il, iu);
+    const std::vector<double> modes = FindResonances(search, il, iu);
     ASSERT_EQ(modes.size(), reference.size());
     for (std::size_t k = 0; k < modes.size(); ++k)
         EXPECT_NEAR(modes[k], reference[k], 1e-9 * reference[k])
@@ -27,7 +27,7 @@ TEST(PeerResonance, EveryModeOfSmallMeshesAgreesWithDsygvx)
 {
     for (auto [divX, divY] : {std::pair{2, 1}, {7, 3}, {3, 2}, {20, 8}}) {
         const FreePencil pencil(divX, divY);
-        ASSERT_EQ(pencil.n, ModeCount(divX, divY));
+        ASSERT_EQ(pencil.n, ResonanceCount(divX, divY));
         ExpectSameModes(divX, divY, 1, pencil.n, DenseModes(pencil, 1, pencil.n));
     }
 }
@@ -43,8 +43,8 @@ TEST(PeerResonance, LargestMeshAgreesWithDsbgvx)
 
 TEST(PeerResonance, OneByOneMeshHasNoFreeNode)
 {
-    EXPECT_EQ(ModeCount(1, 1), 0);
-    EXPECT_EQ(ModeCounter(1, 1).CountBelow(1e3).below, 0);
+    EXPECT_EQ(ResonanceCount(1, 1), 0);
+    EXPECT_EQ(ResonanceCounter(1, 1).CountBelow(1e3).below, 0);
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ void ExpectSameShapes(int divX, int divY, int il, int iu, const PeerShapes& peer
                       const FreePencil& pencil)
 {
     ASSERT_EQ(static_cast<int>(peer.z.size()), iu - il + 1) << "LAPACK failed";
-    ModeSearch search;
+    ResonanceSearch search;
     search.divX = divX;
     search.divY = divY;
     search.threads = 2;

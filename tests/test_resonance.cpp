@@ -45,7 +45,7 @@ TEST(FactorBand, InertiaAtAlphaZeroAndAtAVanishingPivot)
     EXPECT_EQ(inertia.negative, 6 * 4);
     EXPECT_EQ(inertia.zero, 0);
     EXPECT_EQ(inertia.firstBadRow, 0);
-    EXPECT_EQ(ModesBelow(*m, inertia), 0);
+    EXPECT_EQ(ResonancesBelow(*m, inertia), 0);
 
     // The pivot of node 3 vanishes; node 4 divides by it and the rest is not a number.
     Constrain(*m, 2, 1, VanishingPivotAlpha(), true);
@@ -70,19 +70,19 @@ TEST(Resonance, TwoByOneClosedForm)
     const double alike = std::sqrt((k11 + k12) / (m11 + m12));
     const double opposite = std::sqrt((k11 - k12) / (m11 - m12));
 
-    ASSERT_EQ(ModeCount(2, 1), 2);
+    ASSERT_EQ(ResonanceCount(2, 1), 2);
     for (int threads : {1, 2}) {
-        ModeSearch search;
+        ResonanceSearch search;
         search.divX = 2;
         search.divY = 1;
         search.threads = threads;
-        const std::vector<double> modes = FindModes(search, 1, 2);
+        const std::vector<double> modes = FindResonances(search, 1, 2);
         ASSERT_EQ(modes.size(), 2u);
         EXPECT_NEAR(modes[0], alike, 2e-12 * alike);
         EXPECT_NEAR(modes[1], opposite, 2e-12 * opposite);
     }
 
-    ModeCounter counter(2, 1);
+    ResonanceCounter counter(2, 1);
     EXPECT_EQ(counter.CountBelow(0.0).below, 0);
     EXPECT_EQ(counter.CountBelow(alike * 0.999).below, 0);
     EXPECT_EQ(counter.CountBelow(alike * 1.001).below, 1);
@@ -90,38 +90,38 @@ TEST(Resonance, TwoByOneClosedForm)
     EXPECT_EQ(counter.CountBelow(opposite * 1.001).below, 2);
     EXPECT_EQ(counter.CountBelow(1e6).below, 2);
     // At the vanishing pivot the count is taken at the next double above.
-    const ModeCounter::Slice s = counter.CountBelow(VanishingPivotAlpha());
+    const ResonanceCounter::Slice s = counter.CountBelow(VanishingPivotAlpha());
     EXPECT_GT(s.alpha, VanishingPivotAlpha());
     EXPECT_EQ(s.below, 1);
 }
 
 TEST(Resonance, ModeCountIsOnePerFreeNode)
 {
-    EXPECT_EQ(ModeCount(1, 1), 0);
-    EXPECT_EQ(ModeCount(1, 30), 0);
-    EXPECT_EQ(ModeCount(7, 3), 24);
-    EXPECT_EQ(ModeCount(90, 30), 89 * 31);
+    EXPECT_EQ(ResonanceCount(1, 1), 0);
+    EXPECT_EQ(ResonanceCount(1, 30), 0);
+    EXPECT_EQ(ResonanceCount(7, 3), 24);
+    EXPECT_EQ(ResonanceCount(90, 30), 89 * 31);
     // The highest resonance of a mesh: every mode lies below it, and none of them above.
-    ModeSearch search;
+    ResonanceSearch search;
     search.divX = 7;
     search.divY = 3;
-    const double top = FindModes(search, 24, 24)[0];
-    ModeCounter counter(7, 3);
+    const double top = FindResonances(search, 24, 24)[0];
+    ResonanceCounter counter(7, 3);
     EXPECT_EQ(counter.CountBelow(top * (1 - 1e-9)).below, 23);
     EXPECT_EQ(counter.CountBelow(top * (1 + 1e-9)).below, 24);
 }
 
 TEST(Resonance, ThreadsAndPartsGiveTheSameModes)
 {
-    ModeSearch one;
+    ResonanceSearch one;
     one.divX = 13;
     one.divY = 6;
-    ModeSearch three = one;
+    ResonanceSearch three = one;
     three.threads = 3;
-    const std::vector<double> all = FindModes(one, 1, 30);
-    const std::vector<double> byThree = FindModes(three, 1, 30);
+    const std::vector<double> all = FindResonances(one, 1, 30);
+    const std::vector<double> byThree = FindResonances(three, 1, 30);
     ASSERT_EQ(std::memcmp(all.data(), byThree.data(), all.size() * sizeof(double)), 0);
-    const std::vector<double> part = FindModes(one, 11, 20);
+    const std::vector<double> part = FindResonances(one, 11, 20);
     for (int k = 11; k <= 20; ++k)
         EXPECT_EQ(part[k - 11], all[k - 1]) << k;
     for (std::size_t k = 1; k < all.size(); ++k)
@@ -130,30 +130,30 @@ TEST(Resonance, ThreadsAndPartsGiveTheSameModes)
 
 TEST(Resonance, ModesInAnIntervalOnBothSides)
 {
-    ModeSearch search;
+    ResonanceSearch search;
     search.divX = 13;
     search.divY = 6;
-    const std::vector<double> all = FindModes(search, 1, 12);
+    const std::vector<double> all = FindResonances(search, 1, 12);
     const double mid45 = (all[3] + all[4]) / 2, mid89 = (all[7] + all[8]) / 2;
-    const std::vector<ResonanceInInterval> positive = FindModesIn(search, mid45, mid89);
+    const std::vector<NumberedResonance> positive = FindResonancesIn(search, mid45, mid89);
     ASSERT_EQ(positive.size(), 4u);
     for (int k = 5; k <= 8; ++k) {
         EXPECT_EQ(positive[k - 5].index, k);
         EXPECT_EQ(positive[k - 5].alpha, all[k - 1]);
     }
-    const std::vector<ResonanceInInterval> both = FindModesIn(search, -mid45, mid45);
+    const std::vector<NumberedResonance> both = FindResonancesIn(search, -mid45, mid45);
     ASSERT_EQ(both.size(), 8u);
     EXPECT_EQ(both.front().index, 4);
     EXPECT_EQ(both.front().alpha, -all[3]);
     EXPECT_EQ(both.back().alpha, all[3]);
-    EXPECT_TRUE(FindModesIn(search, (all[0] + all[1]) / 2, (all[0] + all[1]) / 2).empty());
-    EXPECT_TRUE(FindModesIn(search, 0.0, all[0] / 2).empty());
+    EXPECT_TRUE(FindResonancesIn(search, (all[0] + all[1]) / 2, (all[0] + all[1]) / 2).empty());
+    EXPECT_TRUE(FindResonancesIn(search, 0.0, all[0] / 2).empty());
 
     // Counts taken elsewhere and a coarse tolerance: the same resonances, within the tolerance.
-    ModeSearch coarse = search;
+    ResonanceSearch coarse = search;
     coarse.tolerance = 1e-3;
     coarse.known = {{mid45, 4}, {mid89, 8}, {all[0] / 2, 0}};
-    const std::vector<double> rough = FindModes(coarse, 1, 12);
+    const std::vector<double> rough = FindResonances(coarse, 1, 12);
     for (int k = 0; k < 12; ++k)
         EXPECT_NEAR(rough[k], all[k], 1e-3) << k + 1;
 }

@@ -67,7 +67,7 @@ TEST(Sweep, EveryPointIsASingleComputation)
     for (const auto& s : sweeps) {
         const std::vector<SweepPoint> points = RunSweep(s.mesh, s.a0, s.a1, s.n, 0, s.n, 2);
         ASSERT_EQ(static_cast<int>(points.size()), s.n);
-        ModeCounter counter(s.mesh.divX, s.mesh.divY);
+        ResonanceCounter counter(s.mesh.divX, s.mesh.divY);
         for (int i = 0; i < s.n; ++i) {
             const SweepPoint& p = points[i];
             EXPECT_EQ(p.alpha, SweepAlpha(s.a0, s.a1, s.n, i));

@@ -3,6 +3,7 @@
 // option with its placeholder, and the manual page describes exactly the options of the table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -32,14 +33,12 @@ Parsed Parse(const std::vector<std::string>& args)
     return p;
 }
 
-// The arguments that choose `mode`, and a value the option takes.
-std::vector<std::string> Choose(ToolMode mode)
+// The arguments that choose `task`, and a value the option takes.
+std::vector<std::string> Choose(Task task)
 {
-    const OptionRow* chooser = ModeOption(mode);
+    const OptionRow* chooser = TaskOption(task);
     if (!chooser)
         return {};
-    if (chooser->kind == ValueKind::ModeFile)
-        return {std::string(chooser->name), "1", "gallery.png"};
     return {std::string(chooser->name), "1"};
 }
 
@@ -55,16 +54,47 @@ std::string SampleValue(const OptionRow& row)
     }
 }
 
-TEST(ToolOptions, EveryOptionIsTakenInItsModesAndRefusedElsewhere)
+// Which tasks take which option, written here and not read from the option table, so that a
+// wrong entry of the table fails: an option taken where it does nothing is silently ignored.
+struct Takes {
+    std::string_view option;
+    std::vector<Task> tasks;
+};
+const std::vector<Task> kEveryTask = {Task::Solve, Task::Modes, Task::ModesIn,
+                                      Task::Sweep, Task::Shape, Task::Shapes};
+const Takes kTakes[] = {
+    {"--divx", kEveryTask},
+    {"--divy", kEveryTask},
+    {"--alpha", {Task::Solve}},
+    {"--option", kEveryTask},
+    {"--list", {Task::Solve}},
+    {"--exact", {Task::Solve, Task::Shape}},
+    {"--map", {Task::Solve, Task::Shape}},
+    {"--figure", {Task::Solve, Task::Shape, Task::Shapes}},
+    {"--csv", {Task::Solve, Task::Shape}},
+    {"--vtk", {Task::Solve, Task::Shape}},
+    {"--plot", {Task::Sweep}},
+    {"--details", {Task::Modes, Task::ModesIn}},
+    {"--threads", {Task::Modes, Task::ModesIn, Task::Sweep, Task::Shape, Task::Shapes}},
+};
+
+TEST(ToolOptions, EveryOptionIsTakenInItsTasksAndRefusedElsewhere)
 {
+    // Every option of the table that is neither a task nor an action is in the list above.
+    std::set<std::string_view> listed, inTable;
+    for (const Takes& t : kTakes)
+        listed.insert(t.option);
+    for (const OptionRow& row : OptionTable())
+        if (row.kind != ValueKind::TaskChoice && row.kind != ValueKind::Action)
+            inTable.insert(row.name);
+    EXPECT_EQ(listed, inTable);
+
     int checked = 0;
-    for (const OptionRow& row : OptionTable()) {
-        if (row.kind == ValueKind::Mode || row.kind == ValueKind::ModeFile ||
-            row.kind == ValueKind::Action)
-            continue;
-        for (ToolMode mode : kToolModes) {
+    for (const Takes& takes : kTakes) {
+        const OptionRow& row = *FindOption(takes.option);
+        for (Task task : kEveryTask) {
             for (const bool inlineForm : {false, true}) {
-                std::vector<std::string> args = Choose(mode);
+                std::vector<std::string> args = Choose(task);
                 const bool takesValue = !row.placeholder.empty();
                 if (takesValue && inlineForm)
                     args.push_back(std::string(row.name) + "=" + SampleValue(row));
@@ -73,7 +103,8 @@ TEST(ToolOptions, EveryOptionIsTakenInItsModesAndRefusedElsewhere)
                 if (takesValue && !inlineForm)
                     args.push_back(SampleValue(row));
                 const Parsed p = Parse(args);
-                const bool applies = row.modes & ModeBit(mode);
+                const bool applies = std::find(takes.tasks.begin(), takes.tasks.end(), task) !=
+                                     takes.tasks.end();
                 ASSERT_EQ(p.result.options.has_value(), applies) << row.name << " " << p.err;
                 if (!applies) {
                     EXPECT_EQ(p.result.status, kExitUsage);
@@ -82,7 +113,7 @@ TEST(ToolOptions, EveryOptionIsTakenInItsModesAndRefusedElsewhere)
                     continue;
                 }
                 const ToolOptions& o = *p.result.options;
-                EXPECT_EQ(o.mode, mode);
+                EXPECT_EQ(o.task, task);
                 if (row.text) {
                     EXPECT_EQ(o.*row.text, SampleValue(row)) << row.name;  // kept as given
                 }
@@ -99,16 +130,14 @@ TEST(ToolOptions, EveryOptionIsTakenInItsModesAndRefusedElsewhere)
 TEST(ToolOptions, ModesExcludeEachOtherAndOneOutputAtMostTakesStandardOutput)
 {
     EXPECT_EQ(Parse({"--modes", "1", "--sweep", "0:1:2"}).result.status, kExitUsage);
-    EXPECT_EQ(Parse({"--modes", "1", "--modes", "2"}).result.options->modeValue, "2");
+    EXPECT_EQ(Parse({"--modes", "1", "--modes", "2"}).result.options->taskValue, "2");
 
-    const Parsed shapes = Parse({"--shapes", "4", "-", "--divx", "9"});
+    const Parsed shapes = Parse({"--shapes", "4", "--figure", "-", "--divx", "9"});
     ASSERT_TRUE(shapes.result.options);
-    EXPECT_EQ(shapes.result.options->mode, ToolMode::Shapes);
-    EXPECT_EQ(shapes.result.options->modeValue, "4");
-    EXPECT_EQ(shapes.result.options->shapesFile, "-");
-    EXPECT_EQ(Parse({"--shapes", "4"}).result.status, kExitUsage);  // no file
-    EXPECT_EQ(Parse({"--shape", "2", "--csv", "-", "--shapes", "3", "g.png"}).result.status,
-              kExitUsage);
+    EXPECT_EQ(shapes.result.options->task, Task::Shapes);
+    EXPECT_EQ(shapes.result.options->taskValue, "4");
+    EXPECT_EQ(shapes.result.options->figureFile, "-");
+    EXPECT_EQ(Parse({"--shape", "2", "--csv", "-", "--shapes", "3"}).result.status, kExitUsage);
 
     const Parsed two = Parse({"--csv", "-", "--vtk=-"});
     EXPECT_FALSE(two.result.options);

@@ -156,8 +156,8 @@ void CMembraneDlg::OnInitDialog()
     SetDlgItemText(IDC_DIVX, FromUtf8(kDefaultInputs.divX));
     SetDlgItemText(IDC_DIVY, FromUtf8(kDefaultInputs.divY));
     SetDlgItemText(IDC_ALPHA, FromUtf8(kDefaultInputs.alpha));
-    m_model.m_dLenX = 15.0;
-    m_model.m_dLenY = 5.0;
+    m_model.m_dLenX = MembraneModel::kLenX;
+    m_model.m_dLenY = MembraneModel::kLenY;
     m_model.m_bSolved = 0;
     m_model.m_bOption = 1;
     m_ctlOption->setChecked(true);

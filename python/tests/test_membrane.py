@@ -50,7 +50,7 @@ def vanishing_pivot_alpha():
 def test_values_lines_and_table_are_the_tools(divx, divy, alpha, option):
     args = ["--divx", divx, "--divy", divy, "--alpha", repr(alpha),
             "--option", "on" if option else "off"]
-    s = membrane.solve(divx, divy, alpha, option)
+    s = membrane.solve(divx, divy, alpha, option=option)
     exact = tool(*args, "--exact").splitlines()[1:]
     cells = [float(c) for line in exact for c in line.split("\t") if c]
     assert s.values.tobytes() == np.array(cells).tobytes()  # bit for bit, NaN too
@@ -80,7 +80,7 @@ def test_grid_and_coordinates():
     w = s.w
     del s
     assert w[0, 0] == 4.0  # the peak 4, 5, 4 of two divisions; the array keeps the result alive
-    assert repr(membrane.solve(2, 1, 0.1, False)) == (
+    assert repr(membrane.solve(2, 1, 0.1, option=False)) == (
         "<membrane.Solution divx=2 divy=1 alpha=0.1 option=False: 6 nodes, max |W| 1>")
 
 

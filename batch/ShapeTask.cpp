@@ -1,9 +1,9 @@
 // The shapes of the resonances: one shape's nodal values in the forms of a single solve
-// (--shape K), or a figure of the lowest ones side by side (--shapes N FILE.png).
+// (--shape K), or a figure of the lowest ones side by side (--shapes N --figure FILE.png).
 #include <algorithm>
 
 #include "batch/RecordMemory.h"
-#include "batch/ToolModes.h"
+#include "batch/ToolTasks.h"
 #include "batch/ToolSupport.h"
 #include "present/FigureTitles.h"
 #include "present/ReportText.h"
@@ -15,14 +15,14 @@ constexpr std::int32_t kGalleryMost = 36;
 
 }  // namespace
 
-int RunShapeMode(const ToolOptions& options, const ToolContext& context)
+int RunShapeTask(const ToolOptions& options, const ToolContext& context)
 {
     // 1. The mesh and the resonance.
-    const std::optional<ModeSearch> search = ReadModeSearch(options, context);
+    const std::optional<ResonanceSearch> search = ReadSearch(options, context);
     if (!search)
         return kExitUsage;
     const std::optional<std::int32_t> k =
-        ReadResonanceNumber("--shape", options.modeValue, *search, INT32_MAX, context);
+        ReadResonanceNumber("--shape", options.taskValue, *search, INT32_MAX, context);
     if (!k)
         return kExitUsage;
 
@@ -48,13 +48,16 @@ int RunShapeMode(const ToolOptions& options, const ToolContext& context)
     return kExitSolved;
 }
 
-int RunShapesMode(const ToolOptions& options, const ToolContext& context)
+int RunShapesTask(const ToolOptions& options, const ToolContext& context)
 {
-    const std::optional<ModeSearch> search = ReadModeSearch(options, context);
+    if (options.figureFile.empty())
+        return ReportBadValue(context,
+                              "--shapes draws a figure: give its file with --figure FILE.png");
+    const std::optional<ResonanceSearch> search = ReadSearch(options, context);
     if (!search)
         return kExitUsage;
     const std::optional<std::int32_t> n =
-        ReadResonanceNumber("--shapes", options.modeValue, *search, kGalleryMost, context);
+        ReadResonanceNumber("--shapes", options.taskValue, *search, kGalleryMost, context);
     if (!n)
         return kExitUsage;
 
@@ -63,7 +66,7 @@ int RunShapesMode(const ToolOptions& options, const ToolContext& context)
     for (const ModeShape& s : shapes)
         panels.push_back({s.index, s.kx, s.ky, s.alpha, s.phi.data()});
     const std::string title = ShapesTitle(*n, search->divX, search->divY);
-    return DrawFigure(context, options.shapesFile,
+    return DrawFigure(context, options.figureFile,
                       [&](const FigureApi& api, std::string& png, std::string& error) {
                           return api.shapeGallery(search->divX, search->divY, panels, title, png,
                                                   error);

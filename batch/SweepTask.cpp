@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "batch/ToolModes.h"
 #include "batch/ToolSupport.h"
+#include "batch/ToolTasks.h"
 #include "command/Sweep.h"
-#include "present/FigureLayout.h"
 #include "present/FigureTitles.h"
-#include "solver/ModeShape.h"
 
 namespace {
 
@@ -18,41 +16,14 @@ std::string CsvRow(const SweepPoint& p)
            ',' + std::to_string(p.firstZeroPivot) + '\n';
 }
 
-// The lines of the resonances: excited where their participation reaches 1e-9 of the largest in
-// the interval, and 1e-12 at least: where the load reaches none of them, the largest is rounding.
-constexpr double kExcitedFloor = 1e-12;
-
-std::vector<ResonanceLine> ExcitedResonances(const ModeSearch& search, bool option,
-                                             const std::vector<ResonanceInInterval>& resonances)
-{
-    const std::vector<double> participation = FindParticipations(search, option, resonances);
-    double largest = 0.0;
-    for (double p : participation)
-        largest = std::max(largest, std::fabs(p));
-    std::vector<ResonanceLine> lines;
-    for (std::size_t k = 0; k < resonances.size(); ++k)
-        lines.push_back({resonances[k].alpha,
-                         std::fabs(participation[k]) >= std::max(1e-9 * largest, kExcitedFloor)});
-    return lines;
-}
-
-// The resonances need only the plot's resolution, and the sweep's own counts bracket them.
-bool DrawPlot(const ToolOptions& options, const ToolContext& context, const ModeSearch& setup,
+bool DrawPlot(const ToolOptions& options, const ToolContext& context, const ResonanceSearch& setup,
               const AlphaRange& range, const std::vector<SweepPoint>& points)
 {
-    ModeSearch search = setup;
-    search.tolerance = SweepPlotResolution(range.a0, range.a1);
     std::vector<CurvePoint> curve;
-    for (const SweepPoint& p : points) {
-        search.known.push_back({std::fabs(p.alpha), p.modesBelow});
+    for (const SweepPoint& p : points)
         curve.push_back({p.alpha, p.maxAbsW});
-    }
-    const std::vector<ResonanceInInterval> resonances = FindModesIn(search, range.a0, range.a1);
-    // The participations need the alphas to the last digit only where they fall back on the
-    // bisection, which then starts from the sweep's counts.
-    search.tolerance = 0.0;
     const std::vector<ResonanceLine> lines =
-        ExcitedResonances(search, options.option, resonances);
+        SweepResonanceLines(setup, options.option, range.a0, range.a1, points);
     const std::string title = SweepTitle(setup.divX, setup.divY, options.option);
     return DrawFigure(context, options.plotFile,
                       [&](const FigureApi& api, std::string& png, std::string& error) {
@@ -62,15 +33,15 @@ bool DrawPlot(const ToolOptions& options, const ToolContext& context, const Mode
 
 }  // namespace
 
-int RunSweepMode(const ToolOptions& options, const ToolContext& context)
+int RunSweepTask(const ToolOptions& options, const ToolContext& context)
 {
     // 1. The mesh, the interval and the number of points.
-    const std::optional<ModeSearch> setup = ReadModeSearch(options, context);
+    const std::optional<ResonanceSearch> setup = ReadSearch(options, context);
     if (!setup)
         return kExitUsage;
     std::string error;
     const std::optional<AlphaRange> range =
-        ReadAlphaRange("--sweep", options.modeValue, true, error);
+        ReadAlphaRange("--sweep", options.taskValue, true, error);
     if (!range)
         return ReportBadValue(context, error);
     const std::optional<long long> n = ReadWholeNumber(range->count);

@@ -1,11 +1,11 @@
 // A single solve: the dialog's computation, its table or list on standard output, and the map,
 // the figure, the CSV and the VTK file as asked.
 #include "batch/RecordMemory.h"
-#include "batch/ToolModes.h"
+#include "batch/ToolTasks.h"
 #include "batch/ToolSupport.h"
 #include "present/FigureTitles.h"
 
-int RunSolveMode(const ToolOptions& options, const ToolContext& context)
+int RunSolveTask(const ToolOptions& options, const ToolContext& context)
 {
     // 1. Compute as the dialog does, on a record of its own (about 0.8 MB: not on the stack).
     const RecordPointer model = NewRecord();

@@ -1,0 +1,81 @@
+// The resonant alphas of a mesh as "index<TAB>alpha" lines: the N lowest, or those of an
+// interval; with --details as CSV with their shapes' labels and participation.
+#include "batch/ToolSupport.h"
+#include "batch/ToolTasks.h"
+#include "command/ResonanceDetails.h"
+
+namespace {
+
+std::string ModeLine(std::int32_t index, double alpha)
+{
+    return std::to_string(index) + '\t' + Shortest(alpha) + '\n';
+}
+
+// The listed resonances' details as CSV.
+std::string DetailsCsv(const ToolOptions& options, const ResonanceSearch& search,
+                       const std::vector<NumberedResonance>& listed)
+{
+    std::string csv = "index,alpha,kx,ky,participation,alpha_continuum\n";
+    for (const ResonanceDetails& d : DescribeResonances(search, options.option, listed))
+        csv += std::to_string(d.index) + ',' + Shortest(d.alpha) + ',' + std::to_string(d.kx) +
+               ',' + std::to_string(d.ky) + ',' + Shortest(d.participation) + ',' +
+               Shortest(d.alphaContinuum) + '\n';
+    return csv;
+}
+
+std::string ModeList(const ToolOptions& options, const ResonanceSearch& search,
+                     const std::vector<NumberedResonance>& listed)
+{
+    if (options.details)
+        return DetailsCsv(options, search, listed);
+    std::string text;
+    for (const NumberedResonance& r : listed)
+        text += ModeLine(r.index, r.alpha);
+    return text;
+}
+
+int ListLowest(const ToolOptions& options, const ToolContext& context, const ResonanceSearch& search)
+{
+    const std::optional<long long> n = ReadWholeNumber(options.taskValue);
+    if (!n || *n < 1)
+        return ReportBadValue(context, "--modes takes a whole number from 1 up, not " +
+                                           QuotedText(options.taskValue));
+    const std::int32_t available = ResonanceCount(search.divX, search.divY);
+    if (*n > available)
+        return ReportBadValue(context, "--modes " + std::to_string(*n) + ": the " +
+                                           std::to_string(search.divX) + " x " +
+                                           std::to_string(search.divY) + " mesh has " +
+                                           std::to_string(available) +
+                                           " resonances, one per node off the fixed edges");
+    const std::vector<double> alphas = FindResonances(search, 1, static_cast<std::int32_t>(*n));
+    std::vector<NumberedResonance> listed;
+    for (std::size_t k = 0; k < alphas.size(); ++k)
+        listed.push_back({static_cast<std::int32_t>(k + 1), alphas[k]});
+    return WriteStandardOutput(options, context, ModeList(options, search, listed))
+               ? kExitSolved
+               : kExitWriteFailed;
+}
+
+int ListInterval(const ToolOptions& options, const ToolContext& context, const ResonanceSearch& search)
+{
+    std::string error;
+    const std::optional<AlphaRange> range =
+        ReadAlphaRange("--modes-in", options.taskValue, false, error);
+    if (!range)
+        return ReportBadValue(context, error);
+    const std::vector<NumberedResonance> listed = FindResonancesIn(search, range->a0, range->a1);
+    return WriteStandardOutput(options, context, ModeList(options, search, listed))
+               ? kExitSolved
+               : kExitWriteFailed;
+}
+
+}  // namespace
+
+int RunModeListTask(const ToolOptions& options, const ToolContext& context)
+{
+    const std::optional<ResonanceSearch> search = ReadSearch(options, context);
+    if (!search)
+        return kExitUsage;
+    return options.task == Task::Modes ? ListLowest(options, context, *search)
+                                           : ListInterval(options, context, *search);
+}

@@ -1,0 +1,30 @@
+// The rules for what the batch tool and the Python module take beyond the dialog's three fields:
+// the mesh of a search, its threads, an interval of alpha. Each front end reads values of its own
+// kind and words its own messages; what is accepted is decided here, once.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "solver/Resonance.h"
+
+// Threads for the resonances, the shapes and the sweep: 1..kMostThreads.
+inline constexpr long long kMostThreads = 1024;
+
+// The counts a search, a shape or a sweep takes: 1..90 along x and 1..30 along y.
+bool DivXAccepted(long long divX);
+bool DivYAccepted(long long divY);
+bool ThreadsAccepted(long long threads);
+// One thread per processor, at least one.
+int EveryProcessor();
+
+// A search of the mesh on the threads; the counts and threads must be accepted.
+ResonanceSearch MeshSearch(std::int32_t divX, std::int32_t divY, int threads);
+
+// "the 1 x 5 mesh has no resonance: every node lies on a fixed edge", for a mesh whose
+// ResonanceCount is 0.
+std::string NoResonanceText(std::int32_t divX, std::int32_t divY);
+
+// The bounds of an interval of alpha: both finite, a0 <= a1.
+enum class IntervalFault { None, NotFinite, Reversed };
+IntervalFault CheckInterval(double a0, double a1);

@@ -1,0 +1,45 @@
+// The readers of the module's arguments, shared by its functions: counts as a user passes them
+// (ints, whole floats, NumPy's integers), finite bounds, threads and the mesh of a search, each
+// refused with a ValueError that names the argument and what it takes.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+#include <cstdint>
+#include <optional>
+
+#include "solver/Resonance.h"
+
+namespace py = pybind11;
+
+// A count as the user passed it, read later by ReadCount; its signatures show it as an int.
+struct CountArgument {
+    py::object value;
+};
+
+namespace pybind11::detail {
+template <>
+struct type_caster<CountArgument> {
+    PYBIND11_TYPE_CASTER(CountArgument, const_name("int"));
+    bool load(handle source, bool)
+    {
+        value.value = reinterpret_borrow<object>(source);
+        return true;
+    }
+    static handle cast(const CountArgument& count, return_value_policy, handle)
+    {
+        return count.value.inc_ref();
+    }
+};
+}  // namespace pybind11::detail
+
+// An integer, or a float with a whole value, from 1 to limit.
+std::int32_t ReadCount(const CountArgument& count, const char* name, long long limit);
+// a0 and a1 finite, a0 <= a1.
+void ReadInterval(double a0, double a1);
+// The mesh of a search and its threads (None: every processor).
+ResonanceSearch ReadSearch(const CountArgument& divx, const CountArgument& divy,
+                           const std::optional<long long>& threads);
+// A number of resonances, or the number of one, of a mesh that has some.
+std::int32_t ReadResonanceCount(const ResonanceSearch& search, const CountArgument& value,
+                                const char* name);

@@ -1,0 +1,19 @@
+// Nodal values handed to NumPy as read-only views of memory that a result object owns, and
+// small copies.
+#pragma once
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace py = pybind11;
+
+// first[n - 1] for the nodes n = 1..nodes, in node order, kept alive by owner.
+py::array NodeValues(const py::object& owner, const double* first, std::int32_t nodes);
+// The same as a grid [i, j] of the node columns and rows.
+py::array NodeGrid(const py::object& owner, const double* first, std::int32_t divX,
+                   std::int32_t divY);
+// A fresh array of the values.
+py::array_t<double> Copy(const std::vector<double>& v);

@@ -1,0 +1,214 @@
+// solve() and its Solution: the compute command run with the GIL released on the calling
+// thread's record, the values kept by the result and handed out as views.
+#include <pybind11/numpy.h>
+
+#include <string>
+#include <vector>
+
+#include "Arguments.h"
+#include "Arrays.h"
+#include "Bindings.h"
+#include "command/ComputeCommand.h"
+#include "command/Sweep.h"
+#include "present/NodeExport.h"
+#include "present/ReportText.h"
+
+namespace {
+
+// Keeps the lines before and after the values and the table; the value lines themselves are
+// formatted from the result's values when they are asked for.
+class DeferredSink final : public ReportSink {
+public:
+    std::vector<std::string> head;
+    std::vector<std::string> tail;
+    bool valuesListed = false;
+    std::string table;
+
+    void ResetList() override
+    {
+        head.clear();
+        tail.clear();
+        valuesListed = false;
+    }
+    void AddLine(std::string_view line) override { (valuesListed ? tail : head).emplace_back(line); }
+    void AddValueLines(const MembraneModel&, ValueFormat) override { valuesListed = true; }
+    void RequestRepaint() override {}
+    void SetTable(std::string text) override { table = std::move(text); }
+};
+
+// One solved computation, as solve() returns it.
+struct Solution {
+    std::int32_t divX = 0;
+    std::int32_t divY = 0;
+    double alpha = 0.0;
+    bool option = true;
+    std::vector<double> cells;  // cells[n] = W(n) for n = 1..nodes; cells[0] unused
+    std::vector<double> x;      // of the node columns
+    std::vector<double> y;      // of the node rows
+    DeferredSink report;
+    SweepPoint described{};
+    bool finite = true;
+
+    std::int32_t Nodes() const { return (divX + 1) * (divY + 1); }
+};
+
+Solution Solve(const CountArgument& divx, const CountArgument& divy, double alpha, bool option)
+{
+    Solution s;
+    s.divX = ReadCount(divx, "divx", MembraneModel::kMaxDivX);
+    s.divY = ReadCount(divy, "divy", MembraneModel::kMaxDivY);
+    s.alpha = alpha;
+    s.option = option;
+    const py::gil_scoped_release release;
+    MembraneModel& record = ThreadRecord();
+    record.m_bOption = option ? 1 : 0;
+    const ComputeOutcome outcome = RunComputeValues(record, {s.divX, s.divY, alpha}, s.report);
+    s.finite = outcome == ComputeOutcome::Solved;
+    s.cells.assign(record.m_W, record.m_W + record.m_nNode + 1);
+    for (int i = 0; i <= s.divX; ++i)
+        s.x.push_back(NodeX(record, i));
+    for (int j = 0; j <= s.divY; ++j)
+        s.y.push_back(NodeY(record, j));
+    s.described = DescribeSolution(record);
+    return s;
+}
+
+py::list ReportLines(const Solution& s)
+{
+    py::list lines;
+    for (const std::string& line : s.report.head)
+        lines.append(py::str(line));
+    const ValueLines values(s.cells.data(), s.divY + 1, s.Nodes(), ValueFormat::Fixed6);
+    std::string line;
+    for (int k = 0; k < values.Count(); ++k) {
+        line.clear();
+        values.Append(line, k);
+        lines.append(py::str(line));
+    }
+    for (const std::string& line : s.report.tail)
+        lines.append(py::str(line));
+    return lines;
+}
+
+std::string Repr(const Solution& s)
+{
+    std::string max;
+    AppendValue(max, s.described.maxAbsW, ValueFormat::Shortest);
+    return "<membrane.Solution divx=" + std::to_string(s.divX) + " divy=" + std::to_string(s.divY) +
+           " alpha=" + py::repr(py::float_(s.alpha)).cast<std::string>() +
+           " option=" + (s.option ? "True" : "False") + ": " + std::to_string(s.Nodes()) +
+           " nodes, max |W| " + max + (s.finite ? "" : ", not all finite") + ">";
+}
+
+constexpr const char* kSolutionDoc = R"(The result of solve(): the nodal values and what they say.
+
+Attributes
+----------
+w : ndarray of float64, shape (divx + 1, divy + 1)
+    w[i, j] is the value of the node in column i and row j, at (x[i], y[j]). Read-only.
+x, y : ndarray of float64
+    The coordinates of the node columns (15 i / divx) and rows (5 j / divy).
+values : ndarray of float64, shape (nodes,)
+    The values in node order, W(1) .. W(nodes), column by column. Shares its memory with w.
+finite : bool
+    True when every value is finite.
+first_zero_pivot : int
+    The first row whose pivot is zero or not finite, 0 for none.
+modes_below : int
+    The resonant alphas between 0 and |alpha|, with multiplicity.
+divx, divy, alpha, option
+    The inputs.
+)";
+
+constexpr const char* kReportLinesDoc = R"(The report list of the dialog, line by line.
+
+Returns
+-------
+list of str
+    "Number of Element = ...", "Number of Node = ...", then "W(n) = %.6f" for every node with
+    an empty line ahead of every node column, and a last line when some value is not finite:
+    the lines of membrane-solve --list.
+)";
+
+constexpr const char* kTableDoc = R"(The table the dialog puts on the clipboard, as membrane-solve writes it.
+
+Returns
+-------
+str
+    A header line with the row numbers 1 .. divy + 1, then one line per node column with its
+    values in "%.6f"; a tab after every cell, a line feed after every line.
+)";
+
+constexpr const char* kSolveDoc = R"(Solve the membrane for one alpha, as the dialog does.
+
+Parameters
+----------
+divx : int, optional
+    Divisions along x, a whole number from 1 to 90. Default 90.
+divy : int, optional
+    Divisions along y, a whole number from 1 to 30. Default 30.
+alpha : float, optional
+    The parameter alpha of the Helmholtz equation; any float. Default 5.0.
+option : bool, optional
+    The raised centre peak of the left edge. Default True.
+
+Returns
+-------
+Solution
+    The nodal values (Solution.w, Solution.values) and what they say. Where alpha squared is
+    an eigenvalue, or a pivot vanishes, the values are not finite and Solution.finite is False.
+
+Raises
+------
+ValueError
+    A count outside its limits, or not a whole number.
+
+Examples
+--------
+>>> import membrane
+>>> s = membrane.solve(2, 1, 0.1, option=False)
+>>> s.w.shape
+(3, 2)
+>>> s.table().splitlines()[2]
+'0.673077\t0.673077\t'
+)";
+
+}  // namespace
+
+MembraneModel& ThreadRecord()
+{
+    thread_local const std::unique_ptr<MembraneModel> record = std::make_unique<MembraneModel>();
+    return *record;
+}
+
+void BindSolve(py::module_& m)
+{
+    py::class_<Solution>(m, "Solution", kSolutionDoc)
+        .def_readonly("divx", &Solution::divX)
+        .def_readonly("divy", &Solution::divY)
+        .def_readonly("alpha", &Solution::alpha)
+        .def_readonly("option", &Solution::option)
+        .def_readonly("finite", &Solution::finite)
+        .def_property_readonly("first_zero_pivot",
+                               [](const Solution& s) { return s.described.firstZeroPivot; })
+        .def_property_readonly("modes_below",
+                               [](const Solution& s) { return s.described.modesBelow; })
+        .def_property_readonly("values",
+                               [](py::object self) {
+                                   const auto& s = self.cast<const Solution&>();
+                                   return NodeValues(self, s.cells.data() + 1, s.Nodes());
+                               })
+        .def_property_readonly("w",
+                               [](py::object self) {
+                                   const auto& s = self.cast<const Solution&>();
+                                   return NodeGrid(self, s.cells.data() + 1, s.divX, s.divY);
+                               })
+        .def_property_readonly("x", [](const Solution& s) { return Copy(s.x); })
+        .def_property_readonly("y", [](const Solution& s) { return Copy(s.y); })
+        .def("report_lines", &ReportLines, kReportLinesDoc)
+        .def("table", [](const Solution& s) { return s.report.table; }, kTableDoc)
+        .def("__repr__", &Repr);
+
+    m.def("solve", &Solve, py::arg("divx") = 90, py::arg("divy") = 30, py::arg("alpha") = 5.0,
+          py::kw_only(), py::arg("option") = true, kSolveDoc);
+}

@@ -1,0 +1,19 @@
+// The modes of the regular grid in closed form. The bilinear element's matrices are products of
+// those of linear elements along x and along y, K = Kx (x) My + Mx (x) Ky and M = Mx (x) My, so
+// every shape is a sampled sine along x times a sampled cosine along y, at the sum of the two
+// lines' eigenvalues. For the many resonances of a sweep, these closed forms start one step of
+// inverse iteration each, checked against the assembled operators and the solver's own counts.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "solver/Resonance.h"
+
+// The participation of each listed resonance (its number, 1..ResonanceCount(divX, divY)), with
+// the load of the option, clusters turned and shapes signed by FindShapes' rules. Each closed
+// form, checked against the assembled operators and its spectrum against every count in
+// search.known, starts one step of inverse iteration factored beside its resonance or cluster,
+// as FindShapes factors. Should any check fail, FindShapes gives them all.
+std::vector<double> FindParticipations(const ResonanceSearch& search, bool option,
+                                       const std::vector<std::int32_t>& numbers);
