@@ -11,10 +11,10 @@ constexpr std::size_t kMappedSize = (sizeof(MembraneModel) + 4095) / 4096 * 4096
 
 }  // namespace
 
-void RecordUnmapper::operator()(MembraneModel* model) const
+void RecordUnmapper::operator()(MembraneModel* record) const
 {
-    model->~MembraneModel();
-    ::munmap(model, kMappedSize);
+    record->~MembraneModel();
+    ::munmap(record, kMappedSize);
 }
 
 RecordPointer NewRecord()

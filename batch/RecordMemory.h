@@ -8,7 +8,7 @@
 #include "solver/MembraneModel.h"
 
 struct RecordUnmapper {
-    void operator()(MembraneModel* model) const;
+    void operator()(MembraneModel* record) const;
 };
 using RecordPointer = std::unique_ptr<MembraneModel, RecordUnmapper>;
 

@@ -28,22 +28,22 @@ int RunShapeTask(const ToolOptions& options, const ToolContext& context)
 
     // 2. Its shape, as the nodal values of a record, which the table and the files read.
     const ModeShape shape = FindShapes(*search, options.option, *k, *k).front();
-    const RecordPointer model = NewRecord();
-    model->m_nDivX = search->divX;
-    model->m_nDivY = search->divY;
-    model->m_dAlpha = shape.alpha;
-    model->m_bOption = options.option ? 1 : 0;
-    model->DeriveCounts();
-    std::copy(shape.phi.begin(), shape.phi.end(), model->m_W);
+    const RecordPointer record = NewRecord();
+    record->m_nDivX = search->divX;
+    record->m_nDivY = search->divY;
+    record->m_dAlpha = shape.alpha;
+    record->m_bOption = options.option ? 1 : 0;
+    record->DeriveCounts();
+    std::copy(shape.phi.begin(), shape.phi.end(), record->m_W);
 
     // 3. The table, then the files.
     const std::string text =
-        BuildTable(*model, options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6);
+        BuildTable(*record, options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6);
     const std::string title =
         ShapeTitle(shape.index, shape.kx, shape.ky, shape.alpha, search->divX, search->divY);
     // The map is the dialog's, blue to white; the figure's scale is centred on zero.
     if (!WriteStandardOutput(options, context, text) ||
-        !WriteFieldFiles(options, context, *model, title, &FigureApi::shapeFigure))
+        !WriteFieldFiles(options, context, *record, title, &FigureApi::shapeFigure))
         return kExitWriteFailed;
     return kExitSolved;
 }

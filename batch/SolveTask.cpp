@@ -8,11 +8,11 @@
 int RunSolveTask(const ToolOptions& options, const ToolContext& context)
 {
     // 1. Compute as the dialog does, on a record of its own (about 0.8 MB: not on the stack).
-    const RecordPointer model = NewRecord();
-    model->m_bOption = options.option ? 1 : 0;
+    const RecordPointer record = NewRecord();
+    record->m_bOption = options.option ? 1 : 0;
     CollectingSink sink;
     const ComputeOutcome outcome =
-        RunCompute(*model, {options.divX, options.divY, options.alpha}, sink,
+        RunCompute(*record, {options.divX, options.divY, options.alpha}, sink,
                    options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6);
     if (outcome == ComputeOutcome::Rejected) {
         for (const std::string& line : sink.lines)
@@ -29,7 +29,7 @@ int RunSolveTask(const ToolOptions& options, const ToolContext& context)
         text = std::move(sink.table);
     }
     if (!WriteStandardOutput(options, context, text) ||
-        !WriteFieldFiles(options, context, *model, SolutionTitle(*model, options.option),
+        !WriteFieldFiles(options, context, *record, SolutionTitle(*record, options.option),
                          &FigureApi::solutionFigure))
         return kExitWriteFailed;
     return outcome == ComputeOutcome::SolvedNonFinite ? ReportNonFinite(context) : kExitSolved;

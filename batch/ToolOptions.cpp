@@ -111,7 +111,7 @@ constexpr std::string_view kIntroduction =
 
 constexpr std::string_view kResonances =
     "Resonances. Where alpha squared is an eigenvalue of the membrane with its left and right "
-    "edges fixed, the system is singular and the values grow without bound. These modes find "
+    "edges fixed, the system is singular and the values grow without bound. These tasks find "
     "such alphas on the mesh of --divx and --divy (1..90 and 1..30; --alpha and the option do "
     "not change the matrix), by bisection on the signs of the elimination's pivots, each to "
     "1e-12 relative or to adjacent doubles. Numbers are written as the shortest text that reads "

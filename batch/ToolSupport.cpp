@@ -193,22 +193,22 @@ bool DrawFigure(const ToolContext& context, const std::string& file, const DrawF
 }
 
 bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
-                     const MembraneModel& model, const std::string& title, FieldFigure figure)
+                     const MembraneModel& record, const std::string& title, FieldFigure figure)
 {
     if (!options.mapFile.empty() &&
         !DrawFigure(context, options.mapFile, [&](const FigureApi& api, std::string& png,
                                                   std::string& error) {
-            return api.colorMap(model, png, error);
+            return api.colorMap(record, png, error);
         }))
         return false;
     if (!options.figureFile.empty() &&
         !DrawFigure(context, options.figureFile, [&](const FigureApi& api, std::string& png,
                                                      std::string& error) {
-            return (api.*figure)(model, title, png, error);
+            return (api.*figure)(record, title, png, error);
         }))
         return false;
-    if (!options.csvFile.empty() && !WriteOutput(context, options.csvFile, NodeCsv(model)))
+    if (!options.csvFile.empty() && !WriteOutput(context, options.csvFile, NodeCsv(record)))
         return false;
     return options.vtkFile.empty() ||
-           WriteOutput(context, options.vtkFile, RectilinearVtk(model, title));
+           WriteOutput(context, options.vtkFile, RectilinearVtk(record, title));
 }

@@ -66,7 +66,7 @@ bool DrawFigure(const ToolContext& context, const std::string& file, const DrawF
 using FieldFigure = bool (*FigureApi::*)(const MembraneModel&, const std::string&, std::string&,
                                          std::string&);
 bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
-                     const MembraneModel& model, const std::string& title, FieldFigure figure);
+                     const MembraneModel& record, const std::string& title, FieldFigure figure);
 
 // True when one of the files of the options is "-".
 bool StandardOutputTaken(const ToolOptions& options);

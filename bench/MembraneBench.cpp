@@ -106,33 +106,33 @@ BENCHMARK(BM_ApplyBoundary)->Apply(MeshArgs)->UseManualTime();
 
 // SolveBand as it stood before the vector forms: the right-looking elimination and the back
 // substitution through memory. The baseline of BM_SolveBand, kept here as it was.
-void BaselineSolveBand(MembraneModel& model)
+void BaselineSolveBand(MembraneModel& record)
 {
-    const int nNode = model.m_nNode;
-    const int nBand = model.m_nBand;
+    const int nNode = record.m_nNode;
+    const int nBand = record.m_nBand;
     for (int i = 1; i <= nNode; ++i) {
-        double* const rowI = model.m_K[i];
+        double* const rowI = record.m_K[i];
         for (int m = 2; m <= nBand; ++m) {
             const int j = i + m - 1;
             if (j > nNode)
                 continue;
             const double q = rowI[m] / rowI[1];
-            double* __restrict const dst = model.m_K[j] + 1;
+            double* __restrict const dst = record.m_K[j] + 1;
             const double* __restrict const src = rowI + m;
             const int len = nBand - m + 1;
             for (int k = 0; k < len; ++k)
                 dst[k] = dst[k] - q * src[k];
             rowI[m] = q;
-            model.m_W[j] = model.m_W[j] - q * model.m_W[i];
+            record.m_W[j] = record.m_W[j] - q * record.m_W[i];
         }
-        model.m_W[i] = model.m_W[i] / rowI[1];
+        record.m_W[i] = record.m_W[i] / rowI[1];
     }
     for (int i = nNode; i >= 1; --i) {
-        const double* const rowI = model.m_K[i];
+        const double* const rowI = record.m_K[i];
         for (int m = 2; m <= nBand; ++m) {
             const int j = i + m - 1;
             if (j <= nNode)
-                model.m_W[i] = model.m_W[i] - rowI[m] * model.m_W[j];
+                record.m_W[i] = record.m_W[i] - rowI[m] * record.m_W[j];
         }
     }
 }

@@ -48,15 +48,15 @@ struct ComputeValues {
 
 // The numerical stages of an accepted computation, in order, on a record whose counts are
 // derived: boundary table, zeroing and assembly, boundary conditions, elimination.
-void SolveRecord(MembraneModel& model);
+void SolveRecord(MembraneModel& record);
 
 // Runs one computation on the record and reports through sink. Accepted input: head lines,
 // stages, m_bSolved = 1, a repaint request, the value lines and the table. Rejected input:
 // only the message lines; m_bSolved stays 0, and the derived counts and arrays keep their
 // previous contents. The wait cursor is the caller's.
-ComputeOutcome RunCompute(MembraneModel& model, const ComputeInputs& inputs, ReportSink& sink,
+ComputeOutcome RunCompute(MembraneModel& record, const ComputeInputs& inputs, ReportSink& sink,
                           ValueFormat format = ValueFormat::Fixed6);
 
 // The same from the inputs' numbers: RunCompute is this after the conversion of the texts.
-ComputeOutcome RunComputeValues(MembraneModel& model, const ComputeValues& values,
+ComputeOutcome RunComputeValues(MembraneModel& record, const ComputeValues& values,
                                 ReportSink& sink, ValueFormat format = ValueFormat::Fixed6);

@@ -13,11 +13,11 @@
 
 namespace {
 
-double LargestMagnitude(const MembraneModel& model)
+double LargestMagnitude(const MembraneModel& record)
 {
     double largest = 0.0;
-    for (int n = 1; n <= model.m_nNode; ++n) {
-        const double magnitude = std::fabs(model.m_W[n]);
+    for (int n = 1; n <= record.m_nNode; ++n) {
+        const double magnitude = std::fabs(record.m_W[n]);
         if (std::isnan(magnitude))
             return magnitude;
         if (magnitude > largest)
@@ -28,29 +28,29 @@ double LargestMagnitude(const MembraneModel& model)
 
 constexpr double kExcitedFloor = 1e-12;
 
-SweepPoint SolvePoint(MembraneModel& model, const SweepMesh& mesh, double alpha)
+SweepPoint SolvePoint(MembraneModel& record, const SweepMesh& mesh, double alpha)
 {
-    model.m_nDivX = mesh.divX;
-    model.m_nDivY = mesh.divY;
-    model.m_dAlpha = alpha;
-    model.m_bOption = mesh.option ? 1 : 0;
-    model.DeriveCounts();
-    SolveRecord(model);
-    return DescribeSolution(model);
+    record.m_nDivX = mesh.divX;
+    record.m_nDivY = mesh.divY;
+    record.m_dAlpha = alpha;
+    record.m_bOption = mesh.option ? 1 : 0;
+    record.DeriveCounts();
+    SolveRecord(record);
+    return DescribeSolution(record);
 }
 
 }  // namespace
 
-SweepPoint DescribeSolution(const MembraneModel& model)
+SweepPoint DescribeSolution(const MembraneModel& record)
 {
-    const BandInertia inertia = model.PivotInertia();
+    const BandInertia inertia = record.PivotInertia();
     // A vanishing pivot leaves the count of this factorisation meaningless; the mode counter
     // then takes it just above alpha.
     const std::int32_t below =
         inertia.firstBadRow == 0
-            ? ResonancesBelow(model, inertia)
-            : ResonanceCounter(model.m_nDivX, model.m_nDivY).CountBelow(model.m_dAlpha).below;
-    return {model.m_dAlpha, LargestMagnitude(model), below, inertia.firstBadRow};
+            ? ResonancesBelow(record, inertia)
+            : ResonanceCounter(record.m_nDivX, record.m_nDivY).CountBelow(record.m_dAlpha).below;
+    return {record.m_dAlpha, LargestMagnitude(record), below, inertia.firstBadRow};
 }
 
 double SweepAlpha(double a0, double a1, std::int64_t n, std::int64_t i)

@@ -23,7 +23,7 @@ struct SweepPoint {
 
 // What a record just solved says of its alpha: the largest |W|, the resonances below |alpha|
 // (counted just above alpha where a pivot vanished) and the first bad pivot.
-SweepPoint DescribeSolution(const MembraneModel& model);
+SweepPoint DescribeSolution(const MembraneModel& record);
 
 // Point i of n >= 2 from a0 to a1: a0 at i = 0, a1 at i = n - 1 exactly, evenly between.
 double SweepAlpha(double a0, double a1, std::int64_t n, std::int64_t i);

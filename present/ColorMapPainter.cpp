@@ -7,20 +7,20 @@
 
 #include "present/ColorMap.h"
 
-void PaintColorMap(QPainter& painter, const MembraneModel& model, int left, int y0)
+void PaintColorMap(QPainter& painter, const MembraneModel& record, int left, int y0)
 {
-    ForEachMapCell(model, left, y0, [&painter](const MapCell& c) {
+    ForEachMapCell(record, left, y0, [&painter](const MapCell& c) {
         painter.fillRect(QRect(c.left, c.top, c.right - c.left, c.bottom - c.top),
                          QColor(c.intensity, c.intensity, 255));
     });
 }
 
-QImage ColorMapImage(const MembraneModel& model)
+QImage ColorMapImage(const MembraneModel& record)
 {
-    QImage image(MapBlockWidth(model), MapBlockHeight(model), QImage::Format_RGB32);
+    QImage image(MapBlockWidth(record), MapBlockHeight(record), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    PaintColorMap(painter, model, 0, image.height());
+    PaintColorMap(painter, record, 0, image.height());
     painter.end();
     return image;
 }

@@ -38,15 +38,15 @@ struct FigureApi {
     std::uint32_t version;  // kFigureApiVersion of the library's build
 
     // The colour map as the dialog paints it, one cell per node, the block alone.
-    bool (*colorMap)(const MembraneModel& model, std::string& png, std::string& error);
+    bool (*colorMap)(const MembraneModel& record, std::string& png, std::string& error);
     // The solution on the domain with axes, colour bar and title (see MapFigure).
-    bool (*solutionFigure)(const MembraneModel& model, const std::string& title, std::string& png,
+    bool (*solutionFigure)(const MembraneModel& record, const std::string& title, std::string& png,
                            std::string& error);
     // Largest |W| against alpha on a logarithmic axis, the resonances as thin lines.
     bool (*sweepPlot)(std::span<const CurvePoint> curve, std::span<const ResonanceLine> lines,
                       const std::string& title, std::string& png, std::string& error);
     // A mode shape in m_W on a diverging scale (see ShapeFigure).
-    bool (*shapeFigure)(const MembraneModel& model, const std::string& title, std::string& png,
+    bool (*shapeFigure)(const MembraneModel& record, const std::string& title, std::string& png,
                         std::string& error);
     // Shapes side by side on one scale (see ShapeGallery).
     bool (*shapeGallery)(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,

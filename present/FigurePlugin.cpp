@@ -69,16 +69,16 @@ bool EncodePng(const QImage& image, std::string& png, std::string& error,
     return true;
 }
 
-bool ColorMapPng(const MembraneModel& model, std::string& png, std::string& error)
+bool ColorMapPng(const MembraneModel& record, std::string& png, std::string& error)
 {
-    return EncodePng(ColorMapImage(model), png, error);
+    return EncodePng(ColorMapImage(record), png, error);
 }
 
-bool SolutionFigurePng(const MembraneModel& model, const std::string& title, std::string& png,
+bool SolutionFigurePng(const MembraneModel& record, const std::string& title, std::string& png,
                        std::string& error)
 {
     const OffscreenGui gui;
-    return EncodePng(MapFigure(model, title), png, error);
+    return EncodePng(MapFigure(record, title), png, error);
 }
 
 bool SweepPlotPng(std::span<const CurvePoint> curve, std::span<const ResonanceLine> lines,
@@ -88,11 +88,11 @@ bool SweepPlotPng(std::span<const CurvePoint> curve, std::span<const ResonanceLi
     return EncodePng(SweepPlot(curve, lines, title), png, error);
 }
 
-bool ShapeFigurePng(const MembraneModel& model, const std::string& title, std::string& png,
+bool ShapeFigurePng(const MembraneModel& record, const std::string& title, std::string& png,
                     std::string& error)
 {
     const OffscreenGui gui;
-    return EncodePng(ShapeFigure(model, title), png, error);
+    return EncodePng(ShapeFigure(record, title), png, error);
 }
 
 bool ShapeGalleryPng(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,

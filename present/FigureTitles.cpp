@@ -17,10 +17,10 @@ const char* OnOff(bool option)
 
 }  // namespace
 
-std::string SolutionTitle(const MembraneModel& model, bool option)
+std::string SolutionTitle(const MembraneModel& record, bool option)
 {
-    std::string title = "W on the membrane: " + Mesh(model.m_nDivX, model.m_nDivY) + ", alpha ";
-    AppendValue(title, model.m_dAlpha, ValueFormat::Shortest);
+    std::string title = "W on the membrane: " + Mesh(record.m_nDivX, record.m_nDivY) + ", alpha ";
+    AppendValue(title, record.m_dAlpha, ValueFormat::Shortest);
     return title + ", option " + OnOff(option);
 }
 

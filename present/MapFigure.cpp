@@ -124,19 +124,19 @@ void DrawTitle(QPainter& p, const QFont& font, int width, int top, const std::st
 }
 
 // The figure of one field: the field and its bar in the given scale, axes, labels, title.
-QImage FieldFigure(const MembraneModel& model, const std::string& title, double lo, double hi,
+QImage FieldFigure(const MembraneModel& record, const std::string& title, double lo, double hi,
                    const Shader& shade, const QString& barName, const QString& barMiddle)
 {
     QImage image(kFigureWidth, kFigureHeight, QImage::Format_RGB32);
     image.fill(Qt::white);
-    DrawField(image, kDomain, FieldOf(model), shade);
+    DrawField(image, kDomain, FieldOf(record), shade);
     DrawBar(image, lo, hi, shade);
 
     QPainter p(&image);
     QFont font = p.font();
     font.setPixelSize(14);
     p.setFont(font);
-    DrawAxes(p, model.m_dLenX, model.m_dLenY);
+    DrawAxes(p, record.m_dLenX, record.m_dLenY);
     DrawBarLabels(p, lo, hi, barName, barMiddle);
     DrawTitle(p, font, kFigureWidth, 14, title);
     p.end();
@@ -159,20 +159,20 @@ double LargestMagnitude(const double* w, int nodes)
 
 }  // namespace
 
-QImage MapFigure(const MembraneModel& model, const std::string& title)
+QImage MapFigure(const MembraneModel& record, const std::string& title)
 {
-    const MapScale scale = FindMapScale(model);
+    const MapScale scale = FindMapScale(record);
     const Shader shade = [&](double w) {
         const int d = MapIntensity(w, scale.lo, scale.hi - scale.lo);
         return qRgb(d, d, 255);
     };
-    return FieldFigure(model, title, scale.lo, scale.hi, shade, QStringLiteral("W"), QString());
+    return FieldFigure(record, title, scale.lo, scale.hi, shade, QStringLiteral("W"), QString());
 }
 
-QImage ShapeFigure(const MembraneModel& model, const std::string& title)
+QImage ShapeFigure(const MembraneModel& record, const std::string& title)
 {
-    const double limit = LargestMagnitude(model.m_W, model.m_nNode);
-    return FieldFigure(model, title, -limit, limit, [&](double w) { return Diverging(w, limit); },
+    const double limit = LargestMagnitude(record.m_W, record.m_nNode);
+    return FieldFigure(record, title, -limit, limit, [&](double w) { return Diverging(w, limit); },
                        QStringLiteral("phi"), QStringLiteral("0"));
 }
 

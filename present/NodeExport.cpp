@@ -28,21 +28,21 @@ void AppendBigEndian(std::string& out, double v)
 
 }  // namespace
 
-double NodeX(const MembraneModel& model, int i)
+double NodeX(const MembraneModel& record, int i)
 {
-    return static_cast<double>(i) * model.m_dLenX / model.m_nDivX;
+    return static_cast<double>(i) * record.m_dLenX / record.m_nDivX;
 }
 
-double NodeY(const MembraneModel& model, int j)
+double NodeY(const MembraneModel& record, int j)
 {
-    return static_cast<double>(j) * model.m_dLenY / model.m_nDivY;
+    return static_cast<double>(j) * record.m_dLenY / record.m_nDivY;
 }
 
-std::string NodeCsv(const MembraneModel& model)
+std::string NodeCsv(const MembraneModel& record)
 {
     std::string csv = "node,i,j,x,y,w\n";
-    const int rows = model.m_nDivY + 1;
-    for (int n = 1; n <= model.m_nNode; ++n) {
+    const int rows = record.m_nDivY + 1;
+    for (int n = 1; n <= record.m_nNode; ++n) {
         const int i = (n - 1) / rows, j = (n - 1) % rows;
         AppendInt(csv, n);
         csv += ',';
@@ -50,19 +50,19 @@ std::string NodeCsv(const MembraneModel& model)
         csv += ',';
         AppendInt(csv, j);
         csv += ',';
-        AppendShortest(csv, NodeX(model, i));
+        AppendShortest(csv, NodeX(record, i));
         csv += ',';
-        AppendShortest(csv, NodeY(model, j));
+        AppendShortest(csv, NodeY(record, j));
         csv += ',';
-        AppendShortest(csv, model.m_W[n]);
+        AppendShortest(csv, record.m_W[n]);
         csv += '\n';
     }
     return csv;
 }
 
-std::string RectilinearVtk(const MembraneModel& model, std::string_view title)
+std::string RectilinearVtk(const MembraneModel& record, std::string_view title)
 {
-    const int columns = model.m_nDivX + 1, rows = model.m_nDivY + 1;
+    const int columns = record.m_nDivX + 1, rows = record.m_nDivY + 1;
     std::string vtk = "# vtk DataFile Version 3.0\n";
     std::string line(title.substr(0, 255));
     for (char& c : line)
@@ -72,17 +72,17 @@ std::string RectilinearVtk(const MembraneModel& model, std::string_view title)
     vtk += "DIMENSIONS " + std::to_string(columns) + ' ' + std::to_string(rows) + " 1\n";
     vtk += "X_COORDINATES " + std::to_string(columns) + " double\n";
     for (int i = 0; i < columns; ++i)
-        AppendBigEndian(vtk, NodeX(model, i));
+        AppendBigEndian(vtk, NodeX(record, i));
     vtk += "\nY_COORDINATES " + std::to_string(rows) + " double\n";
     for (int j = 0; j < rows; ++j)
-        AppendBigEndian(vtk, NodeY(model, j));
+        AppendBigEndian(vtk, NodeY(record, j));
     vtk += "\nZ_COORDINATES 1 double\n";
     AppendBigEndian(vtk, 0.0);
-    vtk += "\nPOINT_DATA " + std::to_string(model.m_nNode) + "\nSCALARS w double 1\n";
+    vtk += "\nPOINT_DATA " + std::to_string(record.m_nNode) + "\nSCALARS w double 1\n";
     vtk += "LOOKUP_TABLE default\n";
     for (int j = 0; j < rows; ++j)         // VTK's points run along x first
         for (int i = 0; i < columns; ++i)  // node (i, j) is i * rows + j + 1
-            AppendBigEndian(vtk, model.m_W[i * rows + j + 1]);
+            AppendBigEndian(vtk, record.m_W[i * rows + j + 1]);
     vtk += '\n';
     return vtk;
 }

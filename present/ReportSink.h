@@ -24,7 +24,7 @@ public:
     // Appends the value lines of the solved record (see ValueLines), which stays as it is until
     // the next ResetList. By default they are formatted here and added one by one; a front end
     // that shows only some of them at a time may keep the record and format them when shown.
-    virtual void AddValueLines(const MembraneModel& model, ValueFormat format);
+    virtual void AddValueLines(const MembraneModel& record, ValueFormat format);
     // Asks for the whole window, and with it the colour map, to be painted again later.
     virtual void RequestRepaint() = 0;
     // Hands over the finished table text, to be shown in the table edit and copied.

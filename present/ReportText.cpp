@@ -85,8 +85,8 @@ void AppendValue(std::string& out, double v, ValueFormat format)
     out += FormatValue(buf, v, format);
 }
 
-ValueLines::ValueLines(const MembraneModel& model, ValueFormat format)
-    : ValueLines(model.m_W, model.m_nDivY + 1, model.m_nNode, format)
+ValueLines::ValueLines(const MembraneModel& record, ValueFormat format)
+    : ValueLines(record.m_W, record.m_nDivY + 1, record.m_nNode, format)
 {
 }
 
@@ -110,9 +110,9 @@ void ValueLines::Append(std::string& out, int k) const
     AppendValue(out, m_w[n], m_format);
 }
 
-void ReportSink::AddValueLines(const MembraneModel& model, ValueFormat format)
+void ReportSink::AddValueLines(const MembraneModel& record, ValueFormat format)
 {
-    const ValueLines lines(model, format);
+    const ValueLines lines(record, format);
     std::string line;
     line.reserve(64);
     for (int k = 0; k < lines.Count(); ++k) {
@@ -122,24 +122,24 @@ void ReportSink::AddValueLines(const MembraneModel& model, ValueFormat format)
     }
 }
 
-void ListSolution(const MembraneModel& model, ReportSink& sink, ValueFormat format)
+void ListSolution(const MembraneModel& record, ReportSink& sink, ValueFormat format)
 {
-    sink.AddValueLines(model, format);
+    sink.AddValueLines(record, format);
 }
 
-std::string BuildTable(const MembraneModel& model, ValueFormat format)
+std::string BuildTable(const MembraneModel& record, ValueFormat format)
 {
-    const int cells = model.m_nDivY + 1;
+    const int cells = record.m_nDivY + 1;
     std::string table;
-    table.reserve(static_cast<std::size_t>(model.m_nDivX + 2) * cells * 11);
+    table.reserve(static_cast<std::size_t>(record.m_nDivX + 2) * cells * 11);
     int k = 0;
-    for (int r = 0; r <= model.m_nDivX + 1; ++r) {
+    for (int r = 0; r <= record.m_nDivX + 1; ++r) {
         for (int s = 1; s <= cells; ++s) {
             if (r == 0) {
                 AppendInt(table, s);
             } else {
                 ++k;
-                AppendValue(table, model.m_W[k], format);
+                AppendValue(table, record.m_W[k], format);
             }
             table += '\t';
         }
@@ -148,10 +148,10 @@ std::string BuildTable(const MembraneModel& model, ValueFormat format)
     return table;
 }
 
-bool HasNonFiniteValue(const MembraneModel& model)
+bool HasNonFiniteValue(const MembraneModel& record)
 {
-    for (int n = 1; n <= model.m_nNode; ++n) {
-        if (!std::isfinite(model.m_W[n]))
+    for (int n = 1; n <= record.m_nNode; ++n) {
+        if (!std::isfinite(record.m_W[n]))
             return true;
     }
     return false;

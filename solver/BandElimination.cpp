@@ -16,14 +16,14 @@ namespace {
 // With kFactor false the matrix holds these factors already, q is read from it, and only the
 // right-hand side takes its updates: the forward substitution of a further right-hand side.
 template <bool kFactor, bool kCarryRhs>
-void EliminatePortable(MembraneModel& model)
+void EliminatePortable(MembraneModel& record)
 {
-    const int nNode = model.m_nNode;
-    const int nBand = model.m_nBand;
+    const int nNode = record.m_nNode;
+    const int nBand = record.m_nBand;
     for (int i = 1; i <= nNode; ++i) {
-        double* const rowI = model.m_K[i];
+        double* const rowI = record.m_K[i];
         // Row i's right-hand side is final before its rows below take it, and stays so.
-        const double wi = model.m_W[i];
+        const double wi = record.m_W[i];
         const int last = nNode - i + 1 < nBand ? nNode - i + 1 : nBand;  // rows j up to m_nNode
         for (int m = 2; m <= last; ++m) {
             const int j = i + m - 1;
@@ -32,7 +32,7 @@ void EliminatePortable(MembraneModel& model)
                 q = rowI[m] / rowI[1];
                 // Entry by entry, each independent of the others. Entries of row i past m_nNode
                 // are zero, so the loop needs no node test. Rows i and j never overlap.
-                double* __restrict const dst = model.m_K[j] + 1;
+                double* __restrict const dst = record.m_K[j] + 1;
                 const double* __restrict const src = rowI + m;
                 const int len = nBand - m + 1;
                 for (int k = 0; k < len; ++k)
@@ -40,27 +40,27 @@ void EliminatePortable(MembraneModel& model)
                 rowI[m] = q;  // the multiplier replaces the entry once the entry has served
             }
             if constexpr (kCarryRhs)
-                model.m_W[j] = model.m_W[j] - q * wi;
+                record.m_W[j] = record.m_W[j] - q * wi;
         }
         if constexpr (kCarryRhs)
-            model.m_W[i] = wi / rowI[1];
+            record.m_W[i] = wi / rowI[1];
     }
 }
 
 // W(i) is held in a register while it loses the products of its row, one after the other: the
 // subtractions stay in their order, they only skip the trips through memory.
-void BackSubstitute(MembraneModel& model)
+void BackSubstitute(MembraneModel& record)
 {
-    const int nNode = model.m_nNode;
-    const int nBand = model.m_nBand;
+    const int nNode = record.m_nNode;
+    const int nBand = record.m_nBand;
     for (int i = nNode; i >= 1; --i) {
-        const double* const rowI = model.m_K[i];
-        const double* const wFrom = model.m_W + i - 1;  // wFrom[m] is W(i + m - 1)
+        const double* const rowI = record.m_K[i];
+        const double* const wFrom = record.m_W + i - 1;  // wFrom[m] is W(i + m - 1)
         const int last = nNode - i + 1 < nBand ? nNode - i + 1 : nBand;
-        double wi = model.m_W[i];
+        double wi = record.m_W[i];
         for (int m = 2; m <= last; ++m)
             wi = wi - rowI[m] * wFrom[m];
-        model.m_W[i] = wi;
+        record.m_W[i] = wi;
     }
 }
 
@@ -125,36 +125,36 @@ EliminationForm ActiveEliminationForm()
     return active;
 }
 
-void EliminateBand(MembraneModel& model, bool carryRhs, EliminationForm form)
+void EliminateBand(MembraneModel& record, bool carryRhs, EliminationForm form)
 {
     switch (form) {
 #if defined(__x86_64__)
     case EliminationForm::Avx2:
-        EliminateBandAvx2(&model.m_K[0][0], MembraneModel::kBandCap, model.m_W, model.m_nNode,
-                          model.m_nBand, carryRhs);
+        EliminateBandAvx2(&record.m_K[0][0], MembraneModel::kBandCap, record.m_W, record.m_nNode,
+                          record.m_nBand, carryRhs);
         return;
     case EliminationForm::Avx512:
-        EliminateBandAvx512(&model.m_K[0][0], MembraneModel::kBandCap, model.m_W, model.m_nNode,
-                            model.m_nBand, carryRhs);
+        EliminateBandAvx512(&record.m_K[0][0], MembraneModel::kBandCap, record.m_W, record.m_nNode,
+                            record.m_nBand, carryRhs);
         return;
 #endif
     default:
         break;
     }
     if (carryRhs)
-        EliminatePortable<true, true>(model);
+        EliminatePortable<true, true>(record);
     else
-        EliminatePortable<true, false>(model);
+        EliminatePortable<true, false>(record);
 }
 
-void SolveBandIn(MembraneModel& model, EliminationForm form)
+void SolveBandIn(MembraneModel& record, EliminationForm form)
 {
-    EliminateBand(model, true, form);
-    BackSubstitute(model);
+    EliminateBand(record, true, form);
+    BackSubstitute(record);
 }
 
-void SubstituteBand(MembraneModel& model)
+void SubstituteBand(MembraneModel& record)
 {
-    EliminatePortable<false, true>(model);
-    BackSubstitute(model);
+    EliminatePortable<false, true>(record);
+    BackSubstitute(record);
 }

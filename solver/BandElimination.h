@@ -28,14 +28,14 @@ EliminationForm ActiveEliminationForm();
 // row i's multipliers replace its entries right of the diagonal, its pivot stays in column 1,
 // and m_W[j] is updated with m_W[i] before m_W[i] is divided by its pivot. form must be
 // supported.
-void EliminateBand(MembraneModel& model, bool carryRhs, EliminationForm form);
+void EliminateBand(MembraneModel& record, bool carryRhs, EliminationForm form);
 
 // SolveBand in the given form: the forward elimination with m_W, then the back substitution,
 // rows in decreasing order, columns in increasing order. form must be supported.
-void SolveBandIn(MembraneModel& model, EliminationForm form);
+void SolveBandIn(MembraneModel& record, EliminationForm form);
 
 // The solve of a further right-hand side m_W with the factors that FactorBand (or SolveBand) left
 // in m_K: the right-hand side's part of the forward elimination, with the multipliers read back,
 // then the back substitution. The same operations in the same order as SolveBand gives its
 // right-hand side, so after FactorBand it leaves the bits SolveBand leaves.
-void SubstituteBand(MembraneModel& model);
+void SubstituteBand(MembraneModel& record);

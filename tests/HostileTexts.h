@@ -1,5 +1,5 @@
 // Texts a hostile or careless user might type, generated from a fixed seed, and an
-// independent model of how the input fields convert them (the C library's strtoll and strtod
+// independent record of how the input fields convert them (the C library's strtoll and strtod
 // in the C locale, applied to the part of the text that the rules accept).
 #pragma once
 

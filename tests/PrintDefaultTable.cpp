@@ -8,9 +8,9 @@
 
 int main()
 {
-    auto model = MakeModel();
+    auto record = MakeRecord();
     RecordingSink sink;
-    RunCompute(*model, kDefaultInputs, sink);
+    RunCompute(*record, kDefaultInputs, sink);
     std::fwrite(sink.table.data(), 1, sink.table.size(), stdout);
     return 0;
 }

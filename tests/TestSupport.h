@@ -12,7 +12,7 @@
 #include "solver/MembraneModel.h"
 #include "present/ReportSink.h"
 
-inline std::unique_ptr<MembraneModel> MakeModel()
+inline std::unique_ptr<MembraneModel> MakeRecord()
 {
     return std::make_unique<MembraneModel>();
 }
@@ -94,7 +94,7 @@ public:
 inline RecordingSink CoreRun(std::string_view x, std::string_view y, std::string_view alpha,
                              bool option, ValueFormat format = ValueFormat::Fixed6)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     m->m_bOption = option ? 1 : 0;
     RecordingSink sink;
     RunCompute(*m, {x, y, alpha}, sink, format);

@@ -22,7 +22,7 @@ std::string Fixed6(double v)
 TEST(BandSolver, OneElementHoldsItsPrescribedValues)
 {
     for (double alpha : {0.0, 0.5, 2.0, 5.0, -3.0, 100.0}) {
-        auto m = MakeModel();
+        auto m = MakeRecord();
         Solve(*m, 1, 1, alpha, false);
         EXPECT_EQ(m->m_W[1], 1.0) << alpha;
         EXPECT_EQ(m->m_W[2], 1.0) << alpha;
@@ -33,7 +33,7 @@ TEST(BandSolver, OneElementHoldsItsPrescribedValues)
 
 TEST(BandSolver, TwoByOneKnownValues)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     Solve(*m, 2, 1, 0.1, false);
     EXPECT_NEAR(m->m_W[3], 35.0 / 52, 1e-14);
     EXPECT_NEAR(m->m_W[4], 35.0 / 52, 1e-14);
@@ -47,7 +47,7 @@ TEST(BandSolver, TwoByOneKnownValues)
 TEST(BandSolver, AlphaZeroIsLinearInX)
 {
     for (auto [dx, dy] : {std::pair{2, 1}, {5, 3}, {17, 8}, {90, 30}}) {
-        auto m = MakeModel();
+        auto m = MakeRecord();
         Solve(*m, dx, dy, 0.0, false);
         for (int n = 1; n <= m->m_nNode; ++n) {
             const int i = (n - 1) / (dy + 1);
@@ -59,7 +59,7 @@ TEST(BandSolver, AlphaZeroIsLinearInX)
 
 TEST(BandSolver, DefaultMeshWithoutPeak)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     Solve(*m, 90, 30, 5.0, false);
     const struct {
         int column;
@@ -77,7 +77,7 @@ TEST(BandSolver, DefaultMeshWithoutPeak)
 
 TEST(BandSolver, PrescribedNodesKeepTheirValuesExactly)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     Solve(*m, 90, 30, 5.0, true);
     for (int e = 1; e <= m->m_nBound; ++e) {
         if (m->m_bndKind[e] == BND_FIXED) {
@@ -88,7 +88,7 @@ TEST(BandSolver, PrescribedNodesKeepTheirValuesExactly)
 
 TEST(BandSolver, ZeroValuedFixedEntryStillClearsItsRowAndColumn)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     Constrain(*m, 3, 2, 1.0, false);
     const int n = m->m_nNode;  // top right corner, fixed 0.0
     EXPECT_EQ(m->m_K[n][1], 1.0);
@@ -183,7 +183,7 @@ TEST(BandSolver, AgreesWithDenseReference)
     const Case cases[] = {{2, 1, 0.1, false}, {4, 4, 1.0, true},   {12, 5, 2.5, true},
                           {20, 8, 5.0, true}, {30, 10, 0.7, false}, {25, 9, 3.3, true}};
     for (const Case& c : cases) {
-        auto m = MakeModel();
+        auto m = MakeRecord();
         Solve(*m, c.divX, c.divY, c.alpha, c.option);
         const auto ref = DenseSolve(c.divX, c.divY, c.alpha, c.option);
         double scale = 0.0;
@@ -197,9 +197,9 @@ TEST(BandSolver, AgreesWithDenseReference)
 
 TEST(BandSolver, StaleLargeMeshDoesNotChangeASmallOne)
 {
-    auto fresh = MakeModel();
+    auto fresh = MakeRecord();
     Solve(*fresh, 2, 1, 5.0, true);
-    auto used = MakeModel();
+    auto used = MakeRecord();
     Solve(*used, 90, 30, 5.0, true);
     Solve(*used, 2, 1, 5.0, true);
     EXPECT_EQ(std::memcmp(fresh->m_W, used->m_W, sizeof(double) * (fresh->m_nNode + 1)), 0);
@@ -212,7 +212,7 @@ TEST(BandSolver, StaleLargeMeshDoesNotChangeASmallOne)
 TEST(BandSolver, OverflowingAlphaGivesNonFiniteValuesAndCompletes)
 {
     // alpha^2 overflows: the element matrix is infinite and the elimination yields NaN.
-    auto m = MakeModel();
+    auto m = MakeRecord();
     Solve(*m, 4, 2, 1e200, false);
     EXPECT_TRUE(HasNonFiniteValue(*m));
     EXPECT_TRUE(std::isnan(m->m_W[4]));  // a free node, (1, 0)
@@ -221,8 +221,8 @@ TEST(BandSolver, OverflowingAlphaGivesNonFiniteValuesAndCompletes)
 TEST(BandSolver, NegativeAlphaEqualsPositive)
 {
     // Only alpha squared enters the system.
-    auto a = MakeModel();
-    auto b = MakeModel();
+    auto a = MakeRecord();
+    auto b = MakeRecord();
     Solve(*a, 13, 7, 2.75, true);
     Solve(*b, 13, 7, -2.75, true);
     EXPECT_EQ(std::memcmp(a->m_W, b->m_W, sizeof(double) * (a->m_nNode + 1)), 0);

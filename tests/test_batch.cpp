@@ -82,7 +82,7 @@ TEST(Batch, SmallCasesByteForByte)
 
 TEST(Batch, ExactValuesReadBackToTheSameDoubles)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     RecordingSink sink;
     RunCompute(*m, {"30", "10", "3.7"}, sink);
     const ProcessResult r = Solve({"--divx", "30", "--divy", "10", "--alpha", "3.7", "--exact"});
@@ -161,7 +161,7 @@ TEST(Batch, DefaultsMapImageHasTheDialogsCells)
     const QImage image(QString::fromStdString(file));
     ASSERT_EQ(image.size(), QSize(273, 93));
     // Node 16 (column 0, row 15) carries the peak 5.0; node 2821 the right edge's 0.
-    auto m = MakeModel();
+    auto m = MakeRecord();
     RecordingSink sink;
     RunCompute(*m, {"90", "30", "5"}, sink);
     double hi = -100, lo = 100;
@@ -420,7 +420,7 @@ TEST(BatchExport, FilesOfTheProgramHoldTheCoresResults)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, CoreRun("20", "8", "2.5", true).table);  // standard output as before
 
-    auto m = MakeModel();
+    auto m = MakeRecord();
     RecordingSink sink;
     RunCompute(*m, {"20", "8", "2.5"}, sink);
     EXPECT_EQ(ReadWholeFile(dir + "w.csv"), NodeCsv(*m));
@@ -468,7 +468,7 @@ namespace {
 // drawing library that is not there.
 TEST(BatchOutputs, StandardOutputAsAFile)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     RecordingSink sink;
     RunCompute(*m, {"6", "3", "1.5"}, sink);
     const std::vector<std::string> mesh = {"--divx", "6", "--divy", "3", "--alpha", "1.5"};
@@ -527,7 +527,7 @@ TEST(BatchShapes, ShapeIsWrittenAsTheSolverFindsIt)
     search.divX = 12;
     search.divY = 4;
     const ModeShape shape = FindShapes(search, true, 7, 7).front();
-    auto m = MakeModel();
+    auto m = MakeRecord();
     SetCounts(*m, 12, 4);
     std::copy(shape.phi.begin(), shape.phi.end(), m->m_W);
 

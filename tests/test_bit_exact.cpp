@@ -98,7 +98,7 @@ TEST(BitExact, SolverEqualsPlainEvaluation)
     const Case cases[] = {{1, 1, 5.0, true}, {2, 1, 0.1, false}, {7, 4, 2.25, true},
                           {33, 17, 4.1, true}, {90, 30, 5.0, true}, {90, 30, 0.3, false},
                           {89, 29, 7.7, true}};
-    auto m = MakeModel();
+    auto m = MakeRecord();
     for (const Case& c : cases) {
         Solve(*m, c.divX, c.divY, c.alpha, c.option);
         const std::vector<double> plain = PlainSolve(c.divX, c.divY, c.alpha, c.option);

@@ -16,7 +16,7 @@ struct Entry {
 
 std::vector<Entry> Table(int divX, int divY, bool option)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     SetCounts(*m, divX, divY);
     m->m_bOption = option ? 1 : 0;
     m->BuildBoundaryTable();

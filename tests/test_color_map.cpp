@@ -37,7 +37,7 @@ TEST(ColorMap, Intensity)
 
 TEST(ColorMap, ScaleStartsAtPlusMinusHundredAndTakesNaNAsLow)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     SetCounts(*m, 1, 1);
     m->m_W[1] = 1.0, m->m_W[2] = 1.0, m->m_W[3] = 0.0, m->m_W[4] = 0.0;
     MapScale s = FindMapScale(*m);
@@ -63,7 +63,7 @@ TEST(ColorMap, ScaleStartsAtPlusMinusHundredAndTakesNaNAsLow)
 
 TEST(ColorMap, OneElementCells)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     SetCounts(*m, 1, 1);
     m->m_W[1] = 1.0, m->m_W[2] = 1.0, m->m_W[3] = 0.0, m->m_W[4] = 0.0;
     const auto cells = Cells(*m, 300);
@@ -90,7 +90,7 @@ TEST(ColorMap, BlockSizes)
     } rows[] = {{90, 30, 273, 93, 3, 3}, {1, 1, 600, 200, 300, 100}, {7, 3, 336, 132, 42, 33},
                 {45, 15, 276, 96, 6, 6}};
     for (const auto& r : rows) {
-        auto m = MakeModel();
+        auto m = MakeRecord();
         SetCounts(*m, r.divX, r.divY);
         const auto cells = Cells(*m, 500);
         ASSERT_EQ(static_cast<int>(cells.size()), m->m_nNode);
@@ -106,7 +106,7 @@ TEST(ColorMap, BlockSizes)
 TEST(ColorMap, CountsBelowOneDrawNothing)
 {
     for (auto [dx, dy] : {std::pair{0, 5}, {5, 0}, {-3, 2}, {2, -7}}) {
-        auto m = MakeModel();
+        auto m = MakeRecord();
         m->m_nDivX = dx;
         m->m_nDivY = dy;
         m->m_nNode = 4;
@@ -118,7 +118,7 @@ TEST(ColorMap, CountsBelowOneDrawNothing)
 TEST(ColorMap, PaintedPixels)
 {
     // The whole 1 x 1 block, x = 10..609 and y = y0 - 200..y0 - 1.
-    auto m = MakeModel();
+    auto m = MakeRecord();
     Solve(*m, 1, 1, 5.0, false);
     QImage image(700, 300, QImage::Format_RGB32);
     image.fill(Qt::black);

@@ -19,7 +19,7 @@ const std::vector<std::string> kBelowOne = {"分割数は1以上に", "して下
 
 TEST(ComputeCommand, OneElementListAndTable)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     m->m_bOption = 0;
     RecordingSink sink;
     EXPECT_EQ(RunCompute(*m, {"1", "1", "5.0"}, sink), ComputeOutcome::Solved);
@@ -37,7 +37,7 @@ TEST(ComputeCommand, OneElementListAndTable)
 
 TEST(ComputeCommand, DefaultsListAndTableShape)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     RecordingSink sink;
     EXPECT_EQ(RunCompute(*m, {" 90", " 30", " 5.0"}, sink), ComputeOutcome::Solved);
     ASSERT_EQ(sink.lines.size(), 2914u);
@@ -89,7 +89,7 @@ TEST(ComputeCommand, OverLimitRejection)
     } rows[] = {{"91", "30"}, {"90", "31"}, {"100", "100"}, {"91", "0"}, {"-5", "31"},
                 {"99999999999", "1"}};
     for (const auto& r : rows) {
-        auto m = MakeModel();
+        auto m = MakeRecord();
         RecordingSink sink;
         EXPECT_EQ(RunCompute(*m, {r.x, r.y, "5"}, sink), ComputeOutcome::Rejected);
         EXPECT_EQ(sink.lines, kOverLimit) << r.x << " " << r.y;
@@ -103,7 +103,7 @@ TEST(ComputeCommand, BelowOneRejection)
 {
     for (const char* bad : {"0", "-3", "", "abc", "\xef\xbc\x99\xef\xbc\x90", "-99999999999"}) {
         for (bool badIsX : {true, false}) {
-            auto m = MakeModel();
+            auto m = MakeRecord();
             RecordingSink sink;
             const ComputeInputs in = badIsX ? ComputeInputs{bad, "5", "1"}
                                             : ComputeInputs{"5", bad, "1"};
@@ -118,11 +118,11 @@ TEST(ComputeCommand, BelowOneRejection)
 
 TEST(ComputeCommand, RejectionAfterAcceptedKeepsTheRecord)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     RecordingSink sink;
     RunCompute(*m, {"7", "3", "1.5"}, sink);
     const std::string table = sink.table;
-    auto before = MakeModel();
+    auto before = MakeRecord();
     std::memcpy(before.get(), m.get(), sizeof(MembraneModel));
 
     RunCompute(*m, {"0", "12", "2.5"}, sink);
@@ -145,7 +145,7 @@ TEST(ComputeCommand, RejectionAfterAcceptedKeepsTheRecord)
 
 TEST(ComputeCommand, RepeatedPressGivesSameLines)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     RecordingSink first, second;
     RunCompute(*m, {"45", "15", "3"}, first);
     RunCompute(*m, {"45", "15", "3"}, second);
@@ -155,7 +155,7 @@ TEST(ComputeCommand, RepeatedPressGivesSameLines)
 
 TEST(ComputeCommand, NonFiniteValuesAreListedAndFlagged)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     RecordingSink sink;
     EXPECT_EQ(RunCompute(*m, {"4", "2", "1e200"}, sink), ComputeOutcome::SolvedNonFinite);
     EXPECT_EQ(sink.lines.back(), "解に有限でない値があります。αを変えて下さい。");
@@ -171,7 +171,7 @@ TEST(ComputeCommand, NonFiniteValuesAreListedAndFlagged)
 
 TEST(ComputeCommand, CommaDecimalLocaleChangesNothing)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     RecordingSink reference;
     RunCompute(*m, {" 20", " 10", " 5.0"}, reference);
 

@@ -37,8 +37,8 @@ TEST_F(DialogTest, OpeningState)
     EXPECT_EQ(Edit(IDC_DIVY)->text(), " 30");
     EXPECT_EQ(Edit(IDC_ALPHA)->text(), " 5.0");
     EXPECT_TRUE(Option()->isChecked());
-    EXPECT_EQ(dlg->Model().m_bOption, 1);
-    EXPECT_EQ(dlg->Model().m_bSolved, 0);
+    EXPECT_EQ(dlg->Record().m_bOption, 1);
+    EXPECT_EQ(dlg->Record().m_bSolved, 0);
     EXPECT_EQ(ListCount(), 0);
     EXPECT_FALSE(Table()->isVisible());
     EXPECT_EQ(dlg->focusWidget(), Edit(IDC_DIVX));
@@ -75,7 +75,7 @@ TEST_F(DialogTest, DefaultComputation)
     ASSERT_EQ(lines.size(), 2914);
     for (int i = 0; i < lines.size(); ++i)
         ASSERT_EQ(lines[i].toStdString(), core.lines[i]) << i;
-    EXPECT_EQ(dlg->Model().m_bSolved, 1);
+    EXPECT_EQ(dlg->Record().m_bSolved, 1);
 
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
@@ -88,7 +88,7 @@ TEST_F(DialogTest, DefaultComputation)
     const QImage image = Grab();
     const int y0 = Baseline();
     const QRgb background = image.pixel(5, y0 - 2);
-    const MembraneModel& m = dlg->Model();
+    const MembraneModel& m = dlg->Record();
     const double* w = m.m_W;
     const double hi = std::max(-100.0, *std::max_element(w + 1, w + m.m_nNode + 1));
     const double lo = std::min(100.0, *std::min_element(w + 1, w + m.m_nNode + 1));
@@ -109,7 +109,7 @@ TEST_F(DialogTest, DefaultComputation)
 TEST_F(DialogTest, OneElementMapWithOptionOff)
 {
     QTest::mouseClick(Option(), Qt::LeftButton);
-    ASSERT_EQ(dlg->Model().m_bOption, 0);
+    ASSERT_EQ(dlg->Record().m_bOption, 0);
     Compute("1", "1", "5.0");
     EXPECT_EQ(ClipboardText(), "1\t2\t\n1.000000\t1.000000\t\n0.000000\t0.000000\t\n");
     const QImage image = Grab();
@@ -140,7 +140,7 @@ TEST_F(DialogTest, RejectionAfterAcceptedComputation)
     EXPECT_EQ(ListLines(), overLimit);
     EXPECT_EQ(ClipboardText(), table);
     EXPECT_EQ(Table()->toPlainText(), table);
-    EXPECT_EQ(dlg->Model().m_bSolved, 0);
+    EXPECT_EQ(dlg->Record().m_bSolved, 0);
     EXPECT_EQ(Edit(IDC_DIVX)->text(), "91");  // the typed text stays
     const QImage image = Grab();  // any later paint shows no map
     EXPECT_EQ(image.pixel(10, Baseline() - 1), image.pixel(5, Baseline() - 1));
@@ -158,10 +158,10 @@ TEST_F(DialogTest, OptionToggledTwice)
 {
     QTest::mouseClick(Option(), Qt::LeftButton);
     EXPECT_FALSE(Option()->isChecked());
-    EXPECT_EQ(dlg->Model().m_bOption, 0);
+    EXPECT_EQ(dlg->Record().m_bOption, 0);
     QTest::mouseClick(Option(), Qt::LeftButton);
     EXPECT_TRUE(Option()->isChecked());
-    EXPECT_EQ(dlg->Model().m_bOption, 1);
+    EXPECT_EQ(dlg->Record().m_bOption, 1);
     EXPECT_EQ(ListCount(), 0);  // toggling does not compute
 }
 

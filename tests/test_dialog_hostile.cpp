@@ -31,7 +31,7 @@ TEST(DialogHostileInput, GeneratedTextsInEveryField)
     const std::vector<std::string> overLimit(std::begin(kOverLimitLines), std::end(kOverLimitLines));
     const std::vector<std::string> belowOne(std::begin(kBelowOneLines), std::end(kBelowOneLines));
     d.Compute("2", "1", "1");  // something on the clipboard to keep
-    auto core = MakeModel();
+    auto core = MakeRecord();
     int accepted = 0, over = 0, below = 0;
 
     for (int n = 0; n < 6000; ++n) {
@@ -44,7 +44,7 @@ TEST(DialogHostileInput, GeneratedTextsInEveryField)
         const QString tableBefore = d.Table()->toPlainText();
         d.Compute(x, y, a);
 
-        // The line edits hold at most their maximum length; the model reads what they hold.
+        // The line edits hold at most their maximum length; the computation reads what they hold.
         const std::string heldX = d.Edit(IDC_DIVX)->text().toStdString();
         const std::string heldY = d.Edit(IDC_DIVY)->text().toStdString();
         const std::string heldA = d.Edit(IDC_ALPHA)->text().toStdString();
@@ -52,7 +52,7 @@ TEST(DialogHostileInput, GeneratedTextsInEveryField)
                   text.left(d.Edit(IDC_DIVX)->maxLength()));
         const int divX = hostile::ModelCount(heldX), divY = hostile::ModelCount(heldY);
         const double alpha = hostile::ModelAlpha(heldA);
-        const MembraneModel& m = d.dlg->Model();
+        const MembraneModel& m = d.dlg->Record();
         ASSERT_EQ(m.m_nDivX, divX);
         ASSERT_EQ(m.m_nDivY, divY);
         ASSERT_EQ(std::memcmp(&m.m_dAlpha, &alpha, sizeof alpha), 0) << heldA.substr(0, 60);
@@ -102,7 +102,7 @@ TEST(DialogHostileInput, DegenerateNumbers)
         const std::vector<std::string> lines = d.Lines();
         const bool warned = lines.back() == kNonFiniteLine;
         EXPECT_EQ(warned, !r.finite) << r.x << " " << r.y << " " << r.alpha;
-        EXPECT_EQ(d.dlg->Model().m_bSolved, 1);
+        EXPECT_EQ(d.dlg->Record().m_bSolved, 1);
         EXPECT_TRUE(d.MapShown());
     }
 }
@@ -121,7 +121,7 @@ TEST(DialogHostileInput, VanishingPivot)
     EXPECT_TRUE(d.Table()->toPlainText().contains("nan") || d.Table()->toPlainText().contains("inf"));
     // The zero pivot of node 3 makes its multipliers infinite, and the back substitution carries
     // 0 * NaN into every node, the prescribed ones too; so every cell of the map is blue.
-    const MembraneModel& m = d.dlg->Model();
+    const MembraneModel& m = d.dlg->Record();
     EXPECT_EQ(m.m_K[3][1], 0.0);
     for (int n = 1; n <= m.m_nNode; ++n)
         ASSERT_TRUE(std::isnan(m.m_W[n])) << "node " << n;
@@ -136,7 +136,7 @@ TEST(DialogHostileInput, VanishingPivot)
     d.Compute("2", "1", text);
     lines = d.Lines();
     EXPECT_NE(lines.back(), kNonFiniteLine);
-    EXPECT_TRUE(std::isfinite(d.dlg->Model().m_W[3]));
+    EXPECT_TRUE(std::isfinite(d.dlg->Record().m_W[3]));
 }
 
 long ResidentPages()
@@ -201,7 +201,7 @@ TEST(DialogHostileInput, CommaDecimalLocale)
     d.Compute(" 10", " 5", " 5.0");
     const std::vector<std::string> lines = d.Lines();
     const QString table = ClipboardText();
-    EXPECT_EQ(d.dlg->Model().m_dAlpha, 5.0);
+    EXPECT_EQ(d.dlg->Record().m_dAlpha, 5.0);
     EXPECT_EQ(lines[3], "W(1) = 1.000000");
     EXPECT_FALSE(table.contains(','));
     EXPECT_TRUE(table.contains("1.000000\t"));

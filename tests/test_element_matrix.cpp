@@ -14,7 +14,7 @@ double A(const MembraneModel& m, int r, int s)
 TEST(ElementMatrix, DefaultMeshValues)
 {
     // 90 x 30 on 15 x 5: squares of side 1/6, area 1/36; alpha 5.
-    auto m = MakeModel();
+    auto m = MakeRecord();
     SetCounts(*m, 90, 30);
     m->m_dAlpha = 5.0;
     m->ZeroSystem();
@@ -29,7 +29,7 @@ TEST(ElementMatrix, DefaultMeshValues)
 TEST(ElementMatrix, OneElementAlphaZero)
 {
     // Nodes 1 (0,0), 2 (0,1), 3 (1,0), 4 (1,1); dx = 15, dy = 5.
-    auto m = MakeModel();
+    auto m = MakeRecord();
     SetCounts(*m, 1, 1);
     m->m_dAlpha = 0.0;
     m->ZeroSystem();
@@ -48,7 +48,7 @@ TEST(ElementMatrix, OneElementAlphaZero)
 
 TEST(ElementMatrix, OneElementAlphaTwo)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     SetCounts(*m, 1, 1);
     m->m_dAlpha = 2.0;
     m->ZeroSystem();
@@ -62,7 +62,7 @@ TEST(ElementMatrix, OneElementAlphaTwo)
 TEST(ElementMatrix, AlphaZeroRowsSumToZero)
 {
     for (auto [dx, dy] : {std::pair{1, 1}, {7, 3}, {90, 30}, {5, 1}}) {
-        auto m = MakeModel();
+        auto m = MakeRecord();
         SetCounts(*m, dx, dy);
         m->m_dAlpha = 0.0;
         m->ZeroSystem();
@@ -79,7 +79,7 @@ TEST(ElementMatrix, AlphaZeroRowsSumToZero)
 TEST(ElementMatrix, DiagonalCountsElementsPerNode)
 {
     // Interior nodes receive D four times, edge nodes twice, corners once.
-    auto m = MakeModel();
+    auto m = MakeRecord();
     SetCounts(*m, 4, 3);
     m->m_dAlpha = 1.5;
     m->ZeroSystem();
@@ -95,7 +95,7 @@ TEST(ElementMatrix, DiagonalCountsElementsPerNode)
 
 TEST(ElementMatrix, BandBeyondLastNodeStaysZeroAndRhsIsZero)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     SetCounts(*m, 90, 30);
     m->m_dAlpha = 5.0;
     m->ZeroSystem();
@@ -115,7 +115,7 @@ TEST(ElementMatrix, BandBeyondLastNodeStaysZeroAndRhsIsZero)
 TEST(ElementMatrix, SingleRowMeshUsesFourBandColumns)
 {
     // m_nDivY = 1: pairs land in columns 2 (n1-n4, n4-n2, n2-n3), 3 (n1-n2, n4-n3), 4 (n1-n3).
-    auto m = MakeModel();
+    auto m = MakeRecord();
     SetCounts(*m, 3, 1);
     m->m_dAlpha = 1.0;
     m->ZeroSystem();

@@ -60,7 +60,7 @@ TEST(EliminationForms, MeshSystemsBitForBit)
     } meshes[] = {{1, 1}, {1, 30}, {90, 1}, {90, 30}, {2, 1}, {7, 4}, {7, 3}, {13, 6}, {45, 15},
                   {30, 29}, {89, 28}, {3, 2}};
     const double alphas[] = {0.0, -2.5, 5.0, 1e-5, 1e200, resonance * (1 + 1e-13), 41.0};
-    auto m = MakeModel();
+    auto m = MakeRecord();
     for (EliminationForm form : VectorForms()) {
         for (const auto& mesh : meshes)
             for (double alpha : alphas)
@@ -90,7 +90,7 @@ TEST(EliminationForms, RandomBandsBitForBit)
     const double madeNaN = plus - plus;
     const double special[] = {0.0, -0.0, infinity, -infinity, madeNaN, 4.9e-324, 1e300};
     std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-    auto m = MakeModel();
+    auto m = MakeRecord();
     for (int trial = 0; trial < 300; ++trial) {
         m->m_nBand = 2 + static_cast<int>(rng() % 32);
         m->m_nNode = 1 + static_cast<int>(rng() % (trial < 200 ? 80 : 600));

@@ -33,7 +33,7 @@ TEST(HostileInput, ConversionEqualsTheModel)
 TEST(HostileInput, ComputeCommandOutcomes)
 {
     hostile::Generator gen(7);
-    auto m = MakeModel();
+    auto m = MakeRecord();
     for (int n = 0; n < 3000; ++n) {
         // Vary one field at a time; the others stay small and valid.
         const std::string text = gen.Next();

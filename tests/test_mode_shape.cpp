@@ -167,7 +167,7 @@ TEST(ModeShape, SolutionNearAResonanceIsItsShapeTimesItsParticipation)
     for (const int k : {1, 3, 13}) {
         const ModeShape s = Shapes(20, 8, true, k, k).front();
         const double alpha = s.alpha * (1.0 + 1e-7);
-        auto m = MakeModel();
+        auto m = MakeRecord();
         Solve(*m, 20, 8, alpha, true);
         const double scale = alpha * alpha - s.alpha * s.alpha;
         for (int n = 1; n <= m->m_nNode; ++n) {

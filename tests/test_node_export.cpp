@@ -39,7 +39,7 @@ bool SameBits(double a, double b)
 TEST(NodeExport, CsvRowsReadBackToTheRecord)
 {
     for (auto [divX, divY] : {std::pair{1, 1}, {7, 3}, {90, 30}}) {
-        auto m = MakeModel();
+        auto m = MakeRecord();
         Solve(*m, divX, divY, 3.7, true);
         const std::string csv = NodeCsv(*m);
         EXPECT_EQ(csv.find('\r'), std::string::npos);
@@ -116,7 +116,7 @@ TEST(NodeExport, VtkGridHoldsTheDoubles)
         double alpha;
     } cases[] = {{7, 3, 1.25}, {90, 30, 5.0}, {4, 2, 1e200}};  // the last: not a number
     for (const auto& c : cases) {
-        auto m = MakeModel();
+        auto m = MakeRecord();
         Solve(*m, c.divX, c.divY, c.alpha, true);
         const VtkGrid grid = ReadVtk(RectilinearVtk(*m, "a title"));
         const int nx = c.divX + 1, ny = c.divY + 1;
@@ -138,7 +138,7 @@ TEST(NodeExport, VtkGridHoldsTheDoubles)
                 ASSERT_TRUE(SameBits(grid.w[j * nx + i], m->m_W[i * ny + j + 1]))
                     << "node (" << i << ", " << j << ")";
     }
-    auto m = MakeModel();
+    auto m = MakeRecord();
     Solve(*m, 1, 1, 0.0, false);
     EXPECT_EQ(ReadVtk(RectilinearVtk(*m, std::string(300, 't') + "\nmore")).header[1],
               std::string(255, 't'));

@@ -10,7 +10,7 @@ namespace {
 TEST(PeerSolvers, AgreeWithSolveBand)
 {
     for (auto [dx, dy] : {std::pair{10, 5}, {45, 15}, {90, 30}}) {
-        auto constrained = MakeModel();
+        auto constrained = MakeRecord();
         Constrain(*constrained, dx, dy, 5.0, true);
         auto solved = std::make_unique<MembraneModel>(*constrained);
         solved->SolveBand();

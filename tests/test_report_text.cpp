@@ -49,7 +49,7 @@ TEST(ReportText, FixedSixLikePrintfInTheCLocale)
 
 TEST(ReportText, HugeValuesAreListedWhole)
 {
-    auto m = MakeModel();
+    auto m = MakeRecord();
     SetCounts(*m, 1, 1);
     m->m_W[1] = 1e45;
     m->m_W[2] = -3e300;

@@ -21,7 +21,7 @@ TEST(FactorBand, SameFactorsAndSolutionAsTheSolve)
     } cases[] = {{1, 1, 5.0}, {2, 1, 0.1}, {7, 4, 2.25}, {90, 30, 5.0}, {45, 15, 0.0},
                  {2, 1, VanishingPivotAlpha()}, {4, 2, 1e200}};
     for (const auto& c : cases) {
-        auto solved = MakeModel();
+        auto solved = MakeRecord();
         Constrain(*solved, c.divX, c.divY, c.alpha, true);
         auto factored = std::make_unique<MembraneModel>(*solved);
         solved->SolveBand();
@@ -37,7 +37,7 @@ TEST(FactorBand, SameFactorsAndSolutionAsTheSolve)
 TEST(FactorBand, InertiaAtAlphaZeroAndAtAVanishingPivot)
 {
     // Alpha 0: every free pivot is negative, every prescribed one 1.0.
-    auto m = MakeModel();
+    auto m = MakeRecord();
     Constrain(*m, 7, 3, 0.0, true);
     m->FactorBand();
     BandInertia inertia = m->PivotInertia();

@@ -156,10 +156,10 @@ void CMembraneDlg::OnInitDialog()
     SetDlgItemText(IDC_DIVX, FromUtf8(kDefaultInputs.divX));
     SetDlgItemText(IDC_DIVY, FromUtf8(kDefaultInputs.divY));
     SetDlgItemText(IDC_ALPHA, FromUtf8(kDefaultInputs.alpha));
-    m_model.m_dLenX = MembraneModel::kLenX;
-    m_model.m_dLenY = MembraneModel::kLenY;
-    m_model.m_bSolved = 0;
-    m_model.m_bOption = 1;
+    m_record.m_dLenX = MembraneModel::kLenX;
+    m_record.m_dLenY = MembraneModel::kLenY;
+    m_record.m_bSolved = 0;
+    m_record.m_bOption = 1;
     m_ctlOption->setChecked(true);
     GetDlgItem(IDC_DIVX)->setFocus();
 }
@@ -195,7 +195,7 @@ void CMembraneDlg::OnCompute()
     const QByteArray divX = GetDlgItemText(IDC_DIVX).toUtf8();
     const QByteArray divY = GetDlgItemText(IDC_DIVY).toUtf8();
     const QByteArray alpha = GetDlgItemText(IDC_ALPHA).toUtf8();
-    RunCompute(m_model, {std::string_view(divX.constData(), divX.size()),
+    RunCompute(m_record, {std::string_view(divX.constData(), divX.size()),
                          std::string_view(divY.constData(), divY.size()),
                          std::string_view(alpha.constData(), alpha.size())},
                *this);
@@ -204,11 +204,11 @@ void CMembraneDlg::OnCompute()
 
 void CMembraneDlg::OnOption()
 {
-    m_model.m_bOption = m_model.m_bOption == 0 ? 1 : 0;
+    m_record.m_bOption = m_record.m_bOption == 0 ? 1 : 0;
     // A lone auto-exclusive radio button refuses to be unchecked; lift that for the moment,
     // so that the check mark always equals m_bOption.
     m_ctlOption->setAutoExclusive(false);
-    m_ctlOption->setChecked(m_model.m_bOption == 1);
+    m_ctlOption->setChecked(m_record.m_bOption == 1);
     m_ctlOption->setAutoExclusive(true);
 }
 
@@ -235,11 +235,11 @@ void CMembraneDlg::OnPaint(QPaintEvent* event)
 
 void CMembraneDlg::DrawColorMap(QPainter& dc)
 {
-    if (m_model.m_bSolved == 0)
+    if (m_record.m_bSolved == 0)
         return;
     const QRect client = rect();
     const int y0 = client.height() - kMapBaselineGap;
-    PaintColorMap(dc, m_model, kMapLeft, y0);
+    PaintColorMap(dc, m_record, kMapLeft, y0);
 }
 
 void CMembraneDlg::ExportTable(const std::string& table)
@@ -263,9 +263,9 @@ void CMembraneDlg::AddLine(std::string_view line)
     m_listModel->AddLine(FromUtf8(line));
 }
 
-void CMembraneDlg::AddValueLines(const MembraneModel& model, ValueFormat format)
+void CMembraneDlg::AddValueLines(const MembraneModel& record, ValueFormat format)
 {
-    m_listModel->AddValueLines(ValueLines(model, format));
+    m_listModel->AddValueLines(ValueLines(record, format));
 }
 
 void CMembraneDlg::RequestRepaint()

@@ -30,7 +30,7 @@ public:
     QWidget* GetDlgItem(int id) const;
     QString GetDlgItemText(int id) const;
     void SetDlgItemText(int id, const QString& text);
-    const MembraneModel& Model() const { return m_model; }
+    const MembraneModel& Record() const { return m_record; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -51,11 +51,11 @@ private:
     // formatted from the record only as the list shows them.
     void ResetList() override;
     void AddLine(std::string_view line) override;
-    void AddValueLines(const MembraneModel& model, ValueFormat format) override;
+    void AddValueLines(const MembraneModel& record, ValueFormat format) override;
     void RequestRepaint() override;
     void SetTable(std::string text) override;
 
-    MembraneModel m_model;
+    MembraneModel m_record;
     QRadioButton* m_ctlOption = nullptr;
     QPlainTextEdit* m_ctlTable = nullptr;
     QListView* m_ctlList = nullptr;
