@@ -34,7 +34,7 @@ TEST(DialogHostileInput, GeneratedTextsInEveryField)
     auto core = MakeRecord();
     int accepted = 0, over = 0, below = 0;
 
-    for (int n = 0; n < 6000; ++n) {
+    for (int n = 0; n < 1500; ++n) {
         const int field = n % 3;
         const QString text = QString::fromUtf8(gen.Next());
         const QString x = field == 0 ? text : QStringLiteral("3");
@@ -78,9 +78,9 @@ TEST(DialogHostileInput, GeneratedTextsInEveryField)
         }
     }
     // The generator reaches every outcome often.
-    EXPECT_GT(accepted, 2000);
-    EXPECT_GT(over, 500);
-    EXPECT_GT(below, 500);
+    EXPECT_GT(accepted, 500);
+    EXPECT_GT(over, 125);
+    EXPECT_GT(below, 125);
 }
 
 TEST(DialogHostileInput, DegenerateNumbers)

@@ -10,6 +10,7 @@
 #include "TestSupport.h"
 #include "solver/ModeShape.h"
 #include "solver/SeparableModes.h"
+#include "solver/SeparableModes.h"
 
 namespace {
 
@@ -208,7 +209,9 @@ TEST(ModeShape, ParticipationsFromCoarseAlphasAreThoseOfTheShapes)
         int divX, divY;
         double a0, a1;
     };
-    for (const Case c : {Case{60, 20, -0.5, 6.0}, Case{7, 3, 0.0, 100.0}, Case{2, 1, 0.0, 100.0}})
+    // 30 x 10 has square elements, like the default mesh: exactly degenerate pairs among its
+    // clusters.
+    for (const Case c : {Case{30, 10, -0.5, 6.0}, Case{7, 3, 0.0, 100.0}, Case{2, 1, 0.0, 100.0}})
         for (const bool option : {false, true}) {
             ResonanceSearch search;
             search.divX = c.divX;

@@ -32,6 +32,9 @@ TEST(PeerResonance, EveryModeOfSmallMeshesAgreesWithDsygvx)
     }
 }
 
+// LAPACK's reduction of the largest mesh takes seconds: in the test program that the test
+// command runs apart.
+#if defined(MEMBRANE_SLOW_PEERS)
 TEST(PeerResonance, LargestMeshAgreesWithDsbgvx)
 {
     const FreePencil pencil(90, 30);
@@ -40,6 +43,7 @@ TEST(PeerResonance, LargestMeshAgreesWithDsbgvx)
     ExpectSameModes(90, 30, 1000, 1009, BandModes(pencil, 32, 1000, 1009));
     ExpectSameModes(90, 30, 2755, 2759, BandModes(pencil, 32, 2755, 2759));
 }
+#endif
 
 TEST(PeerResonance, OneByOneMeshHasNoFreeNode)
 {
