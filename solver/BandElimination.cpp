@@ -1,6 +1,7 @@
 // The portable form of the forward elimination and the choice among the forms.
 #include "solver/BandElimination.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,20 +11,25 @@
 
 namespace {
 
+// The widest band the vector forms hold in their registers: that of the dialog's largest mesh.
+constexpr int kMostVectorBand = MembraneModel::kMaxBand;
+
 // Right-looking: for each row i in increasing order, and each row j = i + m - 1 coupled to it,
 // row j from its diagonal on loses q times row i from column m on, q = A(i, j) / pivot(i).
 // Each entry of a row j thus receives its updates from the rows i above it in increasing order.
 // With kFactor false the matrix holds these factors already, q is read from it, and only the
 // right-hand side takes its updates: the forward substitution of a further right-hand side.
 template <bool kFactor, bool kCarryRhs>
-void EliminatePortable(MembraneModel& record)
+void EliminatePortable(const BandRef& band)
 {
-    const int nNode = record.m_nNode;
-    const int nBand = record.m_nBand;
+    const int nNode = band.nNode;
+    const int nBand = band.nBand;
+    double* const w = band.w;
+    const auto row = [&](int r) { return band.k + static_cast<std::ptrdiff_t>(r) * band.stride; };
     for (int i = 1; i <= nNode; ++i) {
-        double* const rowI = record.m_K[i];
+        double* const rowI = row(i);
         // Row i's right-hand side is final before its rows below take it, and stays so.
-        const double wi = record.m_W[i];
+        const double wi = w[i];
         const int last = nNode - i + 1 < nBand ? nNode - i + 1 : nBand;  // rows j up to m_nNode
         for (int m = 2; m <= last; ++m) {
             const int j = i + m - 1;
@@ -32,7 +38,7 @@ void EliminatePortable(MembraneModel& record)
                 q = rowI[m] / rowI[1];
                 // Entry by entry, each independent of the others. Entries of row i past m_nNode
                 // are zero, so the loop needs no node test. Rows i and j never overlap.
-                double* __restrict const dst = record.m_K[j] + 1;
+                double* __restrict const dst = row(j) + 1;
                 const double* __restrict const src = rowI + m;
                 const int len = nBand - m + 1;
                 for (int k = 0; k < len; ++k)
@@ -40,27 +46,27 @@ void EliminatePortable(MembraneModel& record)
                 rowI[m] = q;  // the multiplier replaces the entry once the entry has served
             }
             if constexpr (kCarryRhs)
-                record.m_W[j] = record.m_W[j] - q * wi;
+                w[j] = w[j] - q * wi;
         }
         if constexpr (kCarryRhs)
-            record.m_W[i] = wi / rowI[1];
+            w[i] = wi / rowI[1];
     }
 }
 
 // W(i) is held in a register while it loses the products of its row, one after the other: the
 // subtractions stay in their order, they only skip the trips through memory.
-void BackSubstitute(MembraneModel& record)
+void BackSubstitute(const BandRef& band)
 {
-    const int nNode = record.m_nNode;
-    const int nBand = record.m_nBand;
+    const int nNode = band.nNode;
+    const int nBand = band.nBand;
     for (int i = nNode; i >= 1; --i) {
-        const double* const rowI = record.m_K[i];
-        const double* const wFrom = record.m_W + i - 1;  // wFrom[m] is W(i + m - 1)
+        const double* const rowI = band.k + static_cast<std::ptrdiff_t>(i) * band.stride;
+        const double* const wFrom = band.w + i - 1;  // wFrom[m] is W(i + m - 1)
         const int last = nNode - i + 1 < nBand ? nNode - i + 1 : nBand;
-        double wi = record.m_W[i];
+        double wi = band.w[i];
         for (int m = 2; m <= last; ++m)
             wi = wi - rowI[m] * wFrom[m];
-        record.m_W[i] = wi;
+        band.w[i] = wi;
     }
 }
 
@@ -125,36 +131,36 @@ EliminationForm ActiveEliminationForm()
     return active;
 }
 
-void EliminateBand(MembraneModel& record, bool carryRhs, EliminationForm form)
+void EliminateBand(const BandRef& band, bool carryRhs, EliminationForm form)
 {
-    switch (form) {
 #if defined(__x86_64__)
-    case EliminationForm::Avx2:
-        EliminateBandAvx2(&record.m_K[0][0], MembraneModel::kBandCap, record.m_W, record.m_nNode,
-                          record.m_nBand, carryRhs);
-        return;
-    case EliminationForm::Avx512:
-        EliminateBandAvx512(&record.m_K[0][0], MembraneModel::kBandCap, record.m_W, record.m_nNode,
-                            record.m_nBand, carryRhs);
-        return;
-#endif
-    default:
-        break;
+    if (band.nBand <= kMostVectorBand) {
+        switch (form) {
+        case EliminationForm::Avx2:
+            EliminateBandAvx2(band.k, band.stride, band.w, band.nNode, band.nBand, carryRhs);
+            return;
+        case EliminationForm::Avx512:
+            EliminateBandAvx512(band.k, band.stride, band.w, band.nNode, band.nBand, carryRhs);
+            return;
+        default:
+            break;
+        }
     }
+#endif
     if (carryRhs)
-        EliminatePortable<true, true>(record);
+        EliminatePortable<true, true>(band);
     else
-        EliminatePortable<true, false>(record);
+        EliminatePortable<true, false>(band);
 }
 
-void SolveBandIn(MembraneModel& record, EliminationForm form)
+void SolveBandIn(const BandRef& band, EliminationForm form)
 {
-    EliminateBand(record, true, form);
-    BackSubstitute(record);
+    EliminateBand(band, true, form);
+    BackSubstitute(band);
 }
 
-void SubstituteBand(MembraneModel& record)
+void SubstituteBand(const BandRef& band)
 {
-    EliminatePortable<false, true>(record);
-    BackSubstitute(record);
+    EliminatePortable<false, true>(band);
+    BackSubstitute(band);
 }

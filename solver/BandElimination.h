@@ -24,18 +24,54 @@ std::vector<EliminationForm> SupportedEliminationForms();
 // unless the environment variable MEMBRANE_ELIMINATION names another supported form.
 EliminationForm ActiveEliminationForm();
 
-// Forward elimination of rows 1..m_nNode of m_K without pivoting, and of m_W when carryRhs:
+// The band of a record and its right-hand side, wherever they live: row r of the band starts at
+// k + r * stride, its columns 1..nBand are in use; w[1..nNode].
+struct BandRef {
+    double* k;
+    int stride;
+    double* w;
+    int nNode;
+    int nBand;
+};
+
+// The band of any record: MembraneModel or SizedRecord.
+template <class R>
+BandRef BandOf(R& record)
+{
+    return {&record.m_K[0][0], static_cast<int>(&record.m_K[1][0] - &record.m_K[0][0]),
+            &record.m_W[0], record.m_nNode, record.m_nBand};
+}
+
+// Forward elimination of rows 1..nNode of the band without pivoting, and of w when carryRhs:
 // row i's multipliers replace its entries right of the diagonal, its pivot stays in column 1,
-// and m_W[j] is updated with m_W[i] before m_W[i] is divided by its pivot. form must be
-// supported.
-void EliminateBand(MembraneModel& record, bool carryRhs, EliminationForm form);
+// and w[j] is updated with w[i] before w[i] is divided by its pivot. form must be supported.
+// The vector forms hold a row in registers; a band of more than 33 columns goes to the portable
+// form, whatever form is asked for.
+void EliminateBand(const BandRef& band, bool carryRhs, EliminationForm form);
 
-// SolveBand in the given form: the forward elimination with m_W, then the back substitution,
+// SolveBand in the given form: the forward elimination with w, then the back substitution,
 // rows in decreasing order, columns in increasing order. form must be supported.
-void SolveBandIn(MembraneModel& record, EliminationForm form);
+void SolveBandIn(const BandRef& band, EliminationForm form);
 
-// The solve of a further right-hand side m_W with the factors that FactorBand (or SolveBand) left
-// in m_K: the right-hand side's part of the forward elimination, with the multipliers read back,
-// then the back substitution. The same operations in the same order as SolveBand gives its
+// The solve of a further right-hand side w with the factors that FactorBand (or SolveBand) left
+// in the band: the right-hand side's part of the forward elimination, with the multipliers read
+// back, then the back substitution. The same operations in the same order as SolveBand gives its
 // right-hand side, so after FactorBand it leaves the bits SolveBand leaves.
-void SubstituteBand(MembraneModel& record);
+void SubstituteBand(const BandRef& band);
+
+// The same on a record.
+template <class R>
+void EliminateBand(R& record, bool carryRhs, EliminationForm form)
+{
+    EliminateBand(BandOf(record), carryRhs, form);
+}
+template <class R>
+void SolveBandIn(R& record, EliminationForm form)
+{
+    SolveBandIn(BandOf(record), form);
+}
+template <class R>
+void SubstituteBand(R& record)
+{
+    SubstituteBand(BandOf(record));
+}

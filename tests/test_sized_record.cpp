@@ -1,0 +1,102 @@
+// Records sized to their mesh: within the dialog's limits every stage leaves the dialog's record's
+// bits, in every form of the elimination; beyond them the solution with the option off is the
+// discrete closed form of a line of linear elements, and the storage a mesh needs is known
+// before it is allocated.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <tuple>
+
+#include "TestSupport.h"
+#include "solver/BandElimination.h"
+#include "solver/SizedRecord.h"
+
+namespace {
+
+// The stages of a computation up to the boundary conditions, on any record.
+template <class R>
+void ConstrainRecord(R& r, double alpha, bool option)
+{
+    r.m_dAlpha = alpha;
+    r.m_bOption = option ? 1 : 0;
+    r.BuildBoundaryTable();
+    r.ZeroSystem();
+    r.AssembleElements();
+    r.ApplyBoundary();
+}
+
+TEST(SizedRecord, SameBitsAsTheDialogsRecordInEveryForm)
+{
+    const struct {
+        int divX, divY;
+        double alpha;
+    } cases[] = {{1, 1, 5.0}, {2, 1, 0.1}, {7, 4, 2.25}, {90, 30, 5.0}, {45, 15, 0.0},
+                 {2, 1, VanishingPivotAlpha()}, {4, 2, 1e200}, {13, 29, 3.7}};
+    for (const auto& c : cases)
+        for (const EliminationForm form : SupportedEliminationForms())
+            for (const bool option : {false, true}) {
+                auto fixed = MakeRecord();
+                SetCounts(*fixed, c.divX, c.divY);
+                ConstrainRecord(*fixed, c.alpha, option);
+                SizedRecord sized(c.divX, c.divY);
+                ConstrainRecord(sized, c.alpha, option);
+                for (int e = 1; e <= sized.m_nBound; ++e) {
+                    ASSERT_EQ(sized.m_bndNode[e], fixed->m_bndNode[e]);
+                    ASSERT_EQ(sized.m_bndKind[e], fixed->m_bndKind[e]);
+                    ASSERT_EQ(sized.m_bndValue[e], fixed->m_bndValue[e]);
+                }
+                SolveBandIn(*fixed, form);
+                SolveBandIn(sized, form);
+                const std::string what = std::to_string(c.divX) + "x" + std::to_string(c.divY) +
+                                         " " + EliminationFormName(form);
+                for (int r = 0; r <= sized.m_nNode; ++r)
+                    ASSERT_EQ(std::memcmp(sized.m_K[r], fixed->m_K[r],
+                                          sizeof(double) * (sized.m_nBand + 1)), 0)
+                        << what << " row " << r;
+                ASSERT_EQ(std::memcmp(sized.m_W, fixed->m_W, sizeof(double) * (sized.m_nNode + 1)),
+                          0) << what;
+                const BandInertia a = sized.PivotInertia(), b = fixed->PivotInertia();
+                EXPECT_EQ(std::tie(a.positive, a.negative, a.zero, a.firstBadRow),
+                          std::tie(b.positive, b.negative, b.zero, b.firstBadRow)) << what;
+            }
+}
+
+// With the option off the solution does not vary along y, and every column holds the value of
+// a line of linear elements with the consistent mass: with cos(k h) = (6 - 2 (alpha h)^2) /
+// (6 + (alpha h)^2), u_i = sin(k (15 - x_i)) / sin(15 k). Bands of 43 and 34 columns are wider
+// than the vector forms hold and go to the portable one; 400 x 2 is beyond the dialog along x.
+TEST(SizedRecord, BeyondTheDialogsLimitsTheLineOfElementsInClosedForm)
+{
+    for (auto [divX, divY, alpha] : {std::tuple{200, 40, 2.0}, {120, 31, 0.5}, {400, 2, 5.0}}) {
+        SizedRecord r(divX, divY);
+        ConstrainRecord(r, alpha, false);
+        r.SolveBand();
+        const double h = 15.0 / divX, ah2 = (alpha * h) * (alpha * h);
+        const double k = std::acos((6.0 - 2.0 * ah2) / (6.0 + ah2)) / h;
+        double largest = 0.0;
+        const auto exact = [&](int i) { return std::sin(k * (15.0 - i * h)) / std::sin(15.0 * k); };
+        for (int i = 0; i <= divX; ++i)
+            largest = std::max(largest, std::fabs(exact(i)));
+        for (int i = 0; i <= divX; ++i) {
+            const double u = exact(i);
+            for (int j = 0; j <= divY; ++j)
+                ASSERT_NEAR(r.m_W[i * (divY + 1) + j + 1], u, 1e-9 * largest)
+                    << divX << "x" << divY << " node (" << i << ", " << j << ")";
+        }
+    }
+}
+
+TEST(SizedRecord, TheBytesAMeshNeedsAreKnownBeforeItIsMade)
+{
+    // 90 x 30: 2822 rows of 34 band columns and a value each, 241 boundary entries.
+    EXPECT_EQ(SizedRecordBytes(90, 30), (2822u * 34 + 2822) * 8 + 241u * 16);
+    EXPECT_GT(*SizedRecordBytes(720, 240), 300'000'000u);
+    EXPECT_FALSE(SizedRecordBytes(0, 5));
+    EXPECT_FALSE(SizedRecordBytes(5, -1));
+    EXPECT_FALSE(SizedRecordBytes(1'000'000'000, 1'000'000'000));  // no 32-bit node numbers
+    EXPECT_FALSE(SizedRecordBytes(65536, 65536));
+    EXPECT_TRUE(SizedRecordBytes(1'000'000, 1));
+}
+
+}  // namespace
