@@ -1,8 +1,5 @@
 // The shapes of the resonances: one shape's nodal values in the forms of a single solve
 // (--shape K), or a figure of the lowest ones side by side (--shapes N --figure FILE.png).
-#include <algorithm>
-
-#include "batch/RecordMemory.h"
 #include "batch/ToolTasks.h"
 #include "batch/ToolSupport.h"
 #include "present/FigureTitles.h"
@@ -26,24 +23,18 @@ int RunShapeTask(const ToolOptions& options, const ToolContext& context)
     if (!k)
         return kExitUsage;
 
-    // 2. Its shape, as the nodal values of a record, which the table and the files read.
+    // 2. Its shape, the field that the table and the files read.
     const ModeShape shape = FindShapes(*search, options.option, *k, *k).front();
-    const RecordPointer record = NewRecord();
-    record->m_nDivX = search->divX;
-    record->m_nDivY = search->divY;
-    record->m_dAlpha = shape.alpha;
-    record->m_bOption = options.option ? 1 : 0;
-    record->DeriveCounts();
-    std::copy(shape.phi.begin(), shape.phi.end(), record->m_W);
+    const NodalField field(search->divX, search->divY, shape.alpha, shape.phi.data());
 
     // 3. The table, then the files.
     const std::string text =
-        BuildTable(*record, options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6);
+        BuildTable(field, options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6);
     const std::string title =
         ShapeTitle(shape.index, shape.kx, shape.ky, shape.alpha, search->divX, search->divY);
     // The map is the dialog's, blue to white; the figure's scale is centred on zero.
     if (!WriteStandardOutput(options, context, text) ||
-        !WriteFieldFiles(options, context, *record, title, &FigureApi::shapeFigure))
+        !WriteFieldFiles(options, context, field, title, &FigureApi::shapeFigure))
         return kExitWriteFailed;
     return kExitSolved;
 }

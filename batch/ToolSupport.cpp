@@ -193,7 +193,7 @@ bool DrawFigure(const ToolContext& context, const std::string& file, const DrawF
 }
 
 bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
-                     const MembraneModel& record, const std::string& title, FieldFigure figure)
+                     const NodalField& record, const std::string& title, FieldFigure figure)
 {
     if (!options.mapFile.empty() &&
         !DrawFigure(context, options.mapFile, [&](const FigureApi& api, std::string& png,

@@ -63,10 +63,10 @@ bool DrawFigure(const ToolContext& context, const std::string& file, const DrawF
 // The files of one field in a record, a solution or a shape, in the order of the options' help:
 // the colour map, the figure (drawn by `figure`, solutionFigure or shapeFigure), CSV and VTK,
 // titled `title`. The first that cannot be written ends them: reported, false.
-using FieldFigure = bool (*FigureApi::*)(const MembraneModel&, const std::string&, std::string&,
+using FieldFigure = bool (*FigureApi::*)(const NodalField&, const std::string&, std::string&,
                                          std::string&);
 bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
-                     const MembraneModel& record, const std::string& title, FieldFigure figure);
+                     const NodalField& record, const std::string& title, FieldFigure figure);
 
 // True when one of the files of the options is "-".
 bool StandardOutputTaken(const ToolOptions& options);

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "solver/MembraneModel.h"
+#include "present/NodalField.h"
 
 // A cell covers x from left up to, not including, right and y from top up to, not including,
 // bottom; its colour is red = green = intensity, blue 255.
@@ -23,7 +23,7 @@ struct MapScale {
 };
 
 // Scale ends start at -100 and +100. A NaN fails the second test and so replaces lo.
-inline MapScale FindMapScale(const MembraneModel& record)
+inline MapScale FindMapScale(const NodalField& record)
 {
     MapScale s{-100.0, 100.0};
     for (int n = 1; n <= record.m_nNode; ++n) {
@@ -37,24 +37,24 @@ inline MapScale FindMapScale(const MembraneModel& record)
 }
 
 // Cell size in pixels, 300 / m_nDivX by 100 / m_nDivY (truncated); counts must be at least 1.
-inline int MapCellWidth(const MembraneModel& record)
+inline int MapCellWidth(const NodalField& record)
 {
     return 300 / record.m_nDivX;
 }
 
-inline int MapCellHeight(const MembraneModel& record)
+inline int MapCellHeight(const NodalField& record)
 {
     return 100 / record.m_nDivY;
 }
 
 // Size in pixels of the whole block, (m_nDivX + 1) cells wide and (m_nDivY + 1) high; 0 when
 // a count is below 1.
-inline int MapBlockWidth(const MembraneModel& record)
+inline int MapBlockWidth(const NodalField& record)
 {
     return record.m_nDivX < 1 ? 0 : (record.m_nDivX + 1) * MapCellWidth(record);
 }
 
-inline int MapBlockHeight(const MembraneModel& record)
+inline int MapBlockHeight(const NodalField& record)
 {
     return record.m_nDivY < 1 ? 0 : (record.m_nDivY + 1) * MapCellHeight(record);
 }
@@ -74,7 +74,7 @@ inline int MapIntensity(double w, double lo, double range)
 // node rows bottom to top from the baseline y0 upward. Draws nothing unless both counts are at
 // least 1.
 template <class Fill>
-void ForEachMapCell(const MembraneModel& record, int left, int y0, Fill&& fill)
+void ForEachMapCell(const NodalField& record, int left, int y0, Fill&& fill)
 {
     if (record.m_nDivX < 1 || record.m_nDivY < 1)
         return;

@@ -7,7 +7,7 @@
 
 #include "present/ColorMap.h"
 
-void PaintColorMap(QPainter& painter, const MembraneModel& record, int left, int y0)
+void PaintColorMap(QPainter& painter, const NodalField& record, int left, int y0)
 {
     ForEachMapCell(record, left, y0, [&painter](const MapCell& c) {
         painter.fillRect(QRect(c.left, c.top, c.right - c.left, c.bottom - c.top),
@@ -15,7 +15,7 @@ void PaintColorMap(QPainter& painter, const MembraneModel& record, int left, int
     });
 }
 
-QImage ColorMapImage(const MembraneModel& record)
+QImage ColorMapImage(const NodalField& record)
 {
     QImage image(MapBlockWidth(record), MapBlockHeight(record), QImage::Format_RGB32);
     image.fill(Qt::white);

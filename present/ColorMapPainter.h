@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "solver/MembraneModel.h"
+#include "present/NodalField.h"
 
 class QPainter;
 
@@ -12,7 +12,7 @@ inline constexpr int kMapLeft = 10;
 inline constexpr int kMapBaselineGap = 30;
 
 // Fills one cell per node; the block's lower left corner lies at (left, y0).
-void PaintColorMap(QPainter& painter, const MembraneModel& record, int left, int y0);
+void PaintColorMap(QPainter& painter, const NodalField& record, int left, int y0);
 
 // The block of cells alone, node 1 at the bottom left, as an image of its own size.
-QImage ColorMapImage(const MembraneModel& record);
+QImage ColorMapImage(const NodalField& record);

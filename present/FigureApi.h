@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "solver/MembraneModel.h"
+#include "present/NodalField.h"
 #include "solver/Resonance.h"
 
 // One point of a sweep's curve: the largest |W| at alpha (not finite: a gap in the curve).
@@ -38,15 +38,15 @@ struct FigureApi {
     std::uint32_t version;  // kFigureApiVersion of the library's build
 
     // The colour map as the dialog paints it, one cell per node, the block alone.
-    bool (*colorMap)(const MembraneModel& record, std::string& png, std::string& error);
+    bool (*colorMap)(const NodalField& record, std::string& png, std::string& error);
     // The solution on the domain with axes, colour bar and title (see MapFigure).
-    bool (*solutionFigure)(const MembraneModel& record, const std::string& title, std::string& png,
+    bool (*solutionFigure)(const NodalField& record, const std::string& title, std::string& png,
                            std::string& error);
     // Largest |W| against alpha on a logarithmic axis, the resonances as thin lines.
     bool (*sweepPlot)(std::span<const CurvePoint> curve, std::span<const ResonanceLine> lines,
                       const std::string& title, std::string& png, std::string& error);
     // A mode shape in m_W on a diverging scale (see ShapeFigure).
-    bool (*shapeFigure)(const MembraneModel& record, const std::string& title, std::string& png,
+    bool (*shapeFigure)(const NodalField& record, const std::string& title, std::string& png,
                         std::string& error);
     // Shapes side by side on one scale (see ShapeGallery).
     bool (*shapeGallery)(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,
@@ -55,7 +55,7 @@ struct FigureApi {
 
 // Changes whenever FigureApi or what its functions take changes, so that a program never calls
 // into a library built from other sources.
-inline constexpr std::uint32_t kFigureApiVersion = 2;
+inline constexpr std::uint32_t kFigureApiVersion = 3;
 
 // The library's one exported function: extern "C" const FigureApi* membrane_figure_api().
 inline constexpr const char* kFigureApiSymbol = "membrane_figure_api";

@@ -69,12 +69,12 @@ bool EncodePng(const QImage& image, std::string& png, std::string& error,
     return true;
 }
 
-bool ColorMapPng(const MembraneModel& record, std::string& png, std::string& error)
+bool ColorMapPng(const NodalField& record, std::string& png, std::string& error)
 {
     return EncodePng(ColorMapImage(record), png, error);
 }
 
-bool SolutionFigurePng(const MembraneModel& record, const std::string& title, std::string& png,
+bool SolutionFigurePng(const NodalField& record, const std::string& title, std::string& png,
                        std::string& error)
 {
     const OffscreenGui gui;
@@ -88,7 +88,7 @@ bool SweepPlotPng(std::span<const CurvePoint> curve, std::span<const ResonanceLi
     return EncodePng(SweepPlot(curve, lines, title), png, error);
 }
 
-bool ShapeFigurePng(const MembraneModel& record, const std::string& title, std::string& png,
+bool ShapeFigurePng(const NodalField& record, const std::string& title, std::string& png,
                     std::string& error)
 {
     const OffscreenGui gui;

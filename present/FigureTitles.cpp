@@ -17,7 +17,7 @@ const char* OnOff(bool option)
 
 }  // namespace
 
-std::string SolutionTitle(const MembraneModel& record, bool option)
+std::string SolutionTitle(const NodalField& record, bool option)
 {
     std::string title = "W on the membrane: " + Mesh(record.m_nDivX, record.m_nDivY) + ", alpha ";
     AppendValue(title, record.m_dAlpha, ValueFormat::Shortest);

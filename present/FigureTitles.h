@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "solver/MembraneModel.h"
+#include "present/NodalField.h"
 
 // "W on the membrane: 20 x 8 divisions, alpha 2.5, option on", for a solved record.
-std::string SolutionTitle(const MembraneModel& record, bool option);
+std::string SolutionTitle(const NodalField& record, bool option);
 
 // "Largest |W| against alpha: 12 x 5 divisions, option on".
 std::string SweepTitle(std::int32_t divX, std::int32_t divY, bool option);

@@ -27,7 +27,7 @@ struct Field {
     double lenY;
 };
 
-Field FieldOf(const MembraneModel& m)
+Field FieldOf(const NodalField& m)
 {
     return {m.m_W, m.m_nDivX, m.m_nDivY, m.m_dLenX, m.m_dLenY};
 }
@@ -124,7 +124,7 @@ void DrawTitle(QPainter& p, const QFont& font, int width, int top, const std::st
 }
 
 // The figure of one field: the field and its bar in the given scale, axes, labels, title.
-QImage FieldFigure(const MembraneModel& record, const std::string& title, double lo, double hi,
+QImage FieldFigure(const NodalField& record, const std::string& title, double lo, double hi,
                    const Shader& shade, const QString& barName, const QString& barMiddle)
 {
     QImage image(kFigureWidth, kFigureHeight, QImage::Format_RGB32);
@@ -159,7 +159,7 @@ double LargestMagnitude(const double* w, int nodes)
 
 }  // namespace
 
-QImage MapFigure(const MembraneModel& record, const std::string& title)
+QImage MapFigure(const NodalField& record, const std::string& title)
 {
     const MapScale scale = FindMapScale(record);
     const Shader shade = [&](double w) {
@@ -169,7 +169,7 @@ QImage MapFigure(const MembraneModel& record, const std::string& title)
     return FieldFigure(record, title, scale.lo, scale.hi, shade, QStringLiteral("W"), QString());
 }
 
-QImage ShapeFigure(const MembraneModel& record, const std::string& title)
+QImage ShapeFigure(const NodalField& record, const std::string& title)
 {
     const double limit = LargestMagnitude(record.m_W, record.m_nNode);
     return FieldFigure(record, title, -limit, limit, [&](double w) { return Diverging(w, limit); },

@@ -10,17 +10,17 @@
 #include <QImage>
 
 #include "present/FigureApi.h"
-#include "solver/MembraneModel.h"
+#include "present/NodalField.h"
 
 inline constexpr int kFigureWidth = 960;
 inline constexpr int kFigureHeight = 380;
 
 // Need a QGuiApplication, for the text, and a record with counts of at least 1.
 // The solution in m_W, from blue (lowest) to white (highest) as the colour map shades it.
-QImage MapFigure(const MembraneModel& record, const std::string& title);
+QImage MapFigure(const NodalField& record, const std::string& title);
 // A shape in m_W, blue (negative) through white (0) to red (positive), the scale symmetric about
 // zero out to the largest magnitude.
-QImage ShapeFigure(const MembraneModel& record, const std::string& title);
+QImage ShapeFigure(const NodalField& record, const std::string& title);
 // The panels in reading order, each labelled with its index, (kx, ky) and alpha, all on one
 // diverging scale; a divX x divY mesh.
 QImage ShapeGallery(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,

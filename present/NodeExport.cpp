@@ -28,17 +28,17 @@ void AppendBigEndian(std::string& out, double v)
 
 }  // namespace
 
-double NodeX(const MembraneModel& record, int i)
+double NodeX(const NodalField& record, int i)
 {
     return static_cast<double>(i) * record.m_dLenX / record.m_nDivX;
 }
 
-double NodeY(const MembraneModel& record, int j)
+double NodeY(const NodalField& record, int j)
 {
     return static_cast<double>(j) * record.m_dLenY / record.m_nDivY;
 }
 
-std::string NodeCsv(const MembraneModel& record)
+std::string NodeCsv(const NodalField& record)
 {
     std::string csv = "node,i,j,x,y,w\n";
     const int rows = record.m_nDivY + 1;
@@ -60,7 +60,7 @@ std::string NodeCsv(const MembraneModel& record)
     return csv;
 }
 
-std::string RectilinearVtk(const MembraneModel& record, std::string_view title)
+std::string RectilinearVtk(const NodalField& record, std::string_view title)
 {
     const int columns = record.m_nDivX + 1, rows = record.m_nDivY + 1;
     std::string vtk = "# vtk DataFile Version 3.0\n";

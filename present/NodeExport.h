@@ -6,17 +6,17 @@
 #include <string>
 #include <string_view>
 
-#include "solver/MembraneModel.h"
+#include "present/NodalField.h"
 
 // x and y of node column i and node row j: i * 15 / m_nDivX and j * 5 / m_nDivY, each the
 // double nearest the exact quotient.
-double NodeX(const MembraneModel& record, int i);
-double NodeY(const MembraneModel& record, int j);
+double NodeX(const NodalField& record, int i);
+double NodeY(const NodalField& record, int j);
 
 // "node,i,j,x,y,w" and one row per node in node order, line feeds after every row.
-std::string NodeCsv(const MembraneModel& record);
+std::string NodeCsv(const NodalField& record);
 
 // A legacy VTK file, binary, of the grid of nodes (x fastest, then y) with the point data "w":
 // the doubles of m_W bit for bit, not-a-number values too. title is one line, at most 255
 // bytes; longer titles are cut.
-std::string RectilinearVtk(const MembraneModel& record, std::string_view title);
+std::string RectilinearVtk(const NodalField& record, std::string_view title);

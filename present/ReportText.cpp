@@ -85,8 +85,8 @@ void AppendValue(std::string& out, double v, ValueFormat format)
     out += FormatValue(buf, v, format);
 }
 
-ValueLines::ValueLines(const MembraneModel& record, ValueFormat format)
-    : ValueLines(record.m_W, record.m_nDivY + 1, record.m_nNode, format)
+ValueLines::ValueLines(const NodalField& field, ValueFormat format)
+    : ValueLines(field.m_W, field.m_nDivY + 1, field.m_nNode, format)
 {
 }
 
@@ -127,7 +127,7 @@ void ListSolution(const MembraneModel& record, ReportSink& sink, ValueFormat for
     sink.AddValueLines(record, format);
 }
 
-std::string BuildTable(const MembraneModel& record, ValueFormat format)
+std::string BuildTable(const NodalField& record, ValueFormat format)
 {
     const int cells = record.m_nDivY + 1;
     std::string table;
@@ -148,7 +148,7 @@ std::string BuildTable(const MembraneModel& record, ValueFormat format)
     return table;
 }
 
-bool HasNonFiniteValue(const MembraneModel& record)
+bool HasNonFiniteValue(const NodalField& record)
 {
     for (int n = 1; n <= record.m_nNode; ++n) {
         if (!std::isfinite(record.m_W[n]))

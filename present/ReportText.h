@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "present/NodalField.h"
 #include "present/ReportSink.h"
 #include "solver/MembraneModel.h"
 
@@ -15,7 +16,7 @@ void AppendValue(std::string& out, double v, ValueFormat format = ValueFormat::F
 // formatted, so the record must stay as it is while the lines are in use.
 class ValueLines {
 public:
-    ValueLines(const MembraneModel& record, ValueFormat format);
+    ValueLines(const NodalField& field, ValueFormat format);
     // The same over values kept elsewhere: w[n] for the nodes n = 1..nodes, rows nodes a column.
     ValueLines(const double* w, int rows, int nodes, ValueFormat format);
     int Count() const { return m_count; }
@@ -35,7 +36,7 @@ void ListSolution(const MembraneModel& record, ReportSink& sink,
 
 // Header line with the row numbers 1..m_nDivY+1, then one line per node column with its
 // values bottom to top. Every cell is followed by a tab, every line by a line feed.
-std::string BuildTable(const MembraneModel& record, ValueFormat format = ValueFormat::Fixed6);
+std::string BuildTable(const NodalField& field, ValueFormat format = ValueFormat::Fixed6);
 
 // True when some W(1..m_nNode) is infinite or not a number.
-bool HasNonFiniteValue(const MembraneModel& record);
+bool HasNonFiniteValue(const NodalField& field);

@@ -7,16 +7,13 @@
 #include <memory>
 
 #include "solver/ElementCoefficients.h"
-#include "solver/MembraneModel.h"
+#include "solver/SizedRecord.h"
 
 MeshOperator::MeshOperator(std::int32_t divX, std::int32_t divY, bool option)
     : m_divX(divX), m_divY(divY)
 {
-    const auto record = std::make_unique<MembraneModel>();
-    record->m_nDivX = divX;
-    record->m_nDivY = divY;
+    const auto record = std::make_unique<SizedRecord>(divX, divY);
     record->m_bOption = option ? 1 : 0;
-    record->DeriveCounts();
     record->BuildBoundaryTable();
     m_nodes = record->m_nNode;
     m_fixed.assign(m_nodes + 1, 0);

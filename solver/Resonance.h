@@ -18,7 +18,7 @@ std::int32_t ResonanceCount(std::int32_t divX, std::int32_t divY);
 // at its alpha. The option changes only boundary values, not the matrix, so it plays no part.
 class ResonanceCounter {
 public:
-    // Requires 1 <= divX <= 90 and 1 <= divY <= 30.
+    // Requires counts of at least 1 whose record fits in memory.
     ResonanceCounter(std::int32_t divX, std::int32_t divY);
 
     struct Slice {
@@ -36,8 +36,8 @@ private:
 // How a search runs: the mesh, the threads (at least 1) that share its brackets, where its
 // brackets end, and counts already taken elsewhere that can serve as its first brackets.
 struct ResonanceSearch {
-    std::int32_t divX = 1;  // 1..90
-    std::int32_t divY = 1;  // 1..30
+    std::int32_t divX = 1;  // at least 1
+    std::int32_t divY = 1;  // at least 1
     int threads = 1;
     // A bracket ends when it is narrower than 1e-12 of its upper end or than this absolute
     // width, or when its ends are adjacent doubles.

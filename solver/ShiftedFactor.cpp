@@ -6,28 +6,15 @@
 
 #include "solver/BandElimination.h"
 
-std::int32_t ResonancesBelow(const MembraneModel& factored, const BandInertia& inertia)
-{
-    // Every prescribed node is a row and a column of the identity: one pivot 1.0 each.
-    std::int32_t fixed = 0;
-    for (int e = 1; e <= factored.m_nBound; ++e)
-        if (factored.m_bndKind[e] != BND_NATURAL)
-            ++fixed;
-    return inertia.positive - fixed;
-}
-
 ShiftedFactor::ShiftedFactor(std::int32_t divX, std::int32_t divY)
-    : m_record(std::make_unique<MembraneModel>())
+    : m_record(std::make_unique<SizedRecord>(divX, divY))
 {
-    m_record->m_nDivX = divX;
-    m_record->m_nDivY = divY;
-    m_record->DeriveCounts();
     m_record->BuildBoundaryTable();
 }
 
 ShiftedFactor::Factored ShiftedFactor::FactorNear(double alpha, double towards)
 {
-    MembraneModel& record = *m_record;
+    SizedRecord& record = *m_record;
     for (int nudge = 0;; ++nudge) {
         record.m_dAlpha = alpha;
         record.ZeroSystem();

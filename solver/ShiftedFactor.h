@@ -8,19 +8,29 @@
 #include <vector>
 
 #include "solver/MembraneModel.h"
+#include "solver/SizedRecord.h"
 
 // Resonant a' with 0 < a' < |alpha| from a record just factored at alpha, by SolveBand or
 // FactorBand: by Sylvester's law of inertia, its positive pivots less its fixed nodes.
 // Meaningful only when the inertia has no bad row.
-std::int32_t ResonancesBelow(const MembraneModel& factored, const BandInertia& inertia);
+template <class R>
+std::int32_t ResonancesBelow(const R& factored, const BandInertia& inertia)
+{
+    // Every prescribed node is a row and a column of the identity: one pivot 1.0 each.
+    std::int32_t fixed = 0;
+    for (int e = 1; e <= factored.m_nBound; ++e)
+        if (factored.m_bndKind[e] != BND_NATURAL)
+            ++fixed;
+    return inertia.positive - fixed;
+}
 
 class ShiftedFactor {
 public:
     // Neighbouring doubles tried when a pivot vanishes exactly; one is always enough in practice.
     static constexpr int kNudges = 64;
 
-    // The counts and the boundary table of the mesh, once. Requires 1 <= divX <= 90 and
-    // 1 <= divY <= 30.
+    // The counts and the boundary table of the mesh, once, on a record sized to it. Requires
+    // counts of at least 1 whose record fits in memory (SizedRecordBytes).
     ShiftedFactor(std::int32_t divX, std::int32_t divY);
 
     struct Factored {
@@ -38,5 +48,5 @@ public:
     void Solve(const std::vector<double>& b, std::vector<double>& x);
 
 private:
-    std::unique_ptr<MembraneModel> m_record;
+    std::unique_ptr<SizedRecord> m_record;
 };
