@@ -48,6 +48,10 @@ const OptionRow kOptions[] = {
      .flag = &ToolOptions::option,
      .help = "raised centre peak on the left edge (default on); for the resonances, the load "
              "whose participation they show"},
+    {.name = "--lenient", .kind = Switch, .tasks = kSolve, .flag = &ToolOptions::lenient,
+     .help = "the dialog's limits: at most 90 divisions along x and 30 along y, refused with the "
+             "dialog's own messages; without it any mesh that fits in half of the memory is "
+             "solved, beyond 90 x 30 on storage sized to it"},
     {.name = "--list", .kind = Switch, .tasks = kSolve, .flag = &ToolOptions::list,
      .help = "write the report list lines instead of the table"},
     {.name = "--exact", .kind = Switch, .tasks = kNodalValues, .flag = &ToolOptions::exact,
@@ -112,8 +116,8 @@ constexpr std::string_view kIntroduction =
 constexpr std::string_view kResonances =
     "Resonances. Where alpha squared is an eigenvalue of the membrane with its left and right "
     "edges fixed, the system is singular and the values grow without bound. These tasks find "
-    "such alphas on the mesh of --divx and --divy (1..90 and 1..30; --alpha and the option do "
-    "not change the matrix), by bisection on the signs of the elimination's pivots, each to "
+    "such alphas on the mesh of --divx and --divy (any that fits in half of the memory; --alpha "
+    "and the option do not change the matrix), by bisection on the signs of the elimination's pivots, each to "
     "1e-12 relative or to adjacent doubles. Numbers are written as the shortest text that reads "
     "back to the same double.";
 

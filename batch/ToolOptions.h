@@ -32,6 +32,7 @@ struct ToolOptions {
     std::string divY{kDefaultInputs.divY};
     std::string alpha{kDefaultInputs.alpha};
     bool option = true;
+    bool lenient = false;
     bool list = false;
     bool exact = false;
     bool details = false;

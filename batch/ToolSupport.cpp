@@ -96,8 +96,8 @@ std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_vi
 std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const ToolContext& context)
 {
     const std::int32_t divX = ConvertCount(options.divX), divY = ConvertCount(options.divY);
-    if (!DivXAccepted(divX) || !DivYAccepted(divY)) {
-        ReportBadValue(context, "the mesh needs 1..90 divisions along x and 1..30 along y, not " +
+    if (!CountAccepted(divX) || !CountAccepted(divY)) {
+        ReportBadValue(context, "the mesh needs at least 1 division along x and along y, not " +
                                     std::to_string(divX) + " x " + std::to_string(divY));
         return std::nullopt;
     }
@@ -111,6 +111,11 @@ std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const Tool
             return std::nullopt;
         }
         threads = static_cast<int>(*n);
+    }
+    // Every thread factors on a record of its own.
+    if (const std::optional<std::string> large = MeshTooLarge(divX, divY, threads + 1)) {
+        ReportLine(context, *large);
+        return std::nullopt;
     }
     return MeshSearch(divX, divY, threads);
 }

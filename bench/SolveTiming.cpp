@@ -17,7 +17,7 @@ class DroppingSink final : public ReportSink {
 public:
     void ResetList() override {}
     void AddLine(std::string_view) override {}
-    void AddValueLines(const MembraneModel&, ValueFormat) override {}
+    void AddValueLines(const NodalField&, ValueFormat) override {}
     void RequestRepaint() override {}
     void SetTable(std::string) override {}
 };

@@ -21,15 +21,58 @@ void AddCountLine(ReportSink& sink, std::string_view label, int count)
     sink.AddLine(line);
 }
 
-}  // namespace
-
-void SolveRecord(MembraneModel& record)
+// Boundary table, zeroing and assembly, boundary conditions, elimination.
+template <class R>
+void SolveStages(R& record)
 {
     record.BuildBoundaryTable();
     record.ZeroSystem();
     record.AssembleElements();
     record.ApplyBoundary();
     record.SolveBand();
+}
+
+// Steps 3 to 6 of a computation whose inputs are accepted: the counts, the stages, the report.
+template <class R>
+ComputeOutcome ComputeAccepted(R& record, ReportSink& sink, ValueFormat format)
+{
+    // 3. Derive the counts and report them.
+    record.DeriveCounts();
+    AddCountLine(sink, "Number of Element = ", record.m_nElem);
+    AddCountLine(sink, "Number of Node = ", record.m_nNode);
+
+    // 4. Boundary table, assembly, boundary conditions, elimination.
+    SolveStages(record);
+
+    // 5. The solution stands: let the map be painted once the command has returned.
+    record.m_bSolved = 1;
+    sink.RequestRepaint();
+
+    // 6. Report: the value lines, then the table.
+    ListSolution(record, sink, format);
+    const bool nonFinite = HasNonFiniteValue(record);
+    if (nonFinite)
+        sink.AddLine(kNonFiniteLine);
+    sink.SetTable(BuildTable(record, format));
+    return nonFinite ? ComputeOutcome::SolvedNonFinite : ComputeOutcome::Solved;
+}
+
+}  // namespace
+
+void SolveRecord(MembraneModel& record)
+{
+    SolveStages(record);
+}
+
+void SolveRecord(SizedRecord& record)
+{
+    SolveStages(record);
+}
+
+bool WithinDialogLimits(std::int32_t divX, std::int32_t divY)
+{
+    return divX >= 1 && divX <= MembraneModel::kMaxDivX && divY >= 1 &&
+           divY <= MembraneModel::kMaxDivY;
 }
 
 ComputeOutcome RunCompute(MembraneModel& record, const ComputeInputs& inputs, ReportSink& sink,
@@ -62,23 +105,14 @@ ComputeOutcome RunComputeValues(MembraneModel& record, const ComputeValues& valu
         return ComputeOutcome::Rejected;
     }
 
-    // 3. Derive the counts and report them.
-    record.DeriveCounts();
-    AddCountLine(sink, "Number of Element = ", record.m_nElem);
-    AddCountLine(sink, "Number of Node = ", record.m_nNode);
+    return ComputeAccepted(record, sink, format);
+}
 
-    // 4. Boundary table, assembly, boundary conditions, elimination.
-    SolveRecord(record);
-
-    // 5. The solution stands: let the map be painted once the command has returned.
-    record.m_bSolved = 1;
-    sink.RequestRepaint();
-
-    // 6. Report: the value lines, then the table.
-    ListSolution(record, sink, format);
-    const bool nonFinite = HasNonFiniteValue(record);
-    if (nonFinite)
-        sink.AddLine(kNonFiniteLine);
-    sink.SetTable(BuildTable(record, format));
-    return nonFinite ? ComputeOutcome::SolvedNonFinite : ComputeOutcome::Solved;
+ComputeOutcome RunComputeSized(SizedRecord& record, double alpha, ReportSink& sink,
+                               ValueFormat format)
+{
+    record.m_bSolved = 0;
+    sink.ResetList();
+    record.m_dAlpha = alpha;
+    return ComputeAccepted(record, sink, format);
 }

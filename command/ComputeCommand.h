@@ -8,6 +8,7 @@
 #include "present/ReportSink.h"
 #include "present/ReportText.h"
 #include "solver/MembraneModel.h"
+#include "solver/SizedRecord.h"
 
 // The texts of the three input fields, as typed.
 struct ComputeInputs {
@@ -49,6 +50,7 @@ struct ComputeValues {
 // The numerical stages of an accepted computation, in order, on a record whose counts are
 // derived: boundary table, zeroing and assembly, boundary conditions, elimination.
 void SolveRecord(MembraneModel& record);
+void SolveRecord(SizedRecord& record);
 
 // Runs one computation on the record and reports through sink. Accepted input: head lines,
 // stages, m_bSolved = 1, a repaint request, the value lines and the table. Rejected input:
@@ -60,3 +62,12 @@ ComputeOutcome RunCompute(MembraneModel& record, const ComputeInputs& inputs, Re
 // The same from the inputs' numbers: RunCompute is this after the conversion of the texts.
 ComputeOutcome RunComputeValues(MembraneModel& record, const ComputeValues& values,
                                 ReportSink& sink, ValueFormat format = ValueFormat::Fixed6);
+
+// Whether a mesh fits the dialog's record: 1..90 divisions along x and 1..30 along y.
+bool WithinDialogLimits(std::int32_t divX, std::int32_t divY);
+
+// The same computation on a record sized to its mesh, at alpha, with its option: the report as
+// RunComputeValues makes it for an accepted input, the same stages in the same order. For meshes
+// beyond the dialog's; within them it gives the dialog's bits.
+ComputeOutcome RunComputeSized(SizedRecord& record, double alpha, ReportSink& sink,
+                               ValueFormat format = ValueFormat::Fixed6);

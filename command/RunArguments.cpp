@@ -1,18 +1,62 @@
 // The limits of the arguments beyond the dialog's fields.
 #include "command/RunArguments.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <thread>
 
-bool DivXAccepted(long long divX)
+namespace {
+
+// This machine's physical memory in bytes; 0 where it cannot be told.
+std::uint64_t PhysicalMemory()
 {
-    return divX >= 1 && divX <= MembraneModel::kMaxDivX;
+#if defined(_SC_PHYS_PAGES) && defined(_SC_PAGESIZE)
+    const long pages = ::sysconf(_SC_PHYS_PAGES), size = ::sysconf(_SC_PAGESIZE);
+    if (pages > 0 && size > 0)
+        return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(size);
+#endif
+    return 0;
 }
 
-bool DivYAccepted(long long divY)
+// "52 GB", "830 MB": bytes in decimal units, to two significant digits or more.
+std::string Bytes(double bytes)
 {
-    return divY >= 1 && divY <= MembraneModel::kMaxDivY;
+    const char* units[] = {"bytes", "kB", "MB", "GB", "TB", "PB", "EB"};
+    int u = 0;
+    while (bytes >= 1000.0 && u < 6) {
+        bytes /= 1000.0;
+        ++u;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, bytes < 10.0 && u > 0 ? "%.1f %s" : "%.0f %s", bytes,
+                  units[u]);
+    return text;
+}
+
+}  // namespace
+
+bool CountAccepted(long long divisions)
+{
+    return divisions >= 1;
+}
+
+std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, int copies)
+{
+    const std::string mesh = "a " + std::to_string(divX) + " x " + std::to_string(divY) + " mesh";
+    const std::optional<std::uint64_t> bytes = SizedRecordBytes(divX, divY);
+    if (!bytes)
+        return mesh + " has more nodes than a record can number (2^31 - 1)";
+    const std::uint64_t memory = PhysicalMemory();
+    const double need = static_cast<double>(*bytes) * copies;
+    if (memory == 0 || need <= 0.5 * static_cast<double>(memory))
+        return std::nullopt;
+    const std::string threads =
+        copies > 1 ? " for its " + std::to_string(copies) + " threads" : std::string();
+    return mesh + " needs " + Bytes(need) + threads + ", more than half of this machine's " +
+           Bytes(static_cast<double>(memory));
 }
 
 bool ThreadsAccepted(long long threads)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "solver/Resonance.h"
@@ -11,10 +12,14 @@
 // Threads for the resonances, the shapes and the sweep: 1..kMostThreads.
 inline constexpr long long kMostThreads = 1024;
 
-// The counts a search, a shape or a sweep takes: 1..90 along x and 1..30 along y.
-bool DivXAccepted(long long divX);
-bool DivYAccepted(long long divY);
+// A count of divisions beyond the dialog's: at least 1; whether its mesh fits is asked apart.
+bool CountAccepted(long long divisions);
 bool ThreadsAccepted(long long threads);
+
+// Whether `copies` records of a divX x divY mesh fit in half of this machine's physical memory;
+// if not, why not, in words: "a 20000 x 20000 mesh needs 52 GB, more than half of this
+// machine's 24 GB".
+std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, int copies);
 // One thread per processor, at least one.
 int EveryProcessor();
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-double LargestMagnitude(const MembraneModel& record)
+double LargestMagnitude(const NodalField& record)
 {
     double largest = 0.0;
     for (int n = 1; n <= record.m_nNode; ++n) {
@@ -28,7 +28,8 @@ double LargestMagnitude(const MembraneModel& record)
 
 constexpr double kExcitedFloor = 1e-12;
 
-SweepPoint SolvePoint(MembraneModel& record, const SweepMesh& mesh, double alpha)
+template <class R>
+SweepPoint SolvePoint(R& record, const SweepMesh& mesh, double alpha)
 {
     record.m_nDivX = mesh.divX;
     record.m_nDivY = mesh.divY;
@@ -39,9 +40,8 @@ SweepPoint SolvePoint(MembraneModel& record, const SweepMesh& mesh, double alpha
     return DescribeSolution(record);
 }
 
-}  // namespace
-
-SweepPoint DescribeSolution(const MembraneModel& record)
+template <class R>
+SweepPoint Describe(const R& record)
 {
     const BandInertia inertia = record.PivotInertia();
     // A vanishing pivot leaves the count of this factorisation meaningless; the mode counter
@@ -53,6 +53,28 @@ SweepPoint DescribeSolution(const MembraneModel& record)
     return {record.m_dAlpha, LargestMagnitude(record), below, inertia.firstBadRow};
 }
 
+// Thread t's points t, t + threads, t + 2 threads, ... of the block, on a record of the thread's
+// own: the dialog's within its limits, one sized to the mesh beyond them.
+template <class R>
+void SolvePoints(R& record, const SweepMesh& mesh, double a0, double a1, std::int64_t n,
+                 std::int64_t first, int t, int threads, std::vector<SweepPoint>& points)
+{
+    for (std::int64_t k = t; k < static_cast<std::int64_t>(points.size()); k += threads)
+        points[k] = SolvePoint(record, mesh, SweepAlpha(a0, a1, n, first + k));
+}
+
+}  // namespace
+
+SweepPoint DescribeSolution(const MembraneModel& record)
+{
+    return Describe(record);
+}
+
+SweepPoint DescribeSolution(const SizedRecord& record)
+{
+    return Describe(record);
+}
+
 double SweepAlpha(double a0, double a1, std::int64_t n, std::int64_t i)
 {
     return std::lerp(a0, a1, static_cast<double>(i) / static_cast<double>(n - 1));
@@ -62,11 +84,14 @@ std::vector<SweepPoint> RunSweep(const SweepMesh& mesh, double a0, double a1, st
                                  std::int64_t first, std::int64_t count, int threads)
 {
     std::vector<SweepPoint> points(static_cast<std::size_t>(count));
-    // Thread t takes the points t, t + threads, t + 2 threads, ... of the block.
     OnThreads(threads, static_cast<std::size_t>(count), [&](int t) {
-        const auto record = std::make_unique<MembraneModel>();
-        for (std::int64_t k = t; k < count; k += threads)
-            points[k] = SolvePoint(*record, mesh, SweepAlpha(a0, a1, n, first + k));
+        if (WithinDialogLimits(mesh.divX, mesh.divY)) {
+            const auto record = std::make_unique<MembraneModel>();
+            SolvePoints(*record, mesh, a0, a1, n, first, t, threads, points);
+        } else {
+            SizedRecord record(mesh.divX, mesh.divY);
+            SolvePoints(record, mesh, a0, a1, n, first, t, threads, points);
+        }
     });
     return points;
 }

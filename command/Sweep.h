@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "present/FigureApi.h"
+#include "solver/MembraneModel.h"
+#include "solver/SizedRecord.h"
 #include "solver/Resonance.h"
 
 struct SweepMesh {
-    std::int32_t divX;  // 1..90
-    std::int32_t divY;  // 1..30
+    std::int32_t divX;  // at least 1
+    std::int32_t divY;  // at least 1
     bool option;        // the raised centre peak on the left edge
 };
 
@@ -24,6 +26,7 @@ struct SweepPoint {
 // What a record just solved says of its alpha: the largest |W|, the resonances below |alpha|
 // (counted just above alpha where a pivot vanished) and the first bad pivot.
 SweepPoint DescribeSolution(const MembraneModel& record);
+SweepPoint DescribeSolution(const SizedRecord& record);
 
 // Point i of n >= 2 from a0 to a1: a0 at i = 0, a1 at i = n - 1 exactly, evenly between.
 double SweepAlpha(double a0, double a1, std::int64_t n, std::int64_t i);

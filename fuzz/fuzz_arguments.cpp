@@ -57,7 +57,9 @@ bool TooMuchWork(const ToolOptions& options)
     const long long points =
         options.task == Task::Sweep ? ConvertCount(value.substr(value.rfind(':') + 1)) : 0;
     const bool resonance = options.task != Task::Solve;
-    return points > 64 || threads > 8 || (resonance && (divX > 12 || divY > 6));
+    const bool beyondTheDialog = !options.lenient && (divX > 90 || divY > 30);
+    return points > 64 || threads > 8 || (resonance && (divX > 12 || divY > 6)) ||
+           (beyondTheDialog && (divX > 400 || divY > 60));
 }
 
 void ClearScratch(std::string_view input)

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-struct MembraneModel;
+struct NodalField;
 
 enum class ValueFormat {
     Fixed6,    // printf's "%.6f" in the C locale
@@ -21,10 +21,11 @@ public:
     virtual void ResetList() = 0;
     // Appends one line (no line terminator) to the report list.
     virtual void AddLine(std::string_view line) = 0;
-    // Appends the value lines of the solved record (see ValueLines), which stays as it is until
-    // the next ResetList. By default they are formatted here and added one by one; a front end
-    // that shows only some of them at a time may keep the record and format them when shown.
-    virtual void AddValueLines(const MembraneModel& record, ValueFormat format);
+    // Appends the value lines of the solved field (see ValueLines), whose values stay as they are
+    // until the next ResetList. By default they are formatted here and added one by one; a
+    // front end that shows only some of them at a time may keep the field and format them when
+    // shown.
+    virtual void AddValueLines(const NodalField& field, ValueFormat format);
     // Asks for the whole window, and with it the colour map, to be painted again later.
     virtual void RequestRepaint() = 0;
     // Hands over the finished table text, to be shown in the table edit and copied.

@@ -110,9 +110,9 @@ void ValueLines::Append(std::string& out, int k) const
     AppendValue(out, m_w[n], m_format);
 }
 
-void ReportSink::AddValueLines(const MembraneModel& record, ValueFormat format)
+void ReportSink::AddValueLines(const NodalField& field, ValueFormat format)
 {
-    const ValueLines lines(record, format);
+    const ValueLines lines(field, format);
     std::string line;
     line.reserve(64);
     for (int k = 0; k < lines.Count(); ++k) {
@@ -122,7 +122,7 @@ void ReportSink::AddValueLines(const MembraneModel& record, ValueFormat format)
     }
 }
 
-void ListSolution(const MembraneModel& record, ReportSink& sink, ValueFormat format)
+void ListSolution(const NodalField& record, ReportSink& sink, ValueFormat format)
 {
     sink.AddValueLines(record, format);
 }

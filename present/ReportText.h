@@ -31,7 +31,7 @@ private:
 };
 
 // Adds the value lines to the report list.
-void ListSolution(const MembraneModel& record, ReportSink& sink,
+void ListSolution(const NodalField& record, ReportSink& sink,
                   ValueFormat format = ValueFormat::Fixed6);
 
 // Header line with the row numbers 1..m_nDivY+1, then one line per node column with its

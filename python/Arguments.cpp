@@ -2,6 +2,7 @@
 #include "Arguments.h"
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "command/RunArguments.h"
@@ -27,12 +28,14 @@ int ReadThreads(const std::optional<long long>& threads)
 
 }  // namespace
 
-std::int32_t ReadCount(const CountArgument& count, const char* name, long long limit)
+std::int32_t ReadCount(const CountArgument& count, const char* name,
+                       std::optional<long long> limit)
 {
     const py::handle value = count.value;
     const auto refuse = [&] {
-        return py::value_error(std::string(name) + " must be a whole number from 1 to " +
-                               std::to_string(limit) + ", not " +
+        const std::string range =
+            limit ? "from 1 to " + std::to_string(*limit) : std::string("of at least 1");
+        return py::value_error(std::string(name) + " must be a whole number " + range + ", not " +
                                py::repr(value).cast<std::string>());
     };
     long long n = 0;
@@ -54,9 +57,19 @@ std::int32_t ReadCount(const CountArgument& count, const char* name, long long l
     } else {
         throw refuse();
     }
-    if (n < 1 || n > limit)
+    if (n < 1 || n > limit.value_or(std::numeric_limits<std::int32_t>::max()))
         throw refuse();
     return static_cast<std::int32_t>(n);
+}
+
+std::pair<std::int32_t, std::int32_t> ReadMesh(const CountArgument& divx, const CountArgument& divy,
+                                               int copies)
+{
+    const std::int32_t divX = ReadCount(divx, "divx", std::nullopt);
+    const std::int32_t divY = ReadCount(divy, "divy", std::nullopt);
+    if (const std::optional<std::string> large = MeshTooLarge(divX, divY, copies))
+        throw py::value_error(*large);
+    return {divX, divY};
 }
 
 void ReadInterval(double a0, double a1)
@@ -70,8 +83,13 @@ void ReadInterval(double a0, double a1)
 ResonanceSearch ReadSearch(const CountArgument& divx, const CountArgument& divy,
                            const std::optional<long long>& threads)
 {
-    return MeshSearch(ReadCount(divx, "divx", MembraneModel::kMaxDivX),
-                      ReadCount(divy, "divy", MembraneModel::kMaxDivY), ReadThreads(threads));
+    const std::int32_t divX = ReadCount(divx, "divx", std::nullopt);
+    const std::int32_t divY = ReadCount(divy, "divy", std::nullopt);
+    const int count = ReadThreads(threads);
+    // Every thread factors on a record of its own.
+    if (const std::optional<std::string> large = MeshTooLarge(divX, divY, count + 1))
+        throw py::value_error(*large);
+    return MeshSearch(divX, divY, count);
 }
 
 std::int32_t ReadResonanceCount(const ResonanceSearch& search, const CountArgument& value,

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "solver/Resonance.h"
 
@@ -33,8 +34,12 @@ struct type_caster<CountArgument> {
 };
 }  // namespace pybind11::detail
 
-// An integer, or a float with a whole value, from 1 to limit.
-std::int32_t ReadCount(const CountArgument& count, const char* name, long long limit);
+// An integer, or a float with a whole value, from 1 to limit, or of at least 1 without one.
+std::int32_t ReadCount(const CountArgument& count, const char* name,
+                       std::optional<long long> limit);
+// The divisions of a mesh, of at least 1 each, whose `copies` records fit in memory.
+std::pair<std::int32_t, std::int32_t> ReadMesh(const CountArgument& divx, const CountArgument& divy,
+                                               int copies);
 // a0 and a1 finite, a0 <= a1.
 void ReadInterval(double a0, double a1);
 // The mesh of a search and its threads (None: every processor).

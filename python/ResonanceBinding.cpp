@@ -123,7 +123,7 @@ pivots, each to 1e-12 relative or to adjacent doubles, as membrane-solve --modes
 Parameters
 ----------
 divx, divy : int
-    The mesh, 1..90 and 1..30 divisions.
+    The mesh, at least 1 division along x and along y.
 n : int
     How many, from 1 to (divx - 1) * (divy + 1), with multiplicity.
 details : bool, optional
@@ -153,7 +153,7 @@ constexpr const char* kModesInDoc = R"(Every resonant alpha from a0 to a1.
 Parameters
 ----------
 divx, divy : int
-    The mesh, 1..90 and 1..30 divisions.
+    The mesh, at least 1 division along x and along y.
 a0, a1 : float
     The interval, finite, a0 <= a1. An interval reaching below zero also lists -a' for the
     resonances a' it holds there: only alpha squared enters the matrix.
@@ -188,7 +188,7 @@ Each point is a whole computation with exactly the operations of solve(), as mem
 Parameters
 ----------
 divx, divy : int
-    The mesh, 1..90 and 1..30 divisions.
+    The mesh, at least 1 division along x and along y.
 a0, a1 : float
     The first and the last alpha, finite, a0 <= a1.
 n : int

@@ -37,14 +37,11 @@ Shape FindShape(const CountArgument& divx, const CountArgument& divy, const Coun
         const py::gil_scoped_release release;
         s.mode = std::move(FindShapes(search, option, index, index).front());
     }
-    MembraneModel& record = ThreadRecord();
-    record.m_nDivX = s.divX;
-    record.m_nDivY = s.divY;
-    record.DeriveCounts();
+    const NodalField field(s.divX, s.divY, s.mode.alpha, s.mode.phi.data());
     for (int i = 0; i <= s.divX; ++i)
-        s.x.push_back(NodeX(record, i));
+        s.x.push_back(NodeX(field, i));
     for (int j = 0; j <= s.divY; ++j)
-        s.y.push_back(NodeY(record, j));
+        s.y.push_back(NodeY(field, j));
     return s;
 }
 
@@ -91,7 +88,7 @@ first takes all of the participation of the load.
 Parameters
 ----------
 divx, divy : int
-    The mesh, 1..90 and 1..30 divisions.
+    The mesh, at least 1 division along x and along y.
 k : int
     The resonance, from 1 to (divx - 1) * (divy + 1), numbered as modes() numbers them.
 option : bool, optional

@@ -3,6 +3,7 @@
 #include <pybind11/numpy.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Arguments.h"
@@ -31,7 +32,7 @@ public:
         valuesListed = false;
     }
     void AddLine(std::string_view line) override { (valuesListed ? tail : head).emplace_back(line); }
-    void AddValueLines(const MembraneModel&, ValueFormat) override { valuesListed = true; }
+    void AddValueLines(const NodalField&, ValueFormat) override { valuesListed = true; }
     void RequestRepaint() override {}
     void SetTable(std::string text) override { table = std::move(text); }
 };
@@ -52,24 +53,37 @@ struct Solution {
     std::int32_t Nodes() const { return (divX + 1) * (divY + 1); }
 };
 
-Solution Solve(const CountArgument& divx, const CountArgument& divy, double alpha, bool option)
+// The values of a solved record, and what they say.
+template <class R>
+void Keep(Solution& s, const R& record, ComputeOutcome outcome)
 {
-    Solution s;
-    s.divX = ReadCount(divx, "divx", MembraneModel::kMaxDivX);
-    s.divY = ReadCount(divy, "divy", MembraneModel::kMaxDivY);
-    s.alpha = alpha;
-    s.option = option;
-    const py::gil_scoped_release release;
-    MembraneModel& record = ThreadRecord();
-    record.m_bOption = option ? 1 : 0;
-    const ComputeOutcome outcome = RunComputeValues(record, {s.divX, s.divY, alpha}, s.report);
     s.finite = outcome == ComputeOutcome::Solved;
-    s.cells.assign(record.m_W, record.m_W + record.m_nNode + 1);
+    s.cells.assign(&record.m_W[0], &record.m_W[0] + record.m_nNode + 1);
     for (int i = 0; i <= s.divX; ++i)
         s.x.push_back(NodeX(record, i));
     for (int j = 0; j <= s.divY; ++j)
         s.y.push_back(NodeY(record, j));
     s.described = DescribeSolution(record);
+}
+
+Solution Solve(const CountArgument& divx, const CountArgument& divy, double alpha, bool option)
+{
+    Solution s;
+    std::tie(s.divX, s.divY) = ReadMesh(divx, divy, 1);
+    s.alpha = alpha;
+    s.option = option;
+    const py::gil_scoped_release release;
+    // Within the dialog's limits on the thread's record, as the dialog computes; beyond them on
+    // one sized to the mesh.
+    if (WithinDialogLimits(s.divX, s.divY)) {
+        MembraneModel& record = ThreadRecord();
+        record.m_bOption = option ? 1 : 0;
+        Keep(s, record, RunComputeValues(record, {s.divX, s.divY, alpha}, s.report));
+    } else {
+        SizedRecord record(s.divX, s.divY);
+        record.m_bOption = option ? 1 : 0;
+        Keep(s, record, RunComputeSized(record, alpha, s.report));
+    }
     return s;
 }
 
@@ -144,9 +158,11 @@ constexpr const char* kSolveDoc = R"(Solve the membrane for one alpha, as the di
 Parameters
 ----------
 divx : int, optional
-    Divisions along x, a whole number from 1 to 90. Default 90.
+    Divisions along x, a whole number of at least 1. Default 90.
 divy : int, optional
-    Divisions along y, a whole number from 1 to 30. Default 30.
+    Divisions along y, a whole number of at least 1. Default 30. Meshes beyond the dialog's
+    90 x 30 are solved on storage sized to them, with the same stages in the same order; a
+    mesh that needs more than half of the machine's memory is refused.
 alpha : float, optional
     The parameter alpha of the Helmholtz equation; any float. Default 5.0.
 option : bool, optional
@@ -161,7 +177,7 @@ Solution
 Raises
 ------
 ValueError
-    A count outside its limits, or not a whole number.
+    A count below 1 or not a whole number, or a mesh too large for the memory.
 
 Examples
 --------

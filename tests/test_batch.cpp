@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cctype>
 #include <filesystem>
+#include <numbers>
 #include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,7 +108,7 @@ TEST(Batch, ExactValuesReadBackToTheSameDoubles)
 
 TEST(Batch, ExitStatuses)
 {
-    ProcessResult r = Solve({"--divx", "91"});
+    ProcessResult r = Solve({"--divx", "91", "--lenient"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "ｘ方向の分割数は90以下に \nｙ方向の分割数は30以下に\nして下さい。\n");
@@ -196,7 +198,7 @@ TEST(Batch, HostileTextsInEveryField)
         const std::string x = field == 0 ? text : "3";
         const std::string y = field == 1 ? text : "2";
         const std::string a = field == 2 ? text : "1.5";
-        const std::vector<std::string> args = {"--divx", x, "--divy", y, "--alpha", a};
+        const std::vector<std::string> args = {"--divx", x, "--divy", y, "--alpha", a, "--lenient"};
         const ProcessResult r = SolveInProcess(args);
         ++outcomes[std::min(r.status, 3)];
 
@@ -272,8 +274,9 @@ TEST(BatchResonance, BadInputIsOneLineAndStatusTwo)
     const std::vector<std::vector<std::string>> rows = {
         {"--modes", "0"}, {"--modes", "abc"}, {"--modes", "2.5"}, {"--modes", ""},
         {"--divx", "1", "--divy", "1", "--modes", "1"}, {"--divx", "2", "--divy", "1", "--modes", "3"},
-        {"--divx", "91", "--modes", "1"}, {"--divy", "0", "--modes", "1"},
-        {"--divy", "31", "--sweep", "0:1:2"}, {"--modes-in", "2:1"}, {"--modes-in", "1:inf"},
+        {"--divx", "100000", "--divy", "100000", "--modes", "1"}, {"--divy", "0", "--modes", "1"},
+        {"--divx", "2000000", "--divy", "2000", "--sweep", "0:1:2"}, {"--modes-in", "2:1"},
+        {"--modes-in", "1:inf"},
         {"--modes-in", "nan:1"}, {"--modes-in", "1"}, {"--modes-in", "a:b"}, {"--modes-in", "1:2:3"},
         {"--modes-in", ":1"}, {"--sweep", "0:1:1"}, {"--sweep", "0:1:-4"}, {"--sweep", "0:1"},
         {"--sweep", "1:0:5"}, {"--sweep", "0:1e999:5"}, {"--sweep", "0:1:x"}, {"--sweep", "0:1:2.0"},
@@ -607,6 +610,68 @@ TEST(BatchShapes, GalleryAndRefusals)
     }
     EXPECT_NE(SolveInProcess({"--divx", "1", "--divy", "5", "--shape", "1"}).err.find("no resonance"),
               std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Beyond the dialog's limits the tool solves on a record sized to the mesh: the same report as
+// the command makes on such a record, the resonances of the discrete closed form, and a mesh
+// too large for the memory refused in one line. With --lenient, the dialog's limits.
+TEST(BatchBeyondTheDialog, SolvesOnStorageSizedToTheMesh)
+{
+    SizedRecord record(120, 40);
+    record.m_bOption = 1;
+    RecordingSink expected;
+    RunComputeSized(record, 2.5, expected, ValueFormat::Shortest);
+    const ProcessResult r =
+        SolveInProcess({"--divx", "120", "--divy", "40", "--alpha", "2.5", "--exact"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected.table);
+    SizedRecord again(120, 40);
+    RecordingSink lines;
+    RunComputeSized(again, 2.5, lines);
+    EXPECT_EQ(SolveInProcess({"--divx", "120", "--divy", "40", "--alpha", "2.5", "--list"}).out,
+              Joined(lines.lines));
+
+    const ProcessResult lenient = SolveInProcess({"--divx", "120", "--lenient"});
+    EXPECT_EQ(lenient.status, 1);
+    EXPECT_EQ(lenient.err, "ｘ方向の分割数は90以下に \nｙ方向の分割数は30以下に\nして下さい。\n");
+
+    const ProcessResult huge = SolveInProcess({"--divx", "60000", "--divy", "30000"});
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_EQ(huge.out, "");
+    EXPECT_TRUE(huge.err.starts_with("membrane-solve: a 60000 x 30000 mesh needs ")) << huge.err;
+    EXPECT_EQ(std::count(huge.err.begin(), huge.err.end(), '\n'), 1) << huge.err;
+}
+
+TEST(BatchBeyondTheDialog, ResonancesOfTheDiscreteClosedForm)
+{
+    // A line of linear elements of length h has the eigenvalues 6/h^2 (1 - cos t)/(2 + cos t),
+    // t = pi k / n: sines fixed at both ends along x (k = 1..divX - 1), cosines free at both ends
+    // along y (k = 0..divY); the membrane's are their sums.
+    const int divX = 120, divY = 40;
+    std::vector<double> lambda;
+    const auto line = [](double h, int k, int n) {
+        const double c = std::cos(std::numbers::pi * k / n);
+        return 6.0 / (h * h) * (1.0 - c) / (2.0 + c);
+    };
+    for (int p = 1; p < divX; ++p)
+        for (int q = 0; q <= divY; ++q)
+            lambda.push_back(line(15.0 / divX, p, divX) + line(5.0 / divY, q, divY));
+    std::sort(lambda.begin(), lambda.end());
+    const ProcessResult r =
+        SolveInProcess({"--divx", "120", "--divy", "40", "--modes", "4", "--threads", "2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    int index = 0;
+    double alpha = 0.0;
+    for (int k = 1; k <= 4; ++k) {
+        ASSERT_TRUE(lines >> index >> alpha);
+        EXPECT_EQ(index, k);
+        EXPECT_NEAR(alpha, std::sqrt(lambda[k - 1]), 1e-11 * alpha) << "resonance " << k;
+    }
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ const Takes kTakes[] = {
     {"--divy", kEveryTask},
     {"--alpha", {Task::Solve}},
     {"--option", kEveryTask},
+    {"--lenient", {Task::Solve}},
     {"--list", {Task::Solve}},
     {"--exact", {Task::Solve, Task::Shape}},
     {"--map", {Task::Solve, Task::Shape}},

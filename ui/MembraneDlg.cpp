@@ -263,9 +263,9 @@ void CMembraneDlg::AddLine(std::string_view line)
     m_listModel->AddLine(FromUtf8(line));
 }
 
-void CMembraneDlg::AddValueLines(const MembraneModel& record, ValueFormat format)
+void CMembraneDlg::AddValueLines(const NodalField& field, ValueFormat format)
 {
-    m_listModel->AddValueLines(ValueLines(record, format));
+    m_listModel->AddValueLines(ValueLines(field, format));
 }
 
 void CMembraneDlg::RequestRepaint()

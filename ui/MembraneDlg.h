@@ -51,7 +51,7 @@ private:
     // formatted from the record only as the list shows them.
     void ResetList() override;
     void AddLine(std::string_view line) override;
-    void AddValueLines(const MembraneModel& record, ValueFormat format) override;
+    void AddValueLines(const NodalField& field, ValueFormat format) override;
     void RequestRepaint() override;
     void SetTable(std::string text) override;
 

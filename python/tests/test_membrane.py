@@ -125,10 +125,12 @@ def test_shapes_and_details_are_the_tools():
 
 
 @pytest.mark.parametrize("call,message", [
-    (lambda: membrane.solve(91, 30), "divx must be a whole number from 1 to 90, not 91"),
-    (lambda: membrane.solve(10, 0), "divy must be a whole number from 1 to 30, not 0"),
-    (lambda: membrane.solve(2.5, 3), "divx must be a whole number from 1 to 90, not 2.5"),
-    (lambda: membrane.solve("9", 3), "divx must be a whole number from 1 to 90, not '9'"),
+    (lambda: membrane.solve(0, 30), "divx must be a whole number of at least 1, not 0"),
+    (lambda: membrane.solve(10, 0), "divy must be a whole number of at least 1, not 0"),
+    (lambda: membrane.solve(2.5, 3), "divx must be a whole number of at least 1, not 2.5"),
+    (lambda: membrane.solve("9", 3), "divx must be a whole number of at least 1, not '9'"),
+    (lambda: membrane.solve(60000, 30000), "a 60000 x 30000 mesh needs .* more than half"),
+    (lambda: membrane.modes(60000, 30000, 1, threads=1), "a 60000 x 30000 mesh needs .* for its 2"),
     (lambda: membrane.solve(True, 3), "divx must be a whole number"),
     (lambda: membrane.modes(1, 5, 1), "the 1 x 5 mesh has no resonance"),
     (lambda: membrane.modes(2, 1, 3), "n must be a whole number from 1 to 2, not 3"),
@@ -142,6 +144,15 @@ def test_shapes_and_details_are_the_tools():
 def test_errors_say_what_to_change(call, message):
     with pytest.raises(ValueError, match=message.replace("(", r"\(")):
         call()
+
+
+def test_beyond_the_dialogs_limits_the_tools_values():
+    s = membrane.solve(120, 40, 2.5, option=False)
+    assert s.w.shape == (121, 41) and s.finite
+    exact = tool("--divx", 120, "--divy", 40, "--alpha", 2.5, "--option", "off", "--exact")
+    cells = [float(c) for line in exact.splitlines()[1:] for c in line.split("\t") if c]
+    assert s.values.tobytes() == np.array(cells).tobytes()
+    assert s.table() == tool("--divx", 120, "--divy", 40, "--alpha", 2.5, "--option", "off")
 
 
 def test_whole_floats_and_numpy_integers_are_counts():
