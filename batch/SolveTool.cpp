@@ -19,6 +19,8 @@ int RunSolveTool(std::span<const std::string_view> args, const ToolContext& cont
 
 int RunParsed(const ToolOptions& options, const ToolContext& context)
 {
+    if (options.study)
+        return RunStudyTask(options, context);
     switch (options.task) {
     case Task::Solve:
         return RunSolveTask(options, context);

@@ -104,6 +104,17 @@ const OptionRow kOptions[] = {
     {.name = "--shapes", .placeholder = "N", .kind = ValueKind::TaskChoice, .tasks = kShapes, .group = Resonance,
      .help = "with --figure FILE.png: a figure of the N lowest shapes (1 <= N <= 36) side by "
              "side on one scale, each with its index, (kx, ky) and alpha"},
+    {.name = "--study", .kind = Switch, .tasks = kSolve | kModes, .flag = &ToolOptions::study,
+     .group = Resonance,
+     .help = "how close the mesh comes to the membrane itself, as CSV, on a ladder of ever finer "
+             "meshes: with --alpha and the option off, the solution's largest nodal error, L2 "
+             "and H1-seminorm errors against the continuum's sin(alpha (15 - x)) / sin(15 "
+             "alpha); with --modes N, the N lowest resonances against the continuum's; each with "
+             "the order it shows against the mesh before"},
+    {.name = "--ladder", .placeholder = "DXxDY,...", .kind = Text, .tasks = kSolve | kModes,
+     .text = &ToolOptions::ladder, .group = Resonance,
+     .help = "with --study: the meshes, each finer than the last (default "
+             "15x5,30x10,60x20,120x40,240x80)"},
     {.name = "--threads", .placeholder = "N", .kind = Text, .tasks = kResonance,
      .text = &ToolOptions::threads, .group = Resonance,
      .help = "threads for the resonances, the shapes and the sweep (default: every processor)"},

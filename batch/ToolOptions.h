@@ -36,6 +36,8 @@ struct ToolOptions {
     bool list = false;
     bool exact = false;
     bool details = false;
+    bool study = false;
+    std::string ladder;
     std::string mapFile;
     std::string figureFile;
     std::string csvFile;

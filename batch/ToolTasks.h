@@ -15,3 +15,5 @@ int RunSweepTask(const ToolOptions& options, const ToolContext& context);
 int RunShapeTask(const ToolOptions& options, const ToolContext& context);
 // A figure of the lowest shapes side by side, written to the file of --figure.
 int RunShapesTask(const ToolOptions& options, const ToolContext& context);
+// The convergence study of the solution (a solve's options) or of the resonances (--modes N).
+int RunStudyTask(const ToolOptions& options, const ToolContext& context);

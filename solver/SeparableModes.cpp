@@ -195,3 +195,9 @@ std::vector<double> FindParticipations(const ResonanceSearch& search, bool optio
         inOrder.push_back(participation[k]);
     return inOrder;
 }
+
+double SeparableResonance(std::int32_t divX, std::int32_t divY, std::int32_t kx, std::int32_t ky)
+{
+    return std::sqrt(LineEigenvalue(MembraneModel::kLenX / divX, kx, divX) +
+                     LineEigenvalue(MembraneModel::kLenY / divY, ky, divY));
+}

@@ -17,3 +17,8 @@
 // as FindShapes factors. Should any check fail, FindShapes gives them all.
 std::vector<double> FindParticipations(const ResonanceSearch& search, bool option,
                                        const std::vector<std::int32_t>& numbers);
+
+// The resonance of the mode with kx half-waves along x and ky along y of a divX x divY mesh, in
+// closed form: the square root of the sum of the two lines' eigenvalues. Requires
+// 1 <= kx < divX and 0 <= ky <= divY.
+double SeparableResonance(std::int32_t divX, std::int32_t divY, std::int32_t kx, std::int32_t ky);

@@ -24,6 +24,7 @@
 #include "TestSupport.h"
 #include "batch/SolveTool.h"
 #include "command/ComputeCommand.h"
+#include "command/Study.h"
 #include "present/FigureLayout.h"
 #include "present/MapFigure.h"
 #include "present/NodeExport.h"
@@ -671,6 +672,44 @@ TEST(BatchBeyondTheDialog, ResonancesOfTheDiscreteClosedForm)
         ASSERT_TRUE(lines >> index >> alpha);
         EXPECT_EQ(index, k);
         EXPECT_NEAR(alpha, std::sqrt(lambda[k - 1]), 1e-11 * alpha) << "resonance " << k;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The study through the tool: its tables, and what it refuses in one line.
+TEST(BatchStudy, TablesAndRefusals)
+{
+    ProcessResult r = SolveInProcess({"--study", "--alpha", "2", "--option", "off", "--ladder",
+                                      "15x5,30x10,60x20"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<SolutionErrors> rows = StudySolution(2.0, {{15, 5}, {30, 10}, {60, 20}});
+    EXPECT_TRUE(r.out.starts_with("divx,divy,h,points_per_wavelength,max_nodal_error,l2_error,"
+                                  "h1_error,order_max_nodal,order_l2,order_h1\n15,5,1,"));
+    EXPECT_NE(r.out.find("\n60,20,0.25,"), std::string::npos);
+    std::string l2;
+    AppendValue(l2, rows.back().l2, ValueFormat::Shortest);
+    EXPECT_NE(r.out.find(',' + l2 + ','), std::string::npos);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4);
+
+    r = SolveInProcess({"--study", "--modes", "2", "--ladder", "15x5,30x10"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.starts_with("index,kx,ky,divx,divy,h,alpha,alpha_continuum,error,order\n"
+                                  "1,1,0,15,5,1,"));
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5);
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--study"},  // the option is on by default
+          {"--study", "--option", "off", "--alpha", "3.141592653589793"},  // 15 alpha = 15 pi
+          {"--study", "--option", "off", "--ladder", "30x10,15x5"},
+          {"--study", "--option", "off", "--csv", "x.csv"},
+          {"--study", "--modes", "0"}}) {
+        r = SolveInProcess(bad);
+        EXPECT_EQ(r.status, 2) << bad.back();
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
 }
 

@@ -76,6 +76,8 @@ const Takes kTakes[] = {
     {"--vtk", {Task::Solve, Task::Shape}},
     {"--plot", {Task::Sweep}},
     {"--details", {Task::Modes, Task::ModesIn}},
+    {"--study", {Task::Solve, Task::Modes}},
+    {"--ladder", {Task::Solve, Task::Modes}},
     {"--threads", {Task::Modes, Task::ModesIn, Task::Sweep, Task::Shape, Task::Shapes}},
 };
 

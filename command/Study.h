@@ -1,0 +1,67 @@
+// How close the mesh comes to the membrane itself: the convergence study. The finite-element
+// solution with the option off is compared with the continuum's,
+//   w(x, y) = sin(alpha (15 - x)) / sin(15 alpha),
+// (1 on the left edge, 0 on the right, top and bottom free), and the resonances with the
+// continuum's pi sqrt((kx / 15)^2 + (ky / 5)^2), on a ladder of ever finer meshes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct StudyMesh {
+    std::int32_t divX;
+    std::int32_t divY;
+};
+
+// 15 x 5, 30 x 10, 60 x 20, 120 x 40 and 240 x 80: square elements, each half the last.
+std::vector<StudyMesh> DefaultLadder();
+
+// "15x5,30x10,...": meshes of at least 1 x 1, each finer than the one before in both
+// directions. On a bad text, nothing and the reason in `error`.
+std::optional<std::vector<StudyMesh>> ReadLadder(std::string_view text, std::string& error);
+
+// The element's size, the larger of its sides, and the points per wavelength 2 pi / (alpha h).
+double MeshSize(const StudyMesh& mesh);
+double PointsPerWavelength(const StudyMesh& mesh, double alpha);
+
+// The order the errors e0 on the mesh of size h0 and e1 on h1 show: log(e0 / e1) / log(h0 / h1).
+double ObservedOrder(double e0, double h0, double e1, double h1);
+
+// Whether the continuum resonates within 1e-6 (relative) of alpha: sin(15 alpha) near 0, where
+// the continuum solution does not exist.
+bool NearContinuumResonance(double alpha);
+
+struct SolutionErrors {
+    StudyMesh mesh;
+    double h;
+    double pointsPerWavelength;
+    double maxNodal;  // the largest |w_h - w| at the nodes
+    double l2;        // || w_h - w ||, over the domain
+    double h1;        // | w_h - w |_1, the seminorm: || grad (w_h - w) ||
+};
+
+// The solution of every mesh of the ladder at alpha, the option off, against the continuum.
+// The integrals take a Gauss rule of kGaussX points along x and kGaussY along y in every
+// element (see the source for why that is fine enough). Requires a finite alpha away from the
+// continuum's resonances.
+std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyMesh>& ladder);
+
+struct ResonanceErrors {
+    std::int32_t index;  // among the continuum's resonances, from 1
+    std::int32_t kx, ky;
+    double continuum;
+    StudyMesh mesh;
+    double h;
+    double alpha;  // the mesh's resonance with kx and ky half-waves
+    bool counted;  // the solver's inertia counts a resonance within 1e-9 of alpha
+};
+
+// For the n lowest resonances of the continuum, by their half-waves, the mesh's resonance with
+// the same half-waves on every mesh of the ladder that has it, row by row, mesh by mesh.
+// On the regular grid the mesh's modes are products of the line elements' sines along x and
+// cosines along y, their resonances in closed form; the solver's inertia count confirms each.
+std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<StudyMesh>& ladder,
+                                             int threads);

@@ -1,0 +1,120 @@
+// The convergence study against oracles of its own: the nodal values of a line of linear
+// elements in closed form from the discrete dispersion relation, the L2 and H1 errors by a rule
+// written afresh, and the orders that the theory gives on a well-resolved case.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "command/Study.h"
+
+namespace {
+
+// The line of elements' nodal value at x_i = i h. Its rows say u_(i-1) + u_(i+1) = 2 c u_i with
+// c = (6 - 2 (alpha h)^2) / (6 + (alpha h)^2): where |c| <= 1, cos(k h) = c and
+// u_i = sin(k (15 - x_i)) / sin(15 k), the continuum's with k for alpha; below -1, fewer than
+// about two points per wavelength, the wave is evanescent and alternates,
+// u_i = (-1)^i sinh(q (N - i)) / sinh(q N) with cosh q = -c.
+double LineValue(double alpha, double h, int i)
+{
+    const double t = (alpha * h) * (alpha * h);
+    const double c = (6.0 - 2.0 * t) / (6.0 + t);
+    if (c >= -1.0) {
+        const double k = std::acos(c) / h;
+        return std::sin(k * (15.0 - i * h)) / std::sin(15.0 * k);
+    }
+    const int n = static_cast<int>(std::lround(15.0 / h));
+    const double q = std::acosh(-c);
+    return (i % 2 ? -1.0 : 1.0) * std::sinh(q * (n - i)) / std::sinh(q * n);
+}
+
+double Continuum(double alpha, double x)
+{
+    return std::sin(alpha * (15.0 - x)) / std::sin(15.0 * alpha);
+}
+
+TEST(Study, NodalErrorsAreThoseOfTheDiscreteDispersionRelation)
+{
+    const std::vector<StudyMesh> ladder = {{15, 5}, {30, 10}, {60, 20}, {120, 40}};
+    for (const double alpha : {0.5, 2.0, 5.0}) {
+        const std::vector<SolutionErrors> rows = StudySolution(alpha, ladder);
+        ASSERT_EQ(rows.size(), ladder.size());
+        for (const SolutionErrors& e : rows) {
+            const double h = 15.0 / e.mesh.divX;
+            double largest = 0.0;
+            for (int i = 0; i <= e.mesh.divX; ++i)
+                largest = std::max(largest,
+                                   std::fabs(LineValue(alpha, h, i) - Continuum(alpha, i * h)));
+            EXPECT_NEAR(e.maxNodal, largest, 1e-9 * std::max(1.0, largest))
+                << "alpha " << alpha << " on " << e.mesh.divX << " x " << e.mesh.divY;
+            EXPECT_EQ(e.h, h);
+            EXPECT_DOUBLE_EQ(e.pointsPerWavelength, 2.0 * M_PI / (alpha * h));
+        }
+    }
+}
+
+TEST(Study, IntegralsAgreeWithACompositeSimpsonRule)
+{
+    // The field is constant along y, so each element's integrals are dy times those along x of
+    // the linear interpolant of the line's nodal values against the continuum.
+    const double alpha = 2.0;
+    const StudyMesh mesh{30, 10};
+    const SolutionErrors e = StudySolution(alpha, {mesh, {60, 20}}).front();
+    const double h = 0.5;
+    double l2 = 0.0, h1 = 0.0;
+    const int m = 400;  // Simpson intervals per element
+    for (int i = 0; i < mesh.divX; ++i) {
+        const double a = LineValue(alpha, h, i), b = LineValue(alpha, h, i + 1);
+        for (int s = 0; s <= m; ++s) {
+            const double weight = (s == 0 || s == m ? 1.0 : s % 2 ? 4.0 : 2.0) * h / (3.0 * m);
+            const double x = i * h + s * h / m, u = a + (b - a) * (x - i * h) / h;
+            const double du = (b - a) / h;
+            const double dw = -alpha * std::cos(alpha * (15.0 - x)) / std::sin(15.0 * alpha);
+            l2 += 5.0 * weight * std::pow(u - Continuum(alpha, x), 2);
+            h1 += 5.0 * weight * std::pow(du - dw, 2);
+        }
+    }
+    EXPECT_NEAR(e.l2, std::sqrt(l2), 1e-9 * std::sqrt(l2));
+    EXPECT_NEAR(e.h1, std::sqrt(h1), 1e-9 * std::sqrt(h1));
+}
+
+TEST(Study, OrdersSettleAtTwoAndOneOnAWellResolvedCase)
+{
+    const std::vector<StudyMesh> ladder = {{30, 10}, {60, 20}, {120, 40}, {240, 80}, {480, 160}};
+    const std::vector<SolutionErrors> rows = StudySolution(1.0, ladder);
+    const SolutionErrors& p = rows[rows.size() - 2];
+    const SolutionErrors& e = rows.back();
+    EXPECT_NEAR(ObservedOrder(p.maxNodal, p.h, e.maxNodal, e.h), 2.0, 0.02);
+    EXPECT_NEAR(ObservedOrder(p.l2, p.h, e.l2, e.h), 2.0, 0.02);
+    EXPECT_NEAR(ObservedOrder(p.h1, p.h, e.h1, e.h), 1.0, 0.05);
+
+    // The resonances: the mesh's own, confirmed by the inertia, converge at order 2.
+    const std::vector<ResonanceErrors> modes = StudyResonances(6, DefaultLadder(), 2);
+    int rowsOfMode6 = 0;
+    for (std::size_t k = 0; k < modes.size(); ++k) {
+        EXPECT_TRUE(modes[k].counted) << "mode " << modes[k].index;
+        EXPECT_GT(modes[k].alpha, modes[k].continuum);  // the consistent mass errs above
+        if (k > 0 && modes[k - 1].index == modes[k].index && modes[k].mesh.divX >= 60) {
+            const double e0 = modes[k - 1].alpha - modes[k - 1].continuum;
+            const double e1 = modes[k].alpha - modes[k].continuum;
+            EXPECT_NEAR(ObservedOrder(e0, modes[k - 1].h, e1, modes[k].h), 2.0, 0.01);
+        }
+        rowsOfMode6 += modes[k].index == 6;
+    }
+    EXPECT_EQ(rowsOfMode6, 5);
+}
+
+TEST(Study, LaddersAndTheContinuumsResonances)
+{
+    std::string error;
+    EXPECT_EQ(ReadLadder("15x5,30x10", error)->back().divY, 10);
+    for (const char* bad : {"15x5", "15x5,15x10", "15x5,30", "15x5,x10", "0x5,30x10", "15x5,,30x10",
+                            "15x5,30x10,60X20", "15x5,-30x10"})
+        EXPECT_FALSE(ReadLadder(bad, error)) << bad;
+    EXPECT_TRUE(NearContinuumResonance(M_PI / 15.0 * 7.0));
+    EXPECT_TRUE(NearContinuumResonance(-M_PI / 15.0 * 7.0 * (1.0 + 5e-7)));
+    EXPECT_FALSE(NearContinuumResonance(M_PI / 15.0 * 7.0 * (1.0 + 1e-5)));
+    EXPECT_FALSE(NearContinuumResonance(0.0));
+    EXPECT_FALSE(NearContinuumResonance(5.0));
+}
+
+}  // namespace
