@@ -36,6 +36,7 @@ int RunShapeTask(const ToolOptions& options, const ToolContext& context)
     if (!WriteStandardOutput(options, context, text) ||
         !WriteFieldFiles(options, context, field, title, &FigureApi::shapeFigure))
         return kExitWriteFailed;
+    NoteAccuracy(options, context, search->divX, search->divY, shape.alpha);
     return kExitSolved;
 }
 

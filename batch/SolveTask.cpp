@@ -27,6 +27,7 @@ int WriteSolution(const ToolOptions& options, const ToolContext& context, Collec
         !WriteFieldFiles(options, context, field, SolutionTitle(field, options.option),
                          &FigureApi::solutionFigure))
         return kExitWriteFailed;
+    NoteAccuracy(options, context, field.m_nDivX, field.m_nDivY, field.m_dAlpha);
     return outcome == ComputeOutcome::SolvedNonFinite ? ReportNonFinite(context) : kExitSolved;
 }
 

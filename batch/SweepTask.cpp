@@ -72,8 +72,10 @@ int RunSweepTask(const ToolOptions& options, const ToolContext& context)
             all.insert(all.end(), points.begin(), points.end());
     }
 
-    // 3. The plot.
+    // 3. The plot, and the note for the point of fewest points per wavelength.
     if (plot && !DrawPlot(options, context, *setup, *range, all))
         return kExitWriteFailed;
+    NoteAccuracy(options, context, setup->divX, setup->divY,
+                 std::max(std::fabs(range->a0), std::fabs(range->a1)));
     return nonFinite ? ReportNonFinite(context) : kExitSolved;
 }

@@ -52,6 +52,10 @@ const OptionRow kOptions[] = {
      .help = "the dialog's limits: at most 90 divisions along x and 30 along y, refused with the "
              "dialog's own messages; without it any mesh that fits in half of the memory is "
              "solved, beyond 90 x 30 on storage sized to it"},
+    {.name = "--quiet", .kind = Switch, .tasks = kSolve | kShape | kSweep,
+     .flag = &ToolOptions::quiet,
+     .help = "no note on standard error when the mesh has fewer than 10 points per wavelength "
+             "at alpha (the note gives the phase error a wavelength and a mesh fine enough)"},
     {.name = "--list", .kind = Switch, .tasks = kSolve, .flag = &ToolOptions::list,
      .help = "write the report list lines instead of the table"},
     {.name = "--exact", .kind = Switch, .tasks = kNodalValues, .flag = &ToolOptions::exact,

@@ -37,6 +37,7 @@ struct ToolOptions {
     bool exact = false;
     bool details = false;
     bool study = false;
+    bool quiet = false;
     std::string ladder;
     std::string mapFile;
     std::string figureFile;

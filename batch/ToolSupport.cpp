@@ -10,6 +10,7 @@
 #include "batch/OutputFile.h"
 #include "command/InputConversion.h"
 #include "command/RunArguments.h"
+#include "command/Study.h"
 #include "present/NodeExport.h"
 #include "present/ReportText.h"
 
@@ -148,6 +149,15 @@ std::string Shortest(double value)
     std::string s;
     AppendValue(s, value, ValueFormat::Shortest);
     return s;
+}
+
+void NoteAccuracy(const ToolOptions& options, const ToolContext& context, std::int32_t divX,
+                  std::int32_t divY, double alpha)
+{
+    if (options.quiet)
+        return;
+    if (const std::optional<std::string> note = AccuracyNote({divX, divY}, alpha))
+        ReportLine(context, *note);
 }
 
 bool StandardOutputTaken(const ToolOptions& options)

@@ -68,5 +68,10 @@ using FieldFigure = bool (*FigureApi::*)(const NodalField&, const std::string&, 
 bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
                      const NodalField& record, const std::string& title, FieldFigure figure);
 
+// Unless --quiet, the note on standard error of a solve at alpha on a divX x divY mesh with
+// fewer than 10 points per wavelength.
+void NoteAccuracy(const ToolOptions& options, const ToolContext& context, std::int32_t divX,
+                  std::int32_t divY, double alpha);
+
 // True when one of the files of the options is "-".
 bool StandardOutputTaken(const ToolOptions& options);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <numbers>
 
@@ -225,4 +226,54 @@ std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<S
         });
     }
     return rows;
+}
+
+namespace {
+
+// |k h / (alpha h) - 1| for t = alpha h; infinite where no discrete wave propagates.
+double PhaseError(double t)
+{
+    const double c = (6.0 - 2.0 * t * t) / (6.0 + t * t);
+    return c < -1.0 ? HUGE_VAL : std::fabs(std::acos(c) / t - 1.0);
+}
+
+}  // namespace
+
+Dispersion DispersionOf(const StudyMesh& mesh, double alpha)
+{
+    const double a = std::fabs(alpha), h = MeshSize(mesh);
+    // The error grows with alpha h: bisect for the largest alpha h that keeps it under 1%.
+    double lo = 1e-6, hi = std::sqrt(12.0);
+    for (int k = 0; k < 100; ++k) {
+        const double mid = 0.5 * (lo + hi);
+        (PhaseError(mid) < 0.01 ? lo : hi) = mid;
+    }
+    const double fine = lo / a;  // the largest element that keeps the error under 1%
+    const auto divisions = [&](double length) {
+        return static_cast<std::int32_t>(std::min(std::ceil(length / fine), 2e9));
+    };
+    return {PointsPerWavelength(mesh, alpha), PhaseError(a * h),
+            {std::max(mesh.divX, divisions(15.0)), std::max(mesh.divY, divisions(5.0))}};
+}
+
+std::optional<std::string> AccuracyNote(const StudyMesh& mesh, double alpha)
+{
+    if (!std::isfinite(alpha) || alpha == 0.0)
+        return std::nullopt;
+    const Dispersion d = DispersionOf(mesh, alpha);
+    if (d.pointsPerWavelength >= kFewPointsPerWavelength)
+        return std::nullopt;
+    char error[96] = "no discrete wave propagates at all";
+    if (std::isfinite(d.phaseError))
+        std::snprintf(error, sizeof error, "the discrete wave's phase is off by %.2g%% a wavelength",
+                      100.0 * d.phaseError);
+    char fine[96] = "no mesh a record can number brings that under 1%";
+    if (SizedRecordBytes(d.fineEnough.divX, d.fineEnough.divY))
+        std::snprintf(fine, sizeof fine, "a %d x %d mesh brings that under 1%%", d.fineEnough.divX,
+                      d.fineEnough.divY);
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "note: %.3g points per wavelength on the %d x %d mesh at alpha %.6g: %s; %s",
+                  d.pointsPerWavelength, mesh.divX, mesh.divY, alpha, error, fine);
+    return std::string(text);
 }

@@ -65,3 +65,21 @@ struct ResonanceErrors {
 // cosines along y, their resonances in closed form; the solver's inertia count confirms each.
 std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<StudyMesh>& ladder,
                                              int threads);
+
+// What the mesh's dispersion says of a solve at alpha: the points per wavelength, the phase
+// error per wavelength of the discrete wave of a line of elements of the mesh's size h (cos(k h)
+// = (6 - 2 (alpha h)^2) / (6 + (alpha h)^2), the error |k - alpha| / alpha; infinite where no
+// wave propagates), and the coarsest mesh of square elements that brings it under 1%.
+struct Dispersion {
+    double pointsPerWavelength;
+    double phaseError;
+    StudyMesh fineEnough;
+};
+Dispersion DispersionOf(const StudyMesh& mesh, double alpha);
+
+// Below this many points per wavelength a solve says how far its mesh is from the membrane.
+inline constexpr double kFewPointsPerWavelength = 10.0;
+
+// The note of a solve at alpha on the mesh when it has fewer than kFewPointsPerWavelength: one
+// line, without a line feed; nothing otherwise (also for alpha 0 or not finite).
+std::optional<std::string> AccuracyNote(const StudyMesh& mesh, double alpha);

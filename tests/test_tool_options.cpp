@@ -68,6 +68,7 @@ const Takes kTakes[] = {
     {"--alpha", {Task::Solve}},
     {"--option", kEveryTask},
     {"--lenient", {Task::Solve}},
+    {"--quiet", {Task::Solve, Task::Sweep, Task::Shape}},
     {"--list", {Task::Solve}},
     {"--exact", {Task::Solve, Task::Shape}},
     {"--map", {Task::Solve, Task::Shape}},
