@@ -10,9 +10,10 @@
 
 namespace {
 
-std::string Order(double e0, double h0, double e1, double h1)
+// An order, or nothing where there is none.
+std::string Order(double order)
 {
-    return e0 > 0.0 && e1 > 0.0 ? Shortest(ObservedOrder(e0, h0, e1, h1)) : std::string();
+    return std::isnan(order) ? std::string() : Shortest(order);
 }
 
 // The solution study: one row a mesh.
@@ -21,19 +22,11 @@ std::string SolutionCsv(double alpha, const std::vector<StudyMesh>& ladder)
     std::string csv = "divx,divy,h,points_per_wavelength,max_nodal_error,l2_error,h1_error,"
                       "order_max_nodal,order_l2,order_h1\n";
     const std::vector<SolutionErrors> rows = StudySolution(alpha, ladder);
-    for (std::size_t k = 0; k < rows.size(); ++k) {
-        const SolutionErrors& e = rows[k];
+    for (const SolutionErrors& e : rows) {
         csv += std::to_string(e.mesh.divX) + ',' + std::to_string(e.mesh.divY) + ',' +
                Shortest(e.h) + ',' + Shortest(e.pointsPerWavelength) + ',' +
-               Shortest(e.maxNodal) + ',' + Shortest(e.l2) + ',' + Shortest(e.h1);
-        if (k > 0) {
-            const SolutionErrors& p = rows[k - 1];
-            csv += ',' + Order(p.maxNodal, p.h, e.maxNodal, e.h) + ',' +
-                   Order(p.l2, p.h, e.l2, e.h) + ',' + Order(p.h1, p.h, e.h1, e.h);
-        } else {
-            csv += ",,,";
-        }
-        csv += '\n';
+               Shortest(e.maxNodal) + ',' + Shortest(e.l2) + ',' + Shortest(e.h1) + ',' +
+               Order(e.orderMaxNodal) + ',' + Order(e.orderL2) + ',' + Order(e.orderH1) + '\n';
     }
     return csv;
 }
@@ -46,17 +39,12 @@ bool ResonanceCsv(std::int32_t n, const std::vector<StudyMesh>& ladder, int thre
     csv = "index,kx,ky,divx,divy,h,alpha,alpha_continuum,error,order\n";
     const std::vector<ResonanceErrors> rows = StudyResonances(n, ladder, threads);
     bool confirmed = true;
-    for (std::size_t k = 0; k < rows.size(); ++k) {
-        const ResonanceErrors& r = rows[k];
-        const double error = std::fabs(r.alpha - r.continuum);
+    for (const ResonanceErrors& r : rows) {
         csv += std::to_string(r.index) + ',' + std::to_string(r.kx) + ',' +
                std::to_string(r.ky) + ',' + std::to_string(r.mesh.divX) + ',' +
                std::to_string(r.mesh.divY) + ',' + Shortest(r.h) + ',' + Shortest(r.alpha) +
-               ',' + Shortest(r.continuum) + ',' + Shortest(error) + ',';
-        if (k > 0 && rows[k - 1].index == r.index)
-            csv += Order(std::fabs(rows[k - 1].alpha - rows[k - 1].continuum), rows[k - 1].h,
-                         error, r.h);
-        csv += '\n';
+               ',' + Shortest(r.continuum) + ',' + Shortest(r.error) + ',' + Order(r.order) +
+               '\n';
         confirmed = confirmed && r.counted;
     }
     return confirmed;

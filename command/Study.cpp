@@ -91,7 +91,7 @@ SolutionErrors Errors(const SizedRecord& r, const Continuum& exact, const StudyM
                     h1 += weight * (ex * ex + why * why);
                 }
         }
-    return {mesh, MeshSize(mesh), 0.0, maxNodal, std::sqrt(l2), std::sqrt(h1)};
+    return {mesh, MeshSize(mesh), 0.0, maxNodal, std::sqrt(l2), std::sqrt(h1), NAN, NAN, NAN};
 }
 
 // The continuum's resonances by increasing alpha, with their half-waves.
@@ -173,6 +173,8 @@ double PointsPerWavelength(const StudyMesh& mesh, double alpha)
 
 double ObservedOrder(double e0, double h0, double e1, double h1)
 {
+    if (!(e0 > 0.0 && e1 > 0.0))
+        return NAN;
     return std::log(e0 / e1) / std::log(h0 / h1);
 }
 
@@ -193,6 +195,12 @@ std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyM
         SolveRecord(*record);
         SolutionErrors e = Errors(*record, exact, mesh);
         e.pointsPerWavelength = PointsPerWavelength(mesh, alpha);
+        if (!rows.empty()) {
+            const SolutionErrors& p = rows.back();
+            e.orderMaxNodal = ObservedOrder(p.maxNodal, p.h, e.maxNodal, e.h);
+            e.orderL2 = ObservedOrder(p.l2, p.h, e.l2, e.h);
+            e.orderH1 = ObservedOrder(p.h1, p.h, e.h1, e.h);
+        }
         rows.push_back(e);
     }
     return rows;
@@ -205,11 +213,17 @@ std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<S
     std::vector<ResonanceErrors> rows;
     for (std::size_t k = 0; k < modes.size(); ++k)
         for (const StudyMesh& mesh : ladder)
-            if (modes[k].kx < mesh.divX && modes[k].ky <= mesh.divY)
+            if (modes[k].kx < mesh.divX && modes[k].ky <= mesh.divY) {
+                const double alpha =
+                    SeparableResonance(mesh.divX, mesh.divY, modes[k].kx, modes[k].ky);
+                const double error = std::fabs(alpha - modes[k].alpha);
+                const bool follows = !rows.empty() && rows.back().index == static_cast<int>(k + 1);
+                const double order = follows ? ObservedOrder(rows.back().error, rows.back().h,
+                                                             error, MeshSize(mesh))
+                                             : NAN;
                 rows.push_back({static_cast<std::int32_t>(k + 1), modes[k].kx, modes[k].ky,
-                                modes[k].alpha, mesh, MeshSize(mesh),
-                                SeparableResonance(mesh.divX, mesh.divY, modes[k].kx, modes[k].ky),
-                                false});
+                                modes[k].alpha, mesh, MeshSize(mesh), alpha, error, order, false});
+            }
     // The solver's own inertia: a resonance lies within 1e-9 of each closed form.
     for (const StudyMesh& mesh : ladder) {
         std::vector<ResonanceErrors*> ofMesh;

@@ -27,7 +27,8 @@ std::optional<std::vector<StudyMesh>> ReadLadder(std::string_view text, std::str
 double MeshSize(const StudyMesh& mesh);
 double PointsPerWavelength(const StudyMesh& mesh, double alpha);
 
-// The order the errors e0 on the mesh of size h0 and e1 on h1 show: log(e0 / e1) / log(h0 / h1).
+// The order the errors e0 on the mesh of size h0 and e1 on h1 show: log(e0 / e1) / log(h0 / h1);
+// NaN where an error is 0.
 double ObservedOrder(double e0, double h0, double e1, double h1);
 
 // Whether the continuum resonates within 1e-6 (relative) of alpha: sin(15 alpha) near 0, where
@@ -41,6 +42,8 @@ struct SolutionErrors {
     double maxNodal;  // the largest |w_h - w| at the nodes
     double l2;        // || w_h - w ||, over the domain
     double h1;        // | w_h - w |_1, the seminorm: || grad (w_h - w) ||
+    // The orders the three show against the mesh before; NaN on the first mesh.
+    double orderMaxNodal, orderL2, orderH1;
 };
 
 // The solution of every mesh of the ladder at alpha, the option off, against the continuum.
@@ -56,6 +59,8 @@ struct ResonanceErrors {
     StudyMesh mesh;
     double h;
     double alpha;  // the mesh's resonance with kx and ky half-waves
+    double error;  // |alpha - continuum|
+    double order;  // the order the error shows against the mesh before; NaN on the first
     bool counted;  // the solver's inertia counts a resonance within 1e-9 of alpha
 };
 

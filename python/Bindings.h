@@ -13,6 +13,8 @@ void BindSolve(py::module_& m);
 void BindResonances(py::module_& m);
 // shape() and Shape.
 void BindShapes(py::module_& m);
+// study().
+void BindStudy(py::module_& m);
 
 // The record of the calling thread, made at its first use and used again by the next, so that
 // a solve allocates and clears nothing of its 0.8 MB. Threads side by side each have their own.

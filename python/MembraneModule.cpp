@@ -22,9 +22,11 @@ modes     the lowest resonant alphas of a mesh
 modes_in  the resonant alphas of an interval
 sweep     full solves at equally spaced alphas
 shape     the shape of one resonance
+study     how close the mesh comes to the membrane itself
 )";
     m.attr("__version__") = MEMBRANE_VERSION;
     BindSolve(m);
     BindResonances(m);
     BindShapes(m);
+    BindStudy(m);
 }

@@ -2,6 +2,7 @@
 // thread's record, the values kept by the result and handed out as views.
 #include <pybind11/numpy.h>
 
+#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "Arrays.h"
 #include "Bindings.h"
 #include "command/ComputeCommand.h"
+#include "command/Study.h"
 #include "command/Sweep.h"
 #include "present/NodeExport.h"
 #include "present/ReportText.h"
@@ -51,6 +53,7 @@ struct Solution {
     bool finite = true;
 
     std::int32_t Nodes() const { return (divX + 1) * (divY + 1); }
+    double PointsPerWavelength() const { return ::PointsPerWavelength({divX, divY}, alpha); }
 };
 
 // The values of a solved record, and what they say.
@@ -104,6 +107,17 @@ py::list ReportLines(const Solution& s)
     return lines;
 }
 
+// ", coarse: 7.54 points per wavelength" where the mesh has fewer than 10 at alpha.
+std::string Coarse(const Solution& s)
+{
+    const double points = s.PointsPerWavelength();
+    if (!(points < kFewPointsPerWavelength))
+        return "";
+    char text[64];
+    std::snprintf(text, sizeof text, ", coarse: %.3g points per wavelength", points);
+    return text;
+}
+
 std::string Repr(const Solution& s)
 {
     std::string max;
@@ -111,7 +125,7 @@ std::string Repr(const Solution& s)
     return "<membrane.Solution divx=" + std::to_string(s.divX) + " divy=" + std::to_string(s.divY) +
            " alpha=" + py::repr(py::float_(s.alpha)).cast<std::string>() +
            " option=" + (s.option ? "True" : "False") + ": " + std::to_string(s.Nodes()) +
-           " nodes, max |W| " + max + (s.finite ? "" : ", not all finite") + ">";
+           " nodes, max |W| " + max + (s.finite ? "" : ", not all finite") + Coarse(s) + ">";
 }
 
 constexpr const char* kSolutionDoc = R"(The result of solve(): the nodal values and what they say.
@@ -130,6 +144,9 @@ first_zero_pivot : int
     The first row whose pivot is zero or not finite, 0 for none.
 modes_below : int
     The resonant alphas between 0 and |alpha|, with multiplicity.
+points_per_wavelength : float
+    2 pi / (alpha h), h the larger side of an element: below 10 the mesh is coarse for alpha,
+    and the repr says so (see study() for how far the mesh is from the membrane).
 divx, divy, alpha, option
     The inputs.
 )";
@@ -209,6 +226,7 @@ void BindSolve(py::module_& m)
                                [](const Solution& s) { return s.described.firstZeroPivot; })
         .def_property_readonly("modes_below",
                                [](const Solution& s) { return s.described.modesBelow; })
+        .def_property_readonly("points_per_wavelength", &Solution::PointsPerWavelength)
         .def_property_readonly("values",
                                [](py::object self) {
                                    const auto& s = self.cast<const Solution&>();

@@ -34,6 +34,8 @@ class Solution:
     def first_zero_pivot(self) -> int: ...
     @property
     def modes_below(self) -> int: ...
+    @property
+    def points_per_wavelength(self) -> float: ...
     def report_lines(self) -> list[str]: ...
     def table(self) -> str: ...
 
@@ -95,3 +97,7 @@ def modes_in(divx: int, divy: int, a0: float, a1: float, *, return_index: bool =
 def sweep(divx: int, divy: int, a0: float, a1: float, n: int, *, option: bool = True,
           threads: int | None = None) -> npt.NDArray[np.void]:
     """A structured array with the fields alpha, max_abs_w, modes_below, first_zero_pivot."""
+def study(alpha: float | None = None, *, modes: int | None = None,
+          ladder: list[tuple[int, int]] | None = None,
+          threads: int | None = None) -> npt.NDArray[np.void]:
+    """Rows a mesh (with alpha) or a resonance and mesh (with modes); see help(membrane.study)."""

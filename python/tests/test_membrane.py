@@ -81,7 +81,8 @@ def test_grid_and_coordinates():
     del s
     assert w[0, 0] == 4.0  # the peak 4, 5, 4 of two divisions; the array keeps the result alive
     assert repr(membrane.solve(2, 1, 0.1, option=False)) == (
-        "<membrane.Solution divx=2 divy=1 alpha=0.1 option=False: 6 nodes, max |W| 1>")
+        "<membrane.Solution divx=2 divy=1 alpha=0.1 option=False: 6 nodes, max |W| 1, "
+        "coarse: 8.38 points per wavelength>")
 
 
 def test_sweep_and_modes_are_the_tools():
@@ -153,6 +154,26 @@ def test_beyond_the_dialogs_limits_the_tools_values():
     cells = [float(c) for line in exact.splitlines()[1:] for c in line.split("\t") if c]
     assert s.values.tobytes() == np.array(cells).tobytes()
     assert s.table() == tool("--divx", 120, "--divy", 40, "--alpha", 2.5, "--option", "off")
+
+
+def test_study_is_the_tools_and_the_repr_says_a_mesh_is_coarse():
+    rows = membrane.study(2.0, ladder=[(15, 5), (30, 10), (60, 20)])
+    lines = tool("--study", "--alpha", 2, "--option", "off", "--ladder",
+                 "15x5,30x10,60x20").splitlines()
+    assert lines[0] == ",".join(rows.dtype.names)
+    for row, line in zip(rows, lines[1:], strict=True):
+        cells = line.split(",")
+        assert [int(c) for c in cells[:2]] == [row["divx"], row["divy"]]
+        assert [float(c) if c else np.nan for c in cells[2:]] == pytest.approx(
+            [row[f] for f in rows.dtype.names[2:]], rel=0, abs=0, nan_ok=True)
+    modes = membrane.study(modes=2, ladder=[(15, 5), (30, 10)], threads=1)
+    assert modes["kx"].tolist() == [1, 1, 2, 2] and np.isnan(modes["order"][0])
+    with pytest.raises(ValueError, match="alpha .* or modes"):
+        membrane.study()
+    s = membrane.solve(option=False)
+    assert s.points_per_wavelength == pytest.approx(2 * np.pi / (5.0 / 6.0))
+    assert repr(s).endswith(", coarse: 7.54 points per wavelength>")
+    assert "coarse" not in repr(membrane.solve(alpha=2.0))
 
 
 def test_whole_floats_and_numpy_integers_are_counts():
