@@ -31,10 +31,30 @@ int WriteSolution(const ToolOptions& options, const ToolContext& context, Collec
     return outcome == ComputeOutcome::SolvedNonFinite ? ReportNonFinite(context) : kExitSolved;
 }
 
+// The sparse factorisation costs less than the band's from about this many divisions along y on
+// (the band's work grows with divY^3, the sparse one's far slower; see docs/benchmarks.md).
+constexpr std::int32_t kSparseFromDivY = 60;
+
+// The form of --solver for a mesh beyond the dialog's; nothing for a bad value.
+std::optional<SolverForm> ReadSolverForm(const std::string& text, std::int32_t divY)
+{
+    if (text == "band")
+        return SolverForm::Band;
+    if (text == "sparse")
+        return SolverForm::Sparse;
+    if (text.empty() || text == "auto")
+        return divY >= kSparseFromDivY ? SolverForm::Sparse : SolverForm::Band;
+    return std::nullopt;
+}
+
 // A mesh beyond the dialog's, on a record sized to it, once it is known to fit in memory.
 int SolveBeyondTheDialog(const ToolOptions& options, const ToolContext& context,
                          std::int32_t divX, std::int32_t divY, ValueFormat format)
 {
+    const std::optional<SolverForm> form = ReadSolverForm(options.solver, divY);
+    if (!form)
+        return ReportBadValue(context, "--solver takes band, sparse or auto, not " +
+                                           QuotedText(options.solver));
     if (const std::optional<std::string> large = MeshTooLarge(divX, divY, 1)) {
         std::fprintf(context.err, "membrane-solve: %s\n", large->c_str());
         return kExitRejected;
@@ -43,7 +63,7 @@ int SolveBeyondTheDialog(const ToolOptions& options, const ToolContext& context,
     record->m_bOption = options.option ? 1 : 0;
     CollectingSink sink;
     const ComputeOutcome outcome =
-        RunComputeSized(*record, ConvertAlpha(options.alpha), sink, format);
+        RunComputeSized(*record, ConvertAlpha(options.alpha), sink, format, *form);
     return WriteSolution(options, context, sink, *record, outcome);
 }
 
@@ -56,6 +76,11 @@ int RunSolveTask(const ToolOptions& options, const ToolContext& context)
     if (!options.lenient && CountAccepted(divX) && CountAccepted(divY) &&
         !WithinDialogLimits(divX, divY))
         return SolveBeyondTheDialog(options, context, divX, divY, format);
+
+    if (!options.solver.empty() && options.solver != "band" && options.solver != "auto")
+        return ReportBadValue(context, "--solver " + QuotedText(options.solver) + " applies "
+                                       "beyond the dialog's 90 x 30 alone; within it the band "
+                                       "elimination solves as the dialog does");
 
     // 1. Compute as the dialog does, on a record of its own (about 0.8 MB: not on the stack).
     const RecordPointer record = NewRecord();

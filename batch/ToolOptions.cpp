@@ -52,6 +52,11 @@ const OptionRow kOptions[] = {
      .help = "the dialog's limits: at most 90 divisions along x and 30 along y, refused with the "
              "dialog's own messages; without it any mesh that fits in half of the memory is "
              "solved, beyond 90 x 30 on storage sized to it"},
+    {.name = "--solver", .placeholder = "band|sparse|auto", .kind = Text, .tasks = kSolve,
+     .text = &ToolOptions::solver,
+     .help = "beyond the dialog's 90 x 30: the band elimination, or a sparse LDL^T with a "
+             "fill-reducing ordering, or the faster of them for the mesh (default auto); within "
+             "it the band elimination alone, bit for bit"},
     {.name = "--quiet", .kind = Switch, .tasks = kSolve | kShape | kSweep,
      .flag = &ToolOptions::quiet,
      .help = "no note on standard error when the mesh has fewer than 10 points per wavelength "

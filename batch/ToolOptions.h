@@ -33,6 +33,7 @@ struct ToolOptions {
     std::string alpha{kDefaultInputs.alpha};
     bool option = true;
     bool lenient = false;
+    std::string solver;
     bool list = false;
     bool exact = false;
     bool details = false;

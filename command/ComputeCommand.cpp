@@ -2,9 +2,11 @@
 #include "command/ComputeCommand.h"
 
 #include <string>
+#include <type_traits>
 
 #include "command/InputConversion.h"
 #include "present/ReportText.h"
+#include "solver/SparseFactor.h"
 
 namespace {
 
@@ -23,18 +25,25 @@ void AddCountLine(ReportSink& sink, std::string_view label, int count)
 
 // Boundary table, zeroing and assembly, boundary conditions, elimination.
 template <class R>
-void SolveStages(R& record)
+void SolveStages(R& record, SolverForm form = SolverForm::Band)
 {
     record.BuildBoundaryTable();
     record.ZeroSystem();
     record.AssembleElements();
     record.ApplyBoundary();
+    if constexpr (std::is_same_v<R, SizedRecord>) {
+        if (form == SolverForm::Sparse) {
+            SolveSparse(record);
+            return;
+        }
+    }
     record.SolveBand();
 }
 
 // Steps 3 to 6 of a computation whose inputs are accepted: the counts, the stages, the report.
 template <class R>
-ComputeOutcome ComputeAccepted(R& record, ReportSink& sink, ValueFormat format)
+ComputeOutcome ComputeAccepted(R& record, ReportSink& sink, ValueFormat format,
+                               SolverForm form = SolverForm::Band)
 {
     // 3. Derive the counts and report them.
     record.DeriveCounts();
@@ -42,7 +51,7 @@ ComputeOutcome ComputeAccepted(R& record, ReportSink& sink, ValueFormat format)
     AddCountLine(sink, "Number of Node = ", record.m_nNode);
 
     // 4. Boundary table, assembly, boundary conditions, elimination.
-    SolveStages(record);
+    SolveStages(record, form);
 
     // 5. The solution stands: let the map be painted once the command has returned.
     record.m_bSolved = 1;
@@ -109,10 +118,10 @@ ComputeOutcome RunComputeValues(MembraneModel& record, const ComputeValues& valu
 }
 
 ComputeOutcome RunComputeSized(SizedRecord& record, double alpha, ReportSink& sink,
-                               ValueFormat format)
+                               ValueFormat format, SolverForm form)
 {
     record.m_bSolved = 0;
     sink.ResetList();
     record.m_dAlpha = alpha;
-    return ComputeAccepted(record, sink, format);
+    return ComputeAccepted(record, sink, format, form);
 }

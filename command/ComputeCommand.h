@@ -66,8 +66,14 @@ ComputeOutcome RunComputeValues(MembraneModel& record, const ComputeValues& valu
 // Whether a mesh fits the dialog's record: 1..90 divisions along x and 1..30 along y.
 bool WithinDialogLimits(std::int32_t divX, std::int32_t divY);
 
+// How a record sized to its mesh is solved: by the band elimination, as the dialog's record is,
+// or by the sparse LDL^T with a fill-reducing ordering, which costs far less on large meshes.
+enum class SolverForm { Band, Sparse };
+
 // The same computation on a record sized to its mesh, at alpha, with its option: the report as
-// RunComputeValues makes it for an accepted input, the same stages in the same order. For meshes
-// beyond the dialog's; within them it gives the dialog's bits.
+// RunComputeValues makes it for an accepted input, the same stages in the same order, the last
+// in the given form. For meshes beyond the dialog's; within them the band form gives the
+// dialog's bits.
 ComputeOutcome RunComputeSized(SizedRecord& record, double alpha, ReportSink& sink,
-                               ValueFormat format = ValueFormat::Fixed6);
+                               ValueFormat format = ValueFormat::Fixed6,
+                               SolverForm form = SolverForm::Band);

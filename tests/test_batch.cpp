@@ -645,6 +645,19 @@ TEST(BatchBeyondTheDialog, SolvesOnStorageSizedToTheMesh)
     EXPECT_EQ(lenient.status, 1);
     EXPECT_EQ(lenient.err, "ｘ方向の分割数は90以下に \nｙ方向の分割数は30以下に\nして下さい。\n");
 
+    // The sparse factorisation: the same table to the printed digits here, refused within the
+    // dialog's limits, where the band elimination alone solves.
+    const ProcessResult sparse = SolveInProcess(
+        {"--divx", "120", "--divy", "40", "--alpha", "2.5", "--solver", "sparse", "--quiet"});
+    EXPECT_EQ(sparse.status, 0) << sparse.err;
+    EXPECT_EQ(sparse.out, SolveInProcess({"--divx", "120", "--divy", "40", "--alpha", "2.5"}).out);
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--solver", "sparse"}, {"--divx", "120", "--solver", "lu"}}) {
+        const ProcessResult r = SolveInProcess(bad);
+        EXPECT_EQ(r.status, 2) << bad.back();
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+
     const ProcessResult huge = SolveInProcess({"--divx", "60000", "--divy", "30000"});
     EXPECT_EQ(huge.status, 1);
     EXPECT_EQ(huge.out, "");

@@ -10,7 +10,9 @@
 
 #include "TestSupport.h"
 #include "solver/BandElimination.h"
+#include "solver/SeparableModes.h"
 #include "solver/SizedRecord.h"
+#include "solver/SparseFactor.h"
 
 namespace {
 
@@ -97,6 +99,45 @@ TEST(SizedRecord, TheBytesAMeshNeedsAreKnownBeforeItIsMade)
     EXPECT_FALSE(SizedRecordBytes(1'000'000'000, 1'000'000'000));  // no 32-bit node numbers
     EXPECT_FALSE(SizedRecordBytes(65536, 65536));
     EXPECT_TRUE(SizedRecordBytes(1'000'000, 1));
+}
+
+}  // namespace
+
+namespace {
+
+// The band elimination and the sparse LDL^T on the same constrained system: the same solution
+// to within what the system's condition allows, estimated as lambda_max over the distance of
+// alpha^2 from the nearest eigenvalue (all of them in closed form on the grid), and the same
+// inertia.
+TEST(SizedRecord, BandAndSparseAgreeAsTheConditionAllows)
+{
+    for (auto [divX, divY, alpha, option] :
+         {std::tuple{100, 40, 2.0, true}, {150, 12, 0.3, false}, {91, 31, 5.0, true}}) {
+        SizedRecord band(divX, divY), sparse(divX, divY);
+        ConstrainRecord(band, alpha, option);
+        ConstrainRecord(sparse, alpha, option);
+        band.SolveBand();
+        const BandInertia b = band.PivotInertia();
+        const BandInertia s = SolveSparse(sparse);
+        EXPECT_EQ(std::tie(b.positive, b.negative, b.zero, b.firstBadRow),
+                  std::tie(s.positive, s.negative, s.zero, s.firstBadRow));
+
+        double largestLambda = 0.0, nearest = HUGE_VAL, largestW = 0.0, difference = 0.0;
+        for (int p = 1; p < divX; ++p)
+            for (int q = 0; q <= divY; ++q) {
+                const double lambda = std::pow(SeparableResonance(divX, divY, p, q), 2);
+                largestLambda = std::max(largestLambda, lambda);
+                nearest = std::min(nearest, std::fabs(lambda - alpha * alpha));
+            }
+        for (int n = 1; n <= band.m_nNode; ++n) {
+            largestW = std::max(largestW, std::fabs(band.m_W[n]));
+            difference = std::max(difference, std::fabs(band.m_W[n] - sparse.m_W[n]));
+        }
+        const double condition = largestLambda / nearest;
+        EXPECT_LE(difference, 1e-14 * condition * largestW)
+            << divX << "x" << divY << " alpha " << alpha << ", condition " << condition;
+        EXPECT_GT(difference, 0.0);  // two different eliminations: not the same bits
+    }
 }
 
 }  // namespace

@@ -69,6 +69,7 @@ const Takes kTakes[] = {
     {"--option", kEveryTask},
     {"--lenient", {Task::Solve}},
     {"--quiet", {Task::Solve, Task::Sweep, Task::Shape}},
+    {"--solver", {Task::Solve}},
     {"--list", {Task::Solve}},
     {"--exact", {Task::Solve, Task::Shape}},
     {"--map", {Task::Solve, Task::Shape}},
