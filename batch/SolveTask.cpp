@@ -33,7 +33,7 @@ int WriteSolution(const ToolOptions& options, const ToolContext& context, Collec
 
 // The sparse factorisation costs less than the band's from about this many divisions along y on
 // (the band's work grows with divY^3, the sparse one's far slower; see docs/benchmarks.md).
-constexpr std::int32_t kSparseFromDivY = 60;
+constexpr std::int32_t kSparseFromDivY = 100;
 
 // The form of --solver for a mesh beyond the dialog's; nothing for a bad value.
 std::optional<SolverForm> ReadSolverForm(const std::string& text, std::int32_t divY)

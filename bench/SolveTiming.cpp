@@ -1,12 +1,17 @@
 // membrane_timing for Python: the compute command alone, repeated on one record, so that the
 // benchmark of the module's own cost has the command's time to set it against. Not installed.
+#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "command/ComputeCommand.h"
+#include "solver/SizedRecord.h"
+#include "solver/SparseFactor.h"
 
 namespace py = pybind11;
 
@@ -35,10 +40,79 @@ double NativeSolveSeconds(int divX, int divY, double alpha, bool option, int rep
     return t.count() / repeats;
 }
 
+// The record of divX x divY at alpha with the boundary conditions imposed, as the solve takes it.
+std::unique_ptr<SizedRecord> Constrained(int divX, int divY, double alpha, bool option)
+{
+    auto record = std::make_unique<SizedRecord>(divX, divY);
+    record->m_dAlpha = alpha;
+    record->m_bOption = option ? 1 : 0;
+    record->BuildBoundaryTable();
+    record->ZeroSystem();
+    record->AssembleElements();
+    record->ApplyBoundary();
+    return record;
+}
+
+// The seconds of the solve of a record sized to the mesh, the constrained system given, in the
+// form named ("band" or "sparse"), and the solution.
+py::tuple SizedSolveSeconds(int divX, int divY, double alpha, bool option, const std::string& form)
+{
+    const std::unique_ptr<SizedRecord> record = Constrained(divX, divY, alpha, option);
+    std::chrono::duration<double> t{};
+    {
+        const py::gil_scoped_release release;
+        const auto t0 = std::chrono::steady_clock::now();
+        if (form == "sparse")
+            SolveSparse(*record);
+        else
+            record->SolveBand();
+        t = std::chrono::steady_clock::now() - t0;
+    }
+    py::array_t<double> w(record->m_nNode);
+    std::copy(record->m_W + 1, record->m_W + 1 + record->m_nNode, w.mutable_data());
+    return py::make_tuple(t.count(), w);
+}
+
+// The same constrained system in compressed sparse rows, whole (both triangles), nodes from 0,
+// with its right-hand side: what a peer solver takes.
+py::tuple ConstrainedSystem(int divX, int divY, double alpha, bool option)
+{
+    const std::unique_ptr<SizedRecord> r = Constrained(divX, divY, alpha, option);
+    std::vector<std::vector<std::pair<int, double>>> rows(r->m_nNode);
+    for (int row = 1; row <= r->m_nNode; ++row)
+        for (int m = 1; m <= r->m_nBand && row + m - 1 <= r->m_nNode; ++m)
+            if (const double v = r->m_K[row][m]; v != 0.0) {
+                rows[row - 1].push_back({row + m - 2, v});
+                if (m > 1)
+                    rows[row + m - 2].push_back({row - 1, v});
+            }
+    std::vector<double> data;
+    std::vector<int> indices, indptr{0};
+    for (auto& entries : rows) {
+        std::sort(entries.begin(), entries.end());
+        for (const auto& [column, v] : entries) {
+            indices.push_back(column);
+            data.push_back(v);
+        }
+        indptr.push_back(static_cast<int>(indices.size()));
+    }
+    std::vector<double> rhs(r->m_W + 1, r->m_W + 1 + r->m_nNode);
+    return py::make_tuple(py::array_t<double>(data.size(), data.data()),
+                          py::array_t<int>(indices.size(), indices.data()),
+                          py::array_t<int>(indptr.size(), indptr.data()),
+                          py::array_t<double>(rhs.size(), rhs.data()));
+}
+
 }  // namespace
 
 PYBIND11_MODULE(membrane_timing, m)
 {
+    m.def("sized_solve_seconds", &SizedSolveSeconds, py::arg("divx"), py::arg("divy"),
+          py::arg("alpha"), py::arg("option"), py::arg("form"),
+          "The seconds of the solve in the form named, band or sparse, and the solution.");
+    m.def("constrained_system", &ConstrainedSystem, py::arg("divx"), py::arg("divy"),
+          py::arg("alpha"), py::arg("option"),
+          "The constrained system as (data, indices, indptr, rhs) in compressed sparse rows.");
     m.def("native_solve_seconds", &NativeSolveSeconds, py::arg("divx"), py::arg("divy"),
           py::arg("alpha"), py::arg("option"), py::arg("repeats"),
           "The seconds of one solve by the compute command alone, without the binding.");

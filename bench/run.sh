@@ -12,4 +12,8 @@ QT_QPA_PLATFORM=offscreen ./build/bench/membrane_bench \
 if [ -e build/python/membrane.pyi ]; then
     cmake --build build -j2 --target membrane_python membrane_timing
     PYTHONPATH=build/python /usr/bin/python3 bench/python_overhead.py
+    # Large meshes against SciPy's splu on the same system, where SciPy is installed.
+    if /usr/bin/python3 -c "import scipy" 2>/dev/null; then
+        PYTHONPATH=build/python /usr/bin/python3 bench/scipy_peer.py
+    fi
 fi
