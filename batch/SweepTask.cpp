@@ -57,7 +57,9 @@ int RunSweepTask(const ToolOptions& options, const ToolContext& context)
     if (!WriteStandardOutput(options, context, "alpha,max_abs_w,modes_below,first_zero_pivot\n"))
         return kExitWriteFailed;
     const std::int64_t block = 64LL * setup->threads;
+    Progress progress(context, "sweep: point", *n);
     for (std::int64_t first = 0; first < *n; first += block) {
+        progress.Done(first);
         const std::vector<SweepPoint> points = RunSweep(
             mesh, range->a0, range->a1, *n, first, std::min<std::int64_t>(block, *n - first),
             setup->threads);

@@ -1,6 +1,8 @@
 // Messages, strict number readings, outputs and figures shared by the modes.
 #include "batch/ToolSupport.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -158,6 +160,28 @@ void NoteAccuracy(const ToolOptions& options, const ToolContext& context, std::i
         return;
     if (const std::optional<std::string> note = AccuracyNote({divX, divY}, alpha))
         ReportLine(context, *note);
+}
+
+Progress::Progress(const ToolContext& context, std::string what, std::int64_t all)
+    : m_err(context.err), m_terminal(::isatty(::fileno(context.err)) == 1),
+      m_what(std::move(what)), m_all(all), m_start(std::chrono::steady_clock::now())
+{
+}
+
+Progress::~Progress()
+{
+    if (m_shown)
+        std::fprintf(m_err, "\r\033[K");
+}
+
+void Progress::Done(std::int64_t done)
+{
+    if (!m_terminal || std::chrono::steady_clock::now() - m_start < std::chrono::seconds(1))
+        return;
+    std::fprintf(m_err, "\rmembrane-solve: %s %lld of %lld", m_what.c_str(),
+                 static_cast<long long>(done), static_cast<long long>(m_all));
+    std::fflush(m_err);
+    m_shown = true;
 }
 
 bool StandardOutputTaken(const ToolOptions& options)

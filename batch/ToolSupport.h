@@ -2,6 +2,7 @@
 // the resonance options' numbers, and the writing of outputs and figures.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -72,6 +73,26 @@ bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
 // fewer than 10 points per wavelength.
 void NoteAccuracy(const ToolOptions& options, const ToolContext& context, std::int32_t divX,
                   std::int32_t divY, double alpha);
+
+// The progress of a long run on standard error, where that is a terminal: nothing in the first
+// second, then "membrane-solve: <what> <done> of <all>" on one line that each step rewrites, and
+// the line cleared at the end.
+class Progress {
+public:
+    Progress(const ToolContext& context, std::string what, std::int64_t all);
+    ~Progress();
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+    void Done(std::int64_t done);
+
+private:
+    std::FILE* m_err;
+    bool m_terminal;
+    std::string m_what;
+    std::int64_t m_all;
+    std::chrono::steady_clock::time_point m_start;
+    bool m_shown = false;
+};
 
 // True when one of the files of the options is "-".
 bool StandardOutputTaken(const ToolOptions& options);
