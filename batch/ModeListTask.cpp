@@ -2,6 +2,7 @@
 // interval; with --details as CSV with their shapes' labels and participation.
 #include "batch/ToolSupport.h"
 #include "batch/ToolTasks.h"
+#include "command/LowestResonances.h"
 #include "command/ResonanceDetails.h"
 
 namespace {
@@ -47,7 +48,7 @@ int ListLowest(const ToolOptions& options, const ToolContext& context, const Res
                                            std::to_string(search.divY) + " mesh has " +
                                            std::to_string(available) +
                                            " resonances, one per node off the fixed edges");
-    const std::vector<double> alphas = FindResonances(search, 1, static_cast<std::int32_t>(*n));
+    const std::vector<double> alphas = LowestResonances(search, static_cast<std::int32_t>(*n));
     std::vector<NumberedResonance> listed;
     for (std::size_t k = 0; k < alphas.size(); ++k)
         listed.push_back({static_cast<std::int32_t>(k + 1), alphas[k]});

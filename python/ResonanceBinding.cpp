@@ -7,6 +7,7 @@
 
 #include "Arguments.h"
 #include "Bindings.h"
+#include "command/LowestResonances.h"
 #include "command/ResonanceDetails.h"
 #include "command/RunArguments.h"
 #include "command/Sweep.h"
@@ -56,7 +57,7 @@ py::array Modes(const CountArgument& divx, const CountArgument& divy, const Coun
     std::vector<double> alphas;
     {
         const py::gil_scoped_release release;
-        alphas = FindResonances(search, 1, count);
+        alphas = LowestResonances(search, count);
     }
     if (details) {
         std::vector<NumberedResonance> listed;

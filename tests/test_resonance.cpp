@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "solver/BandElimination.h"
 #include "solver/Resonance.h"
+#include "solver/ShiftInvertLanczos.h"
 
 namespace {
 
@@ -156,6 +157,45 @@ TEST(Resonance, ModesInAnIntervalOnBothSides)
     const std::vector<double> rough = FindResonances(coarse, 1, 12);
     for (int k = 0; k < 12; ++k)
         EXPECT_NEAR(rough[k], all[k], 1e-3) << k + 1;
+}
+
+}  // namespace
+
+namespace {
+
+// Beyond the dialog's limits the lowest resonances come from shift-invert Lanczos: the same as
+// the bisection's to 1e-12, clusters included, and those of the discrete closed form.
+TEST(Resonance, LanczosGivesTheBisectionsAndTheClosedFormsResonances)
+{
+    ResonanceSearch search;
+    search.divX = 93;
+    search.divY = 31;
+    search.threads = 2;
+    // 93 x 31 has square elements: 14 and 15 are a degenerate pair, as on the default mesh.
+    const std::optional<std::vector<double>> lanczos = LanczosResonances(search, 15);
+    ASSERT_TRUE(lanczos);
+    const std::vector<double> bisected = FindResonances(search, 12, 15);
+    for (int k = 11; k < 15; ++k)
+        EXPECT_NEAR((*lanczos)[k], bisected[k - 11], 1e-12 * bisected[k - 11])
+            << "resonance " << k + 1;
+
+    // 180 x 60: the lines' eigenvalues 6/h^2 (1 - cos t)/(2 + cos t), t = pi k / n, sines
+    // along x and cosines along y, summed.
+    search.divX = 180;
+    search.divY = 60;
+    std::vector<double> closed;
+    const auto line = [](double h, int k, int n) {
+        const double c = std::cos(M_PI * k / n);
+        return 6.0 / (h * h) * (1.0 - c) / (2.0 + c);
+    };
+    for (int p = 1; p < 40; ++p)
+        for (int q = 0; q < 20; ++q)
+            closed.push_back(std::sqrt(line(15.0 / 180, p, 180) + line(5.0 / 60, q, 60)));
+    std::sort(closed.begin(), closed.end());
+    const std::optional<std::vector<double>> fine = LanczosResonances(search, 20);
+    ASSERT_TRUE(fine);
+    for (int k = 0; k < 20; ++k)
+        EXPECT_NEAR((*fine)[k], closed[k], 1e-12 * closed[k]) << "resonance " << k + 1;
 }
 
 }  // namespace

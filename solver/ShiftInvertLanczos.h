@@ -1,0 +1,18 @@
+// The lowest resonances of a large mesh by shift-invert Lanczos (Spectra's SymGEigsShiftSolver)
+// on the free nodes' pencil K phi = lambda M phi, driven by the solver's own factorisation of
+// the constrained system at the shift 0, one factorisation in all; the inertia count then proves
+// that no resonance below the last is missing. Bisection spends some forty factorisations a
+// resonance.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "solver/Resonance.h"
+
+// The n lowest resonant alphas, increasing, with multiplicity; nothing where Lanczos does not
+// converge or the inertia does not confirm them (then FindResonances gives them). Requires
+// 1 <= n <= ResonanceCount(divX, divY).
+std::optional<std::vector<double>> LanczosResonances(const ResonanceSearch& search,
+                                                     std::int32_t n);
