@@ -71,6 +71,8 @@ int SolveBeyondTheDialog(const ToolOptions& options, const ToolContext& context,
 
 int RunSolveTask(const ToolOptions& options, const ToolContext& context)
 {
+    if (!options.plotFile.empty())
+        return ReportBadValue(context, "--plot draws a sweep or a study: give --sweep or --study");
     const ValueFormat format = options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6;
     const std::int32_t divX = ConvertCount(options.divX), divY = ConvertCount(options.divY);
     if (!options.lenient && CountAccepted(divX) && CountAccepted(divY) &&

@@ -7,6 +7,7 @@
 #include "command/InputConversion.h"
 #include "command/RunArguments.h"
 #include "command/Study.h"
+#include "present/FigureApi.h"
 
 namespace {
 
@@ -16,13 +17,18 @@ std::string Order(double order)
     return std::isnan(order) ? std::string() : Shortest(order);
 }
 
-// The solution study: one row a mesh.
-std::string SolutionCsv(double alpha, const std::vector<StudyMesh>& ladder)
+// The solution study: one row a mesh; and the plot's series.
+std::string SolutionCsv(const std::vector<SolutionErrors>& rows, std::vector<StudySeries>& series)
 {
     std::string csv = "divx,divy,h,points_per_wavelength,max_nodal_error,l2_error,h1_error,"
                       "order_max_nodal,order_l2,order_h1\n";
-    const std::vector<SolutionErrors> rows = StudySolution(alpha, ladder);
+    series = {{"largest nodal error", {}, {}}, {"L2 error", {}, {}}, {"H1-seminorm error", {}, {}}};
     for (const SolutionErrors& e : rows) {
+        for (auto [s, error] : {std::pair{&series[0], e.maxNodal}, {&series[1], e.l2},
+                                {&series[2], e.h1}}) {
+            s->h.push_back(e.h);
+            s->error.push_back(error);
+        }
         csv += std::to_string(e.mesh.divX) + ',' + std::to_string(e.mesh.divY) + ',' +
                Shortest(e.h) + ',' + Shortest(e.pointsPerWavelength) + ',' +
                Shortest(e.maxNodal) + ',' + Shortest(e.l2) + ',' + Shortest(e.h1) + ',' +
@@ -31,15 +37,24 @@ std::string SolutionCsv(double alpha, const std::vector<StudyMesh>& ladder)
     return csv;
 }
 
-// The resonance study: one row a resonance and mesh. False where the inertia did not confirm a
-// closed form.
-bool ResonanceCsv(std::int32_t n, const std::vector<StudyMesh>& ladder, int threads,
-                  std::string& csv)
+// The resonance study: one row a resonance and mesh, and the plot's series of the first six.
+// False where the inertia did not confirm a closed form.
+constexpr std::int32_t kPlottedResonances = 6;
+
+bool ResonanceCsv(const std::vector<ResonanceErrors>& rows, std::string& csv,
+                  std::vector<StudySeries>& series)
 {
     csv = "index,kx,ky,divx,divy,h,alpha,alpha_continuum,error,order\n";
-    const std::vector<ResonanceErrors> rows = StudyResonances(n, ladder, threads);
     bool confirmed = true;
     for (const ResonanceErrors& r : rows) {
+        if (r.index <= kPlottedResonances) {
+            if (series.size() < static_cast<std::size_t>(r.index))
+                series.push_back({"resonance " + std::to_string(r.index) + ", (kx, ky) = (" +
+                                      std::to_string(r.kx) + ", " + std::to_string(r.ky) + ")",
+                                  {}, {}});
+            series.back().h.push_back(r.h);
+            series.back().error.push_back(r.error);
+        }
         csv += std::to_string(r.index) + ',' + std::to_string(r.kx) + ',' +
                std::to_string(r.ky) + ',' + std::to_string(r.mesh.divX) + ',' +
                std::to_string(r.mesh.divY) + ',' + Shortest(r.h) + ',' + Shortest(r.alpha) +
@@ -75,16 +90,20 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
             MeshTooLarge(ladder.back().divX, ladder.back().divY, EveryProcessor() + 1))
         return ReportBadValue(context, *large);
 
-    std::string csv;
+    std::string csv, title;
+    std::vector<StudySeries> series;
     int status = kExitSolved;
     if (options.task == Task::Modes) {
         const std::optional<long long> n = ReadWholeNumber(options.taskValue);
         if (!n || *n < 1 || *n > 1000)
             return ReportBadValue(context, "--modes takes a whole number from 1 to 1000 with "
                                            "--study, not " + QuotedText(options.taskValue));
-        if (!ResonanceCsv(static_cast<std::int32_t>(*n), ladder, EveryProcessor(), csv))
+        const std::vector<ResonanceErrors> rows =
+            StudyResonances(static_cast<std::int32_t>(*n), ladder, EveryProcessor());
+        if (!ResonanceCsv(rows, csv, series))
             status = ReportBadValue(context, "the inertia did not confirm every resonance of "
                                              "the closed form; the table is written all the same");
+        title = "The lowest resonances against the continuum's";
     } else {
         if (options.option)
             return ReportBadValue(context, "--study compares the solution with the continuum of "
@@ -98,7 +117,16 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
             return ReportBadValue(context, "alpha " + Shortest(alpha) + " lies within 1e-6 of a "
                                            "resonance of the continuum, where sin(15 alpha) = 0: "
                                            "there is no continuum solution to compare with");
-        csv = SolutionCsv(alpha, ladder);
+        csv = SolutionCsv(StudySolution(alpha, ladder), series);
+        title = "The solution at alpha " + Shortest(alpha) + " against the continuum's";
     }
-    return WriteStandardOutput(options, context, csv) ? status : kExitWriteFailed;
+    if (!WriteStandardOutput(options, context, csv))
+        return kExitWriteFailed;
+    if (!options.plotFile.empty() &&
+        !DrawFigure(context, options.plotFile,
+                    [&](const FigureApi& api, std::string& png, std::string& error) {
+                        return api.studyPlot(series, title, png, error);
+                    }))
+        return kExitWriteFailed;
+    return status;
 }

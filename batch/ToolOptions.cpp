@@ -96,10 +96,12 @@ const OptionRow kOptions[] = {
              "alpha,max_abs_w,modes_below,first_zero_pivot (the number of resonant alphas "
              "between 0 and |alpha|, and the first row whose pivot is zero or not finite, 0 for "
              "none)"},
-    {.name = "--plot", .placeholder = "FILE.png", .kind = File, .tasks = kSweep,
+    {.name = "--plot", .placeholder = "FILE.png", .kind = File, .tasks = kSweep | kSolve | kModes,
      .text = &ToolOptions::plotFile, .group = Resonance,
      .help = "with --sweep: a figure of max |W| against alpha, the resonances marked: plain "
-             "where the load excites them, dashed where it does not"},
+             "where the load excites them, dashed where it does not; with --study: the errors "
+             "against h on logarithmic axes, with guides of order 1 and 2 (the first six "
+             "resonances of a resonance study)"},
     {.name = "--details", .kind = Switch, .tasks = kModes | kModesIn, .flag = &ToolOptions::details,
      .group = Resonance,
      .help = "with --modes or --modes-in: CSV instead, "

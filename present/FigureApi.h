@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "present/NodalField.h"
 #include "solver/Resonance.h"
@@ -33,6 +34,13 @@ struct ShapePanel {
     const double* phi;
 };
 
+// One series of a convergence study: its errors against the mesh size h, both positive.
+struct StudySeries {
+    std::string name;
+    std::vector<double> h;
+    std::vector<double> error;
+};
+
 // Each function returns true with the PNG in `png`, or false with the reason in `error`.
 struct FigureApi {
     std::uint32_t version;  // kFigureApiVersion of the library's build
@@ -51,11 +59,14 @@ struct FigureApi {
     // Shapes side by side on one scale (see ShapeGallery).
     bool (*shapeGallery)(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,
                          const std::string& title, std::string& png, std::string& error);
+    // Errors against h on logarithmic axes, with slope guides for orders 1 and 2.
+    bool (*studyPlot)(std::span<const StudySeries> series, const std::string& title,
+                      std::string& png, std::string& error);
 };
 
 // Changes whenever FigureApi or what its functions take changes, so that a program never calls
 // into a library built from other sources.
-inline constexpr std::uint32_t kFigureApiVersion = 3;
+inline constexpr std::uint32_t kFigureApiVersion = 4;
 
 // The library's one exported function: extern "C" const FigureApi* membrane_figure_api().
 inline constexpr const char* kFigureApiSymbol = "membrane_figure_api";

@@ -11,6 +11,7 @@
 #include "present/ColorMapPainter.h"
 #include "present/FigureApi.h"
 #include "present/MapFigure.h"
+#include "present/StudyPlot.h"
 #include "present/SweepPlot.h"
 
 namespace {
@@ -102,9 +103,16 @@ bool ShapeGalleryPng(std::int32_t divX, std::int32_t divY, std::span<const Shape
     return EncodePng(ShapeGallery(divX, divY, panels, title), png, error, kGalleryCompression);
 }
 
+bool StudyPlotPng(std::span<const StudySeries> series, const std::string& title, std::string& png,
+                  std::string& error)
+{
+    const OffscreenGui gui;
+    return EncodePng(StudyPlot(series, title), png, error);
+}
+
 constexpr FigureApi kApi = {
-    kFigureApiVersion, ColorMapPng,    SolutionFigurePng, SweepPlotPng,
-    ShapeFigurePng,    ShapeGalleryPng,
+    kFigureApiVersion, ColorMapPng,     SolutionFigurePng, SweepPlotPng,
+    ShapeFigurePng,    ShapeGalleryPng, StudyPlotPng,
 };
 
 }  // namespace

@@ -712,8 +712,11 @@ TEST(BatchStudy, TablesAndRefusals)
     EXPECT_NE(r.out.find(',' + l2 + ','), std::string::npos);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4);
 
-    r = SolveInProcess({"--study", "--modes", "2", "--ladder", "15x5,30x10"});
+    const std::string plot = testing::TempDir() + "membrane-study.png";
+    r = SolveInProcess({"--study", "--modes", "2", "--ladder", "15x5,30x10", "--plot", plot});
     ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(QImage(QString::fromStdString(plot)).size(), QSize(960, 600));
+    std::remove(plot.c_str());
     EXPECT_TRUE(r.out.starts_with("index,kx,ky,divx,divy,h,alpha,alpha_continuum,error,order\n"
                                   "1,1,0,15,5,1,"));
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5);

@@ -76,7 +76,7 @@ const Takes kTakes[] = {
     {"--figure", {Task::Solve, Task::Shape, Task::Shapes}},
     {"--csv", {Task::Solve, Task::Shape}},
     {"--vtk", {Task::Solve, Task::Shape}},
-    {"--plot", {Task::Sweep}},
+    {"--plot", {Task::Solve, Task::Modes, Task::Sweep}},
     {"--details", {Task::Modes, Task::ModesIn}},
     {"--study", {Task::Solve, Task::Modes}},
     {"--ladder", {Task::Solve, Task::Modes}},

@@ -1,0 +1,14 @@
+// The figure of a convergence study: each series of errors against the mesh size h on
+// logarithmic axes, the finest mesh right, with dashed guides of order 1 and 2 through the
+// finest point of the first series, so that the orders can be read off the slopes.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include <QImage>
+
+#include "present/FigureApi.h"
+
+// Needs a QGuiApplication, for the text. Errors that are not positive are left out.
+QImage StudyPlot(std::span<const StudySeries> series, const std::string& title);
