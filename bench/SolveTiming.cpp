@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "command/ComputeCommand.h"
+#include "command/LowestResonances.h"
+#include "command/RunArguments.h"
 #include "solver/SizedRecord.h"
 #include "solver/SparseFactor.h"
 
@@ -103,10 +105,73 @@ py::tuple ConstrainedSystem(int divX, int divY, double alpha, bool option)
                           py::array_t<double>(rhs.size(), rhs.data()));
 }
 
+// The rows of the constrained matrix at alpha over the free nodes (renumbered from 0), whole.
+std::vector<std::vector<std::pair<int, double>>> FreeRows(int divX, int divY, double alpha)
+{
+    const std::unique_ptr<SizedRecord> r = Constrained(divX, divY, alpha, false);
+    const int rows = divY + 1, first = rows + 1, last = divX * rows;  // columns 1..divX - 1
+    std::vector<std::vector<std::pair<int, double>>> out(last - first + 1);
+    for (int row = first; row <= last; ++row)
+        for (int m = 1; m <= r->m_nBand && row + m - 1 <= last; ++m)
+            if (const double v = r->m_K[row][m]; v != 0.0) {
+                out[row - first].push_back({row + m - 1 - first, v});
+                if (m > 1)
+                    out[row + m - 1 - first].push_back({row - first, v});
+            }
+    return out;
+}
+
+py::tuple Csr(std::vector<std::vector<std::pair<int, double>>> rows, double scale)
+{
+    std::vector<double> data;
+    std::vector<int> indices, indptr{0};
+    for (auto& entries : rows) {
+        std::sort(entries.begin(), entries.end());
+        for (const auto& [column, v] : entries) {
+            indices.push_back(column);
+            data.push_back(scale * v);
+        }
+        indptr.push_back(static_cast<int>(indices.size()));
+    }
+    return py::make_tuple(py::array_t<double>(data.size(), data.data()),
+                          py::array_t<int>(indices.size(), indices.data()),
+                          py::array_t<int>(indptr.size(), indptr.data()));
+}
+
+// K and M of the free nodes from the solver's own assembly: the constrained matrix is
+// alpha^2 M - K, so K is minus it at alpha 0, and M the difference of alpha 1 and alpha 0.
+py::tuple FreePencil(int divX, int divY)
+{
+    auto k = FreeRows(divX, divY, 0.0), m1 = FreeRows(divX, divY, 1.0);
+    std::vector<std::vector<std::pair<int, double>>> m(k.size());
+    for (std::size_t r = 0; r < k.size(); ++r)
+        for (std::size_t c = 0; c < k[r].size(); ++c)
+            m[r].push_back({k[r][c].first, m1[r][c].second - k[r][c].second});
+    return py::make_tuple(Csr(k, -1.0), Csr(m, 1.0));
+}
+
+// The seconds of the n lowest resonances as --modes finds them, and the alphas.
+py::tuple LowestResonancesSeconds(int divX, int divY, int n)
+{
+    std::vector<double> alphas;
+    std::chrono::duration<double> t{};
+    {
+        const py::gil_scoped_release release;
+        const auto t0 = std::chrono::steady_clock::now();
+        alphas = LowestResonances(MeshSearch(divX, divY, EveryProcessor()), n);
+        t = std::chrono::steady_clock::now() - t0;
+    }
+    return py::make_tuple(t.count(), py::array_t<double>(alphas.size(), alphas.data()));
+}
+
 }  // namespace
 
 PYBIND11_MODULE(membrane_timing, m)
 {
+    m.def("free_pencil", &FreePencil, py::arg("divx"), py::arg("divy"),
+          "K and M of the free nodes, each as (data, indices, indptr) in compressed sparse rows.");
+    m.def("lowest_resonances_seconds", &LowestResonancesSeconds, py::arg("divx"), py::arg("divy"),
+          py::arg("n"), "The seconds of the n lowest resonances as --modes finds them, and them.");
     m.def("sized_solve_seconds", &SizedSolveSeconds, py::arg("divx"), py::arg("divy"),
           py::arg("alpha"), py::arg("option"), py::arg("form"),
           "The seconds of the solve in the form named, band or sparse, and the solution.");
