@@ -74,7 +74,8 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
                                       {!options.mapFile.empty(), "--map"},
                                       {!options.figureFile.empty(), "--figure"},
                                       {!options.csvFile.empty(), "--csv"},
-                                      {!options.vtkFile.empty(), "--vtk"}})
+                                      {!options.vtkFile.empty(), "--vtk"},
+                                      {!options.solver.empty(), "--solver"}})
         if (given)
             return ReportBadValue(context, std::string(name) + " does not apply to --study, which "
                                                                "writes its table alone");
@@ -86,8 +87,11 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
             return ReportBadValue(context, "--ladder: " + error);
         ladder = *read;
     }
+    const std::optional<int> threads = ReadThreads(options, context);
+    if (!threads)
+        return kExitUsage;
     if (const std::optional<std::string> large =
-            MeshTooLarge(ladder.back().divX, ladder.back().divY, EveryProcessor() + 1))
+            MeshTooLarge(ladder.back().divX, ladder.back().divY, *threads + 1))
         return ReportBadValue(context, *large);
 
     std::string csv, title;
@@ -99,10 +103,13 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
             return ReportBadValue(context, "--modes takes a whole number from 1 to 1000 with "
                                            "--study, not " + QuotedText(options.taskValue));
         const std::vector<ResonanceErrors> rows =
-            StudyResonances(static_cast<std::int32_t>(*n), ladder, EveryProcessor());
-        if (!ResonanceCsv(rows, csv, series))
-            status = ReportBadValue(context, "the inertia did not confirm every resonance of "
-                                             "the closed form; the table is written all the same");
+            StudyResonances(static_cast<std::int32_t>(*n), ladder, *threads);
+        // Not to be expected: the closed form is the grid's own spectrum.
+        if (!ResonanceCsv(rows, csv, series)) {
+            ReportBadValue(context, "the inertia did not confirm every resonance of the closed "
+                                    "form; the table is written, to be read with care");
+            status = kExitNonFinite;
+        }
         title = "The lowest resonances against the continuum's";
     } else {
         if (options.option)

@@ -104,23 +104,29 @@ std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const Tool
                                     std::to_string(divX) + " x " + std::to_string(divY));
         return std::nullopt;
     }
-    int threads = EveryProcessor();
-    if (!options.threads.empty()) {
-        const std::optional<long long> n = ReadWholeNumber(options.threads);
-        if (!n || !ThreadsAccepted(*n)) {
-            ReportBadValue(context, "--threads takes a whole number from 1 to " +
-                                        std::to_string(kMostThreads) + ", not " +
-                                        QuotedText(options.threads));
-            return std::nullopt;
-        }
-        threads = static_cast<int>(*n);
-    }
+    const std::optional<int> threads = ReadThreads(options, context);
+    if (!threads)
+        return std::nullopt;
     // Every thread factors on a record of its own.
-    if (const std::optional<std::string> large = MeshTooLarge(divX, divY, threads + 1)) {
+    if (const std::optional<std::string> large = MeshTooLarge(divX, divY, *threads + 1)) {
         ReportLine(context, *large);
         return std::nullopt;
     }
-    return MeshSearch(divX, divY, threads);
+    return MeshSearch(divX, divY, *threads);
+}
+
+std::optional<int> ReadThreads(const ToolOptions& options, const ToolContext& context)
+{
+    if (options.threads.empty())
+        return EveryProcessor();
+    const std::optional<long long> n = ReadWholeNumber(options.threads);
+    if (!n || !ThreadsAccepted(*n)) {
+        ReportBadValue(context, "--threads takes a whole number from 1 to " +
+                                    std::to_string(kMostThreads) + ", not " +
+                                    QuotedText(options.threads));
+        return std::nullopt;
+    }
+    return static_cast<int>(*n);
 }
 
 std::optional<std::int32_t> ReadResonanceNumber(std::string_view option, std::string_view text,

@@ -35,6 +35,9 @@ struct AlphaRange {
 std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_view text,
                                          bool withCount, std::string& error);
 
+// The threads of --threads, every processor by default. Reports a bad value and returns nothing.
+std::optional<int> ReadThreads(const ToolOptions& options, const ToolContext& context);
+
 // The mesh of --divx and --divy for a resonance task, and the threads of --threads (every
 // processor by default). Reports a bad value and returns nothing.
 std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const ToolContext& context);
