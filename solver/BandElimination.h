@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "solver/MembraneModel.h"
+#include "solver/SizedRecord.h"
 
 enum class EliminationForm {
     Portable,  // right-looking, row i updating the rows below it; any processor
@@ -34,12 +35,16 @@ struct BandRef {
     int nBand;
 };
 
-// The band of any record: MembraneModel or SizedRecord.
-template <class R>
-BandRef BandOf(R& record)
+// The band of a record: the dialog's, rows of its fixed capacity, or one sized to its mesh.
+inline BandRef BandOf(MembraneModel& record)
 {
-    return {&record.m_K[0][0], static_cast<int>(&record.m_K[1][0] - &record.m_K[0][0]),
-            &record.m_W[0], record.m_nNode, record.m_nBand};
+    return {&record.m_K[0][0], MembraneModel::kBandCap, record.m_W, record.m_nNode,
+            record.m_nBand};
+}
+inline BandRef BandOf(SizedRecord& record)
+{
+    return {record.m_K[0], static_cast<int>(record.m_K.Stride()), record.m_W, record.m_nNode,
+            record.m_nBand};
 }
 
 // Forward elimination of rows 1..nNode of the band without pivoting, and of w when carryRhs:

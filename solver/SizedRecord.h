@@ -17,6 +17,7 @@ public:
     BandRows() = default;
     BandRows(double* base, std::ptrdiff_t stride) : m_base(base), m_stride(stride) {}
     double* operator[](std::int32_t r) const { return m_base + r * m_stride; }
+    std::ptrdiff_t Stride() const { return m_stride; }
 
 private:
     double* m_base = nullptr;
