@@ -75,45 +75,14 @@ py::tuple SizedSolveSeconds(int divX, int divY, double alpha, bool option, const
     return py::make_tuple(t.count(), w);
 }
 
-// The same constrained system in compressed sparse rows, whole (both triangles), nodes from 0,
-// with its right-hand side: what a peer solver takes.
-py::tuple ConstrainedSystem(int divX, int divY, double alpha, bool option)
+// The whole rows (both triangles) of the constrained matrix of a record over the nodes
+// first..last, renumbered from 0.
+std::vector<std::vector<std::pair<int, double>>> Rows(const SizedRecord& r, int first, int last)
 {
-    const std::unique_ptr<SizedRecord> r = Constrained(divX, divY, alpha, option);
-    std::vector<std::vector<std::pair<int, double>>> rows(r->m_nNode);
-    for (int row = 1; row <= r->m_nNode; ++row)
-        for (int m = 1; m <= r->m_nBand && row + m - 1 <= r->m_nNode; ++m)
-            if (const double v = r->m_K[row][m]; v != 0.0) {
-                rows[row - 1].push_back({row + m - 2, v});
-                if (m > 1)
-                    rows[row + m - 2].push_back({row - 1, v});
-            }
-    std::vector<double> data;
-    std::vector<int> indices, indptr{0};
-    for (auto& entries : rows) {
-        std::sort(entries.begin(), entries.end());
-        for (const auto& [column, v] : entries) {
-            indices.push_back(column);
-            data.push_back(v);
-        }
-        indptr.push_back(static_cast<int>(indices.size()));
-    }
-    std::vector<double> rhs(r->m_W + 1, r->m_W + 1 + r->m_nNode);
-    return py::make_tuple(py::array_t<double>(data.size(), data.data()),
-                          py::array_t<int>(indices.size(), indices.data()),
-                          py::array_t<int>(indptr.size(), indptr.data()),
-                          py::array_t<double>(rhs.size(), rhs.data()));
-}
-
-// The rows of the constrained matrix at alpha over the free nodes (renumbered from 0), whole.
-std::vector<std::vector<std::pair<int, double>>> FreeRows(int divX, int divY, double alpha)
-{
-    const std::unique_ptr<SizedRecord> r = Constrained(divX, divY, alpha, false);
-    const int rows = divY + 1, first = rows + 1, last = divX * rows;  // columns 1..divX - 1
     std::vector<std::vector<std::pair<int, double>>> out(last - first + 1);
     for (int row = first; row <= last; ++row)
-        for (int m = 1; m <= r->m_nBand && row + m - 1 <= last; ++m)
-            if (const double v = r->m_K[row][m]; v != 0.0) {
+        for (int m = 1; m <= r.m_nBand && row + m - 1 <= last; ++m)
+            if (const double v = r.m_K[row][m]; v != 0.0) {
                 out[row - first].push_back({row + m - 1 - first, v});
                 if (m > 1)
                     out[row + m - 1 - first].push_back({row - first, v});
@@ -121,6 +90,7 @@ std::vector<std::vector<std::pair<int, double>>> FreeRows(int divX, int divY, do
     return out;
 }
 
+// The rows as (data, indices, indptr) of compressed sparse rows, the values times scale.
 py::tuple Csr(std::vector<std::vector<std::pair<int, double>>> rows, double scale)
 {
     std::vector<double> data;
@@ -136,6 +106,23 @@ py::tuple Csr(std::vector<std::vector<std::pair<int, double>>> rows, double scal
     return py::make_tuple(py::array_t<double>(data.size(), data.data()),
                           py::array_t<int>(indices.size(), indices.data()),
                           py::array_t<int>(indptr.size(), indptr.data()));
+}
+
+// The constrained system in compressed sparse rows, with its right-hand side: what a peer
+// solver takes.
+py::tuple ConstrainedSystem(int divX, int divY, double alpha, bool option)
+{
+    const std::unique_ptr<SizedRecord> r = Constrained(divX, divY, alpha, option);
+    const py::tuple csr = Csr(Rows(*r, 1, r->m_nNode), 1.0);
+    std::vector<double> rhs(r->m_W + 1, r->m_W + 1 + r->m_nNode);
+    return py::make_tuple(csr[0], csr[1], csr[2], py::array_t<double>(rhs.size(), rhs.data()));
+}
+
+// The rows of the constrained matrix at alpha over the free nodes, columns 1..divX - 1.
+std::vector<std::vector<std::pair<int, double>>> FreeRows(int divX, int divY, double alpha)
+{
+    const std::unique_ptr<SizedRecord> r = Constrained(divX, divY, alpha, false);
+    return Rows(*r, divY + 2, divX * (divY + 1));
 }
 
 // K and M of the free nodes from the solver's own assembly: the constrained matrix is
