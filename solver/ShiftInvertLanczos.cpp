@@ -8,6 +8,8 @@
 
 #include "solver/MeshOperator.h"
 #include "solver/ShiftedFactor.h"
+#include "solver/SizedRecord.h"
+#include "solver/SparseFactor.h"
 
 namespace {
 
@@ -21,32 +23,64 @@ std::vector<int> FreeNodes(const MeshOperator& mesh)
     return free;
 }
 
+// The constrained system alpha^2 M - K of the mesh, factored by the sparse LDL^T, whose solves
+// are cheaper than the band's on the large meshes Lanczos is for; its pivots count as the
+// band's do.
+class SparseShift {
+public:
+    SparseShift(std::int32_t divX, std::int32_t divY) : m_record(divX, divY)
+    {
+        m_record.BuildBoundaryTable();
+    }
+    // The inertia of the factors at alpha.
+    BandInertia FactorAt(double alpha)
+    {
+        m_record.m_dAlpha = alpha;
+        m_record.ZeroSystem();
+        m_record.AssembleElements();
+        m_record.ApplyBoundary();
+        return m_factor.Factor(m_record);
+    }
+    // The resonances below the last alpha factored at, from its inertia.
+    std::int32_t Below(const BandInertia& inertia) const
+    {
+        return ResonancesBelow(m_record, inertia);
+    }
+    void Solve(NodeVector& b) const { m_factor.Solve(b.data()); }
+
+private:
+    SizedRecord m_record;
+    SparseFactor m_factor;
+};
+
 // y = (K - sigma M)^-1 x on the free nodes, with the factors of the constrained system
 // alpha^2 M - K at alpha = sqrt(sigma): its solve gives -(K - sigma M)^-1.
 class ShiftedSolve {
 public:
     using Scalar = double;
-    ShiftedSolve(const MeshOperator& mesh, const std::vector<int>& free, ShiftedFactor& factor)
-        : m_mesh(mesh), m_free(free), m_factor(factor)
+    ShiftedSolve(const MeshOperator& mesh, const std::vector<int>& free, SparseShift& shift)
+        : m_mesh(mesh), m_free(free), m_shift(shift)
     {
     }
     Eigen::Index rows() const { return static_cast<Eigen::Index>(m_free.size()); }
     Eigen::Index cols() const { return rows(); }
-    void set_shift(double sigma) { m_factor.FactorNear(std::sqrt(sigma), 0.0); }
+    void set_shift(double sigma) { m_good = m_shift.FactorAt(std::sqrt(sigma)).firstBadRow == 0; }
+    bool Good() const { return m_good; }
     void perform_op(const double* x, double* y) const
     {
-        NodeVector b(m_mesh.Nodes() + 1, 0.0), u;
+        NodeVector b(m_mesh.Nodes() + 1, 0.0);
         for (std::size_t k = 0; k < m_free.size(); ++k)
             b[m_free[k]] = x[k];
-        m_factor.Solve(b, u);
+        m_shift.Solve(b);
         for (std::size_t k = 0; k < m_free.size(); ++k)
-            y[k] = -u[m_free[k]];
+            y[k] = -b[m_free[k]];
     }
 
 private:
     const MeshOperator& m_mesh;
     const std::vector<int>& m_free;
-    ShiftedFactor& m_factor;
+    SparseShift& m_shift;
+    bool m_good = false;
 };
 
 // y = M x on the free nodes.
@@ -85,15 +119,15 @@ std::optional<std::vector<double>> LanczosResonances(const ResonanceSearch& sear
     // Lanczos needs a few more vectors than values, and fewer than the unknowns.
     if (unknowns < n + 3)
         return std::nullopt;
-    ShiftedFactor factor(search.divX, search.divY);
-    ShiftedSolve op(mesh, free, factor);
+    SparseShift shift(search.divX, search.divY);
+    ShiftedSolve op(mesh, free, shift);
     MassProduct mass(mesh, free);
     const Eigen::Index ncv = std::min<Eigen::Index>(unknowns - 1, std::max(2 * n + 1, n + 20));
     Spectra::SymGEigsShiftSolver<ShiftedSolve, MassProduct, Spectra::GEigsMode::ShiftInvert>
         solver(op, mass, n, ncv, 0.0);
     solver.init();
     solver.compute(Spectra::SortRule::LargestMagn, 1000, 1e-13);
-    if (solver.info() != Spectra::CompInfo::Successful)
+    if (!op.Good() || solver.info() != Spectra::CompInfo::Successful)
         return std::nullopt;
     const Eigen::VectorXd lambda = solver.eigenvalues();
     std::vector<double> alphas;
@@ -105,10 +139,12 @@ std::optional<std::vector<double>> LanczosResonances(const ResonanceSearch& sear
     std::sort(alphas.begin(), alphas.end());
     // The inertia: exactly n - 1 resonances lie below the last, n at least just above it, so
     // that none is missing below it.
-    ResonanceCounter counter(search.divX, search.divY);
     const double last = alphas.back();
-    if (counter.CountBelow(last * (1.0 - 1e-9)).below > n - 1 ||
-        counter.CountBelow(last * (1.0 + 1e-9)).below < n)
+    const BandInertia below = shift.FactorAt(last * (1.0 - 1e-9));
+    if (below.firstBadRow != 0 || shift.Below(below) > n - 1)
+        return std::nullopt;
+    const BandInertia above = shift.FactorAt(last * (1.0 + 1e-9));
+    if (above.firstBadRow != 0 || shift.Below(above) < n)
         return std::nullopt;
     return alphas;
 }

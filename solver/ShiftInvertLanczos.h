@@ -1,8 +1,8 @@
 // The lowest resonances of a large mesh by shift-invert Lanczos (Spectra's SymGEigsShiftSolver)
-// on the free nodes' pencil K phi = lambda M phi, driven by the solver's own factorisation of
-// the constrained system at the shift 0, one factorisation in all; the inertia count then proves
-// that no resonance below the last is missing. Bisection spends some forty factorisations a
-// resonance.
+// on the free nodes' pencil K phi = lambda M phi, driven by the solver's own sparse LDL^T of the
+// constrained system at the shift 0, one factorisation in all; the inertia count of two more
+// then proves that no resonance below the last is missing. Bisection spends some forty
+// factorisations a resonance.
 #pragma once
 
 #include <cstdint>

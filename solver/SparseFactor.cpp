@@ -29,12 +29,19 @@ SparseMatrix UpperTriangle(const SizedRecord& r)
 
 }  // namespace
 
-BandInertia SolveSparse(SizedRecord& record)
-{
+struct SparseFactor::Factors {
     Eigen::SimplicialLDLT<SparseMatrix, Eigen::Upper, Eigen::AMDOrdering<int>> ldlt;
-    ldlt.compute(UpperTriangle(record));
+};
+
+SparseFactor::SparseFactor() : m_factors(std::make_unique<Factors>()) {}
+
+SparseFactor::~SparseFactor() = default;
+
+BandInertia SparseFactor::Factor(const SizedRecord& record)
+{
+    m_factors->ldlt.compute(UpperTriangle(record));
     BandInertia inertia;
-    const Eigen::VectorXd d = ldlt.vectorD();
+    const Eigen::VectorXd d = m_factors->ldlt.vectorD();
     for (Eigen::Index k = 0; k < d.size(); ++k) {
         const double pivot = d[k];
         inertia.positive += pivot > 0.0;
@@ -43,10 +50,24 @@ BandInertia SolveSparse(SizedRecord& record)
         if (inertia.firstBadRow == 0 && !(pivot != 0.0 && std::isfinite(pivot)))
             inertia.firstBadRow = static_cast<std::int32_t>(k + 1);
     }
-    Eigen::Map<Eigen::VectorXd> w(record.m_W + 1, record.m_nNode);
-    if (inertia.firstBadRow != 0 || ldlt.info() != Eigen::Success)
-        w.setConstant(std::numeric_limits<double>::quiet_NaN());
+    m_good = inertia.firstBadRow == 0 && m_factors->ldlt.info() == Eigen::Success;
+    return inertia;
+}
+
+void SparseFactor::Solve(double* w) const
+{
+    const auto n = static_cast<Eigen::Index>(m_factors->ldlt.rows());
+    Eigen::Map<Eigen::VectorXd> x(w + 1, n);
+    if (!m_good)
+        x.setConstant(std::numeric_limits<double>::quiet_NaN());
     else
-        w = ldlt.solve(Eigen::VectorXd(w));
+        x = m_factors->ldlt.solve(Eigen::VectorXd(x));
+}
+
+BandInertia SolveSparse(SizedRecord& record)
+{
+    SparseFactor factor;
+    const BandInertia inertia = factor.Factor(record);
+    factor.Solve(record.m_W);
     return inertia;
 }
