@@ -25,17 +25,25 @@ inline void SetCounts(MembraneModel& m, int divX, int divY)
     m.DeriveCounts();
 }
 
-// Runs the stages of a computation from the boundary table up to the boundary conditions,
-// leaving the constrained system that SolveBand takes.
+// Runs the stages of a computation from the boundary table up to the boundary conditions on a
+// record whose counts are derived, the dialog's or one sized to its mesh, leaving the
+// constrained system that SolveBand takes.
+template <class R>
+void ConstrainRecord(R& r, double alpha, bool option)
+{
+    r.m_dAlpha = alpha;
+    r.m_bOption = option ? 1 : 0;
+    r.BuildBoundaryTable();
+    r.ZeroSystem();
+    r.AssembleElements();
+    r.ApplyBoundary();
+}
+
+// The same on the dialog's record, its counts set first.
 inline void Constrain(MembraneModel& m, int divX, int divY, double alpha, bool option)
 {
     SetCounts(m, divX, divY);
-    m.m_dAlpha = alpha;
-    m.m_bOption = option ? 1 : 0;
-    m.BuildBoundaryTable();
-    m.ZeroSystem();
-    m.AssembleElements();
-    m.ApplyBoundary();
+    ConstrainRecord(m, alpha, option);
 }
 
 // Runs the numerical stages of a computation, from the boundary table to the solve.

@@ -16,18 +16,6 @@
 
 namespace {
 
-// The stages of a computation up to the boundary conditions, on any record.
-template <class R>
-void ConstrainRecord(R& r, double alpha, bool option)
-{
-    r.m_dAlpha = alpha;
-    r.m_bOption = option ? 1 : 0;
-    r.BuildBoundaryTable();
-    r.ZeroSystem();
-    r.AssembleElements();
-    r.ApplyBoundary();
-}
-
 TEST(SizedRecord, SameBitsAsTheDialogsRecordInEveryForm)
 {
     const struct {
