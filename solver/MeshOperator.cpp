@@ -35,7 +35,8 @@ MeshOperator::MeshOperator(std::int32_t divX, std::int32_t divY, bool option)
                              std::fabs(m_entries.kY) + std::fabs(m_entries.kO));
 }
 
-void MeshOperator::Apply(double kWeight, double mWeight, const NodeVector& x, NodeVector& y) const
+template <class Visit>
+void MeshOperator::ForEachTerm(double kWeight, double mWeight, const Visit& visit) const
 {
     const Entries& t = m_entries;
     const double D = kWeight * t.kD + mWeight * t.mD;
@@ -43,15 +44,28 @@ void MeshOperator::Apply(double kWeight, double mWeight, const NodeVector& x, No
     const double Y = kWeight * t.kY + mWeight * t.mY;
     const double O = kWeight * t.kO + mWeight * t.mO;
     const double e[4][4] = {{D, X, O, Y}, {X, D, Y, O}, {O, Y, D, X}, {Y, O, X, D}};
-    y.assign(x.size(), 0.0);
     const int elements = m_divX * m_divY;
     for (int el = 1; el <= elements; ++el) {
         const int n1 = el + (el - 1) / m_divY;
         const int node[4] = {n1, n1 + m_divY + 1, n1 + m_divY + 2, n1 + 1};
         for (int p = 0; p < 4; ++p)
             for (int q = 0; q < 4; ++q)
-                y[node[p]] += e[p][q] * x[node[q]];
+                visit(node[p], node[q], e[p][q]);
     }
+}
+
+void MeshOperator::Apply(double kWeight, double mWeight, const NodeVector& x, NodeVector& y) const
+{
+    y.assign(x.size(), 0.0);
+    ForEachTerm(kWeight, mWeight, [&](int p, int q, double e) { y[p] += e * x[q]; });
+}
+
+std::vector<MeshOperator::Term> MeshOperator::Terms(double kWeight, double mWeight) const
+{
+    std::vector<Term> terms;
+    terms.reserve(static_cast<std::size_t>(m_divX) * static_cast<std::size_t>(m_divY) * 16);
+    ForEachTerm(kWeight, mWeight, [&](int p, int q, double e) { terms.push_back({p, q, e}); });
+    return terms;
 }
 
 void MeshOperator::ZeroFixed(NodeVector& v) const

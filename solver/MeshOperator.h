@@ -27,12 +27,23 @@ public:
 
     // y = kWeight K x + mWeight M x over the whole mesh, element by element.
     void Apply(double kWeight, double mWeight, const NodeVector& x, NodeVector& y) const;
+    // The terms of kWeight K + mWeight M, element by element: a pair of nodes appears once for
+    // each element the two share, so that the terms of a pair add up to its entry.
+    struct Term {
+        int row;
+        int col;
+        double value;
+    };
+    std::vector<Term> Terms(double kWeight, double mWeight) const;
     // v[n] = 0 on every fixed node.
     void ZeroFixed(NodeVector& v) const;
     // a^T b over the nodes.
     static double Dot(const NodeVector& a, const NodeVector& b);
 
 private:
+    template <class Visit>
+    void ForEachTerm(double kWeight, double mWeight, const Visit& visit) const;
+
     // The element's stiffness (k) and mass (m) entries: diagonal, neighbours along x and y,
     // opposite corners.
     struct Entries {

@@ -100,7 +100,8 @@ namespace {
 TEST(SizedRecord, BandAndSparseAgreeAsTheConditionAllows)
 {
     for (auto [divX, divY, alpha, option] :
-         {std::tuple{100, 40, 2.0, true}, {150, 12, 0.3, false}, {91, 31, 5.0, true}}) {
+         {std::tuple{100, 40, 2.0, true}, {150, 12, 0.3, false}, {91, 31, 5.0, true},
+          {400, 1, 1.5, false}, {3, 200, 0.7, true}}) {
         SizedRecord band(divX, divY), sparse(divX, divY);
         ConstrainRecord(band, alpha, option);
         ConstrainRecord(sparse, alpha, option);
