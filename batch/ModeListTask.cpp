@@ -24,11 +24,13 @@ std::string DetailsCsv(const ToolOptions& options, const ResonanceSearch& search
     return csv;
 }
 
-std::string ModeList(const ToolOptions& options, const ResonanceSearch& search,
-                     const std::vector<NumberedResonance>& listed)
+std::string ModeList(const ToolOptions& options, const ToolContext& context,
+                     const ResonanceSearch& search, const std::vector<NumberedResonance>& listed)
 {
-    if (options.details)
+    if (options.details) {
+        const Progress progress(context, "shapes of the resonances");
         return DetailsCsv(options, search, listed);
+    }
     std::string text;
     for (const NumberedResonance& r : listed)
         text += ModeLine(r.index, r.alpha);
@@ -48,11 +50,15 @@ int ListLowest(const ToolOptions& options, const ToolContext& context, const Res
                                            std::to_string(search.divY) + " mesh has " +
                                            std::to_string(available) +
                                            " resonances, one per node off the fixed edges");
-    const std::vector<double> alphas = LowestResonances(search, static_cast<std::int32_t>(*n));
+    std::vector<double> alphas;
+    {
+        const Progress progress(context, "finding the resonances");
+        alphas = LowestResonances(search, static_cast<std::int32_t>(*n));
+    }
     std::vector<NumberedResonance> listed;
     for (std::size_t k = 0; k < alphas.size(); ++k)
         listed.push_back({static_cast<std::int32_t>(k + 1), alphas[k]});
-    return WriteStandardOutput(options, context, ModeList(options, search, listed))
+    return WriteStandardOutput(options, context, ModeList(options, context, search, listed))
                ? kExitSolved
                : kExitWriteFailed;
 }
@@ -64,8 +70,12 @@ int ListInterval(const ToolOptions& options, const ToolContext& context, const R
         ReadAlphaRange("--modes-in", options.taskValue, false, error);
     if (!range)
         return ReportBadValue(context, error);
-    const std::vector<NumberedResonance> listed = FindResonancesIn(search, range->a0, range->a1);
-    return WriteStandardOutput(options, context, ModeList(options, search, listed))
+    std::vector<NumberedResonance> listed;
+    {
+        const Progress progress(context, "finding the resonances");
+        listed = FindResonancesIn(search, range->a0, range->a1);
+    }
+    return WriteStandardOutput(options, context, ModeList(options, context, search, listed))
                ? kExitSolved
                : kExitWriteFailed;
 }

@@ -2,9 +2,9 @@
 // (--shape K), or a figure of the lowest ones side by side (--shapes N --figure FILE.png).
 #include "batch/ToolTasks.h"
 #include "batch/ToolSupport.h"
+#include "command/LowestResonances.h"
 #include "present/FigureTitles.h"
 #include "present/ReportText.h"
-#include "solver/ModeShape.h"
 
 namespace {
 
@@ -24,7 +24,11 @@ int RunShapeTask(const ToolOptions& options, const ToolContext& context)
         return kExitUsage;
 
     // 2. Its shape, the field that the table and the files read.
-    const ModeShape shape = FindShapes(*search, options.option, *k, *k).front();
+    ModeShape shape;
+    {
+        const Progress progress(context, "finding the shape");
+        shape = std::move(ResonanceShapes(*search, options.option, *k, *k).front());
+    }
     const NodalField field(search->divX, search->divY, shape.alpha, shape.phi.data());
 
     // 3. The table, then the files.
@@ -53,7 +57,11 @@ int RunShapesTask(const ToolOptions& options, const ToolContext& context)
     if (!n)
         return kExitUsage;
 
-    const std::vector<ModeShape> shapes = FindShapes(*search, options.option, 1, *n);
+    std::vector<ModeShape> shapes;
+    {
+        const Progress progress(context, "finding the shapes");
+        shapes = ResonanceShapes(*search, options.option, 1, *n);
+    }
     std::vector<ShapePanel> panels;
     for (const ModeShape& s : shapes)
         panels.push_back({s.index, s.kx, s.ky, s.alpha, s.phi.data()});

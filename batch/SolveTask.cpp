@@ -9,6 +9,7 @@
 #include "command/InputConversion.h"
 #include "command/RunArguments.h"
 #include "present/FigureTitles.h"
+#include "solver/SparseFactor.h"
 
 namespace {
 
@@ -31,10 +32,6 @@ int WriteSolution(const ToolOptions& options, const ToolContext& context, Collec
     return outcome == ComputeOutcome::SolvedNonFinite ? ReportNonFinite(context) : kExitSolved;
 }
 
-// The sparse factorisation costs less than the band's from about this many divisions along y on
-// (the band's work grows with divY^3, the sparse one's far slower; see docs/benchmarks.md).
-constexpr std::int32_t kSparseFromDivY = 100;
-
 // The form of --solver for a mesh beyond the dialog's; nothing for a bad value.
 std::optional<SolverForm> ReadSolverForm(const std::string& text, std::int32_t divY)
 {
@@ -43,7 +40,7 @@ std::optional<SolverForm> ReadSolverForm(const std::string& text, std::int32_t d
     if (text == "sparse")
         return SolverForm::Sparse;
     if (text.empty() || text == "auto")
-        return divY >= kSparseFromDivY ? SolverForm::Sparse : SolverForm::Band;
+        return SparseIsCheaper(divY) ? SolverForm::Sparse : SolverForm::Band;
     return std::nullopt;
 }
 
@@ -62,8 +59,12 @@ int SolveBeyondTheDialog(const ToolOptions& options, const ToolContext& context,
     const auto record = std::make_unique<SizedRecord>(divX, divY);
     record->m_bOption = options.option ? 1 : 0;
     CollectingSink sink;
-    const ComputeOutcome outcome =
-        RunComputeSized(*record, ConvertAlpha(options.alpha), sink, format, *form);
+    ComputeOutcome outcome;
+    {
+        const Progress progress(context, "solving " + std::to_string(divX) + " x " +
+                                             std::to_string(divY) + " divisions");
+        outcome = RunComputeSized(*record, ConvertAlpha(options.alpha), sink, format, *form);
+    }
     return WriteSolution(options, context, sink, *record, outcome);
 }
 

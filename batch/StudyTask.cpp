@@ -102,8 +102,11 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
         if (!n || *n < 1 || *n > 1000)
             return ReportBadValue(context, "--modes takes a whole number from 1 to 1000 with "
                                            "--study, not " + QuotedText(options.taskValue));
-        const std::vector<ResonanceErrors> rows =
-            StudyResonances(static_cast<std::int32_t>(*n), ladder, *threads);
+        std::vector<ResonanceErrors> rows;
+        {
+            const Progress progress(context, "study of the resonances");
+            rows = StudyResonances(static_cast<std::int32_t>(*n), ladder, *threads);
+        }
         // Not to be expected: the closed form is the grid's own spectrum.
         if (!ResonanceCsv(rows, csv, series)) {
             ReportBadValue(context, "the inertia did not confirm every resonance of the closed "
@@ -124,7 +127,12 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
             return ReportBadValue(context, "alpha " + Shortest(alpha) + " lies within 1e-6 of a "
                                            "resonance of the continuum, where sin(15 alpha) = 0: "
                                            "there is no continuum solution to compare with");
-        csv = SolutionCsv(StudySolution(alpha, ladder), series);
+        std::vector<SolutionErrors> rows;
+        {
+            const Progress progress(context, "study of the solution");
+            rows = StudySolution(alpha, ladder);
+        }
+        csv = SolutionCsv(rows, series);
         title = "The solution at alpha " + Shortest(alpha) + " against the continuum's";
     }
     if (!WriteStandardOutput(options, context, csv))

@@ -168,26 +168,45 @@ void NoteAccuracy(const ToolOptions& options, const ToolContext& context, std::i
         ReportLine(context, *note);
 }
 
-Progress::Progress(const ToolContext& context, std::string what, std::int64_t all)
-    : m_err(context.err), m_terminal(::isatty(::fileno(context.err)) == 1),
-      m_what(std::move(what)), m_all(all), m_start(std::chrono::steady_clock::now())
+Progress::Progress(const ToolContext& context, std::string what, std::int64_t all,
+                   std::chrono::milliseconds quiet)
+    : m_err(context.err), m_what(std::move(what)), m_all(all), m_quiet(quiet)
 {
+    if (::isatty(::fileno(m_err)) == 1)
+        m_shower = std::thread([this] { Show(); });
 }
 
 Progress::~Progress()
 {
-    if (m_shown)
-        std::fprintf(m_err, "\r\033[K");
+    if (!m_shower.joinable())
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_one();
+    m_shower.join();
 }
 
-void Progress::Done(std::int64_t done)
+void Progress::Show()
 {
-    if (!m_terminal || std::chrono::steady_clock::now() - m_start < std::chrono::seconds(1))
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_wake.wait_for(lock, m_quiet, [this] { return m_stop; }))
         return;
-    std::fprintf(m_err, "\rmembrane-solve: %s %lld of %lld", m_what.c_str(),
-                 static_cast<long long>(done), static_cast<long long>(m_all));
+    do {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::steady_clock::now() - start)
+                                 .count();
+        std::string steps;
+        if (m_all > 0)
+            steps = ' ' + std::to_string(m_done.load()) + " of " + std::to_string(m_all);
+        std::fprintf(m_err, "\rmembrane-solve: %s%s, %lld s\033[K", m_what.c_str(), steps.c_str(),
+                     static_cast<long long>(seconds));
+        std::fflush(m_err);
+    } while (!m_wake.wait_for(lock, std::chrono::milliseconds(250), [this] { return m_stop; }));
+    std::fprintf(m_err, "\r\033[K");
     std::fflush(m_err);
-    m_shown = true;
 }
 
 bool StandardOutputTaken(const ToolOptions& options)

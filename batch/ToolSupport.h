@@ -2,13 +2,17 @@
 // the resonance options' numbers, and the writing of outputs and figures.
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 
 #include "batch/SolveTool.h"
 #include "batch/ToolOptions.h"
@@ -78,23 +82,31 @@ void NoteAccuracy(const ToolOptions& options, const ToolContext& context, std::i
                   std::int32_t divY, double alpha);
 
 // The progress of a long run on standard error, where that is a terminal: nothing in the first
-// second, then "membrane-solve: <what> <done> of <all>" on one line that each step rewrites, and
-// the line cleared at the end.
+// second (or `quiet`), then "membrane-solve: <what>, <seconds> s", or with a count of steps
+// "membrane-solve: <what> <done> of <all>, <seconds> s", on one line that a thread of its own
+// rewrites a few times a second, so that a single long step shows it is alive too. The line is
+// cleared when the run ends; keep the object's scope to the work, before any output or note.
 class Progress {
 public:
-    Progress(const ToolContext& context, std::string what, std::int64_t all);
+    Progress(const ToolContext& context, std::string what, std::int64_t all = 0,
+             std::chrono::milliseconds quiet = std::chrono::seconds(1));
     ~Progress();
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
-    void Done(std::int64_t done);
+    void Done(std::int64_t done) { m_done = done; }
 
 private:
+    void Show();
+
     std::FILE* m_err;
-    bool m_terminal;
     std::string m_what;
     std::int64_t m_all;
-    std::chrono::steady_clock::time_point m_start;
-    bool m_shown = false;
+    std::chrono::milliseconds m_quiet;
+    std::atomic<std::int64_t> m_done{0};
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    std::thread m_shower;  // only on a terminal
 };
 
 // True when one of the files of the options is "-".

@@ -1,12 +1,18 @@
-// The n lowest resonances of a mesh, as --modes and membrane.modes list them: within the
-// dialog's limits by bisection on the inertia, the alphas they have always been; beyond them by
-// shift-invert Lanczos with one factorisation, confirmed by the inertia, or by bisection where
-// Lanczos is not confirmed.
+// The lowest resonances of a mesh and their shapes, as --modes, --shape, --shapes and the Python
+// module find them: within the dialog's limits by bisection on the inertia and inverse
+// iteration, the values they have always been; beyond them from shift-invert Lanczos with one
+// factorisation, confirmed by the inertia, or as within where Lanczos is not confirmed or the
+// resonances lie too high for it.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "solver/ModeShape.h"
 #include "solver/Resonance.h"
 
+// The n lowest resonant alphas, increasing.
 std::vector<double> LowestResonances(const ResonanceSearch& search, std::int32_t n);
+// The shapes of the resonances first..last, as FindShapes gives them.
+std::vector<ModeShape> ResonanceShapes(const ResonanceSearch& search, bool option,
+                                       std::int32_t first, std::int32_t last);

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "solver/ModeShape.h"
+#include "command/LowestResonances.h"
 
 std::vector<ResonanceDetails> DescribeResonances(const ResonanceSearch& search, bool option,
                                                  const std::vector<NumberedResonance>& listed)
@@ -11,7 +11,7 @@ std::vector<ResonanceDetails> DescribeResonances(const ResonanceSearch& search, 
     if (listed.empty())
         return {};
     const auto [first, last] = NumberSpan(listed);
-    const std::vector<ModeShape> shapes = FindShapes(search, option, first, last);
+    const std::vector<ModeShape> shapes = ResonanceShapes(search, option, first, last);
     std::vector<ResonanceDetails> details;
     for (const NumberedResonance& r : listed) {
         const ModeShape& s = shapes[r.index - first];

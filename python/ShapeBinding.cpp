@@ -7,9 +7,9 @@
 #include "Arguments.h"
 #include "Arrays.h"
 #include "Bindings.h"
+#include "command/LowestResonances.h"
 #include "present/NodeExport.h"
 #include "present/ReportText.h"
-#include "solver/ModeShape.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ Shape FindShape(const CountArgument& divx, const CountArgument& divy, const Coun
     s.option = option;
     {
         const py::gil_scoped_release release;
-        s.mode = std::move(FindShapes(search, option, index, index).front());
+        s.mode = std::move(ResonanceShapes(search, option, index, index).front());
     }
     const NodalField field(s.divX, s.divY, s.mode.alpha, s.mode.phi.data());
     for (int i = 0; i <= s.divX; ++i)

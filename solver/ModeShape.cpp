@@ -47,25 +47,12 @@ void Label(const MeshOperator& mesh, ModeShape& shape)
     shape.ky = SignChanges(alongY, zero);
 }
 
-// The shapes of one cluster, resonances lo, lo + 1, ... with their alphas.
+// The shapes of one cluster, resonances lo, lo + 1, ... with their alphas, found by inverse
+// iteration.
 std::vector<ModeShape> ClusterShapes(const MeshOperator& mesh, ShiftedFactor& factor,
                                      std::int32_t lo, const std::vector<double>& alphas)
 {
-    std::vector<NodeVector> phi = SettleCluster(mesh, factor, lo, alphas);
-    TurnTowardsTheLoad(mesh, phi, alphas.front());
-    const std::size_t m = alphas.size();
-    std::vector<ModeShape> shapes(m);
-    for (std::size_t i = 0; i < m; ++i) {
-        ModeShape& s = shapes[i];
-        s.index = lo + static_cast<std::int32_t>(i);
-        s.alpha = alphas[i];
-        s.phi = std::move(phi[i]);
-        Label(mesh, s);
-        // Within a cluster every member's participation is taken at the cluster's first alpha,
-        // so that those turned away from the load show exactly none.
-        s.participation = Participation(mesh, s.phi, m > 1 ? alphas.front() : alphas[i]);
-    }
-    return shapes;
+    return ClusterOfShapes(mesh, lo, alphas, SettleCluster(mesh, factor, lo, alphas));
 }
 
 // The alphas of the resonances lo..hi, lo and hi moved outwards until no cluster is cut.
@@ -139,6 +126,26 @@ void TurnTowardsTheLoad(const MeshOperator& mesh, std::vector<NodeVector>& phi, 
                 turned[c][n] += h * phi[k][n];
         }
     phi = std::move(turned);
+}
+
+std::vector<ModeShape> ClusterOfShapes(const MeshOperator& mesh, std::int32_t lo,
+                                       const std::vector<double>& alphas,
+                                       std::vector<NodeVector> phi)
+{
+    TurnTowardsTheLoad(mesh, phi, alphas.front());
+    const std::size_t m = alphas.size();
+    std::vector<ModeShape> shapes(m);
+    for (std::size_t i = 0; i < m; ++i) {
+        ModeShape& s = shapes[i];
+        s.index = lo + static_cast<std::int32_t>(i);
+        s.alpha = alphas[i];
+        s.phi = std::move(phi[i]);
+        Label(mesh, s);
+        // Within a cluster every member's participation is taken at the cluster's first alpha,
+        // so that those turned away from the load show exactly none.
+        s.participation = Participation(mesh, s.phi, m > 1 ? alphas.front() : alphas[i]);
+    }
+    return shapes;
 }
 
 int LargestNode(const NodeVector& phi)

@@ -38,6 +38,12 @@ double Participation(const MeshOperator& mesh, const NodeVector& phi, double alp
 // Within a cluster, the M-orthonormal shapes turned by a Householder reflection so that the
 // participation at alpha falls on the first alone.
 void TurnTowardsTheLoad(const MeshOperator& mesh, std::vector<NodeVector>& phi, double alpha);
+// The shapes of a cluster, resonances lo, lo + 1, ... with their alphas (one or more within the
+// cluster tolerance of each other) and M-orthonormal eigenvectors phi: turned towards the load,
+// signed, labelled and given their participations.
+std::vector<ModeShape> ClusterOfShapes(const MeshOperator& mesh, std::int32_t lo,
+                                       const std::vector<double>& alphas,
+                                       std::vector<NodeVector> phi);
 // The node of the component of largest magnitude, the first of them in node order: the shape
 // is signed so that it is positive.
 int LargestNode(const NodeVector& phi);

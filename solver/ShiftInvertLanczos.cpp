@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <optional>
 
 #include "solver/MeshOperator.h"
+#include "solver/ModeShape.h"
 #include "solver/ShiftedFactor.h"
 #include "solver/SizedRecord.h"
 #include "solver/SparseFactor.h"
+#include "solver/SubspaceIteration.h"
 #include "solver/WorkThreads.h"
 
 namespace {
@@ -135,12 +138,16 @@ bool InertiaConfirms(const ResonanceSearch& search, SparseShift& shift,
     return confirmed[0] && confirmed[1];
 }
 
-}  // namespace
+// The n lowest resonances and, where asked, their shapes over every node, M-orthonormal, 0 on
+// the fixed nodes; nothing where Lanczos does not converge or the inertia does not confirm.
+struct LowestPairs {
+    std::vector<double> alphas;
+    std::vector<NodeVector> phi;
+};
 
-std::optional<std::vector<double>> LanczosResonances(const ResonanceSearch& search,
-                                                     std::int32_t n)
+std::optional<LowestPairs> LowestPairsOf(const ResonanceSearch& search, const MeshOperator& mesh,
+                                         std::int32_t n, bool withShapes)
 {
-    const MeshOperator mesh(search.divX, search.divY, false);
     const std::vector<int> free = FreeNodes(mesh);
     const auto unknowns = static_cast<Eigen::Index>(free.size());
     // Lanczos needs a few more vectors than values, and fewer than the unknowns.
@@ -153,18 +160,71 @@ std::optional<std::vector<double>> LanczosResonances(const ResonanceSearch& sear
     Spectra::SymGEigsShiftSolver<ShiftedSolve, MassProduct, Spectra::GEigsMode::ShiftInvert>
         solver(op, mass, n, ncv, 0.0);
     solver.init();
-    solver.compute(Spectra::SortRule::LargestMagn, 1000, 1e-13);
+    // Increasing lambda: the largest 1 / lambda first.
+    solver.compute(Spectra::SortRule::LargestMagn, 1000, 1e-13, Spectra::SortRule::SmallestAlge);
     if (!op.Good() || solver.info() != Spectra::CompInfo::Successful)
         return std::nullopt;
     const Eigen::VectorXd lambda = solver.eigenvalues();
-    std::vector<double> alphas;
+    LowestPairs pairs;
     for (Eigen::Index k = 0; k < lambda.size(); ++k) {
-        if (!(lambda[k] > 0.0))
+        if (!(lambda[k] > 0.0) || (k > 0 && lambda[k] < lambda[k - 1]))
             return std::nullopt;
-        alphas.push_back(std::sqrt(lambda[k]));
+        pairs.alphas.push_back(std::sqrt(lambda[k]));
     }
-    std::sort(alphas.begin(), alphas.end());
-    if (!InertiaConfirms(search, shift, alphas))
+    if (!InertiaConfirms(search, shift, pairs.alphas))
         return std::nullopt;
-    return alphas;
+    if (withShapes) {
+        const Eigen::MatrixXd vectors = solver.eigenvectors();
+        for (Eigen::Index k = 0; k < vectors.cols(); ++k) {
+            NodeVector& phi = pairs.phi.emplace_back(mesh.Nodes() + 1, 0.0);
+            for (std::size_t f = 0; f < free.size(); ++f)
+                phi[free[f]] = vectors(static_cast<Eigen::Index>(f), k);
+        }
+    }
+    return pairs;
+}
+
+}  // namespace
+
+std::optional<std::vector<double>> LanczosResonances(const ResonanceSearch& search,
+                                                     std::int32_t n)
+{
+    const MeshOperator mesh(search.divX, search.divY, false);
+    std::optional<LowestPairs> pairs = LowestPairsOf(search, mesh, n, false);
+    if (!pairs)
+        return std::nullopt;
+    return std::move(pairs->alphas);
+}
+
+std::optional<std::vector<ModeShape>> LanczosShapes(const ResonanceSearch& search, bool option,
+                                                    std::int32_t first, std::int32_t last)
+{
+    const MeshOperator mesh(search.divX, search.divY, option);
+    const std::int32_t count = ResonanceCount(search.divX, search.divY);
+    // A few resonances beyond the last, and more until the last's cluster ends among them.
+    for (std::int32_t n = std::min(count, last + 4);; n = std::min(count, 2 * n)) {
+        std::optional<LowestPairs> pairs = LowestPairsOf(search, mesh, n, true);
+        if (!pairs)
+            return std::nullopt;
+        const auto clusters = Clusters(pairs->alphas);
+        const auto& lastCluster = *std::find_if(clusters.begin(), clusters.end(), [&](auto c) {
+            return static_cast<std::int32_t>(c.second) >= last;
+        });
+        if (static_cast<std::int32_t>(lastCluster.second) == n && n < count)
+            continue;
+        std::vector<ModeShape> shapes;
+        for (const auto& [begin, end] : clusters) {
+            if (static_cast<std::int32_t>(end) < first || static_cast<std::int32_t>(begin) >= last)
+                continue;
+            const auto b = static_cast<std::ptrdiff_t>(begin), e = static_cast<std::ptrdiff_t>(end);
+            for (ModeShape& s : ClusterOfShapes(
+                     mesh, static_cast<std::int32_t>(begin) + 1,
+                     std::vector<double>(pairs->alphas.begin() + b, pairs->alphas.begin() + e),
+                     std::vector<NodeVector>(std::make_move_iterator(pairs->phi.begin() + b),
+                                             std::make_move_iterator(pairs->phi.begin() + e))))
+                if (s.index >= first && s.index <= last)
+                    shapes.push_back(std::move(s));
+        }
+        return shapes;
+    }
 }

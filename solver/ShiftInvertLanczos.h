@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "solver/ModeShape.h"
 #include "solver/Resonance.h"
 
 // The n lowest resonant alphas, increasing, with multiplicity; nothing where Lanczos does not
@@ -16,3 +17,10 @@
 // 1 <= n <= ResonanceCount(divX, divY).
 std::optional<std::vector<double>> LanczosResonances(const ResonanceSearch& search,
                                                      std::int32_t n);
+
+// The shapes of the resonances first..last from the Lanczos vectors of the lowest ones, a cluster
+// cut by last completed first, by FindShapes' rules: turned towards the load of the option,
+// signed, labelled. Nothing where Lanczos fails, as above. Requires
+// 1 <= first <= last <= ResonanceCount(divX, divY).
+std::optional<std::vector<ModeShape>> LanczosShapes(const ResonanceSearch& search, bool option,
+                                                    std::int32_t first, std::int32_t last);

@@ -10,6 +10,8 @@ ShiftedFactor::ShiftedFactor(std::int32_t divX, std::int32_t divY)
     : m_record(std::make_unique<SizedRecord>(divX, divY))
 {
     m_record->BuildBoundaryTable();
+    if (SparseIsCheaper(divY))
+        m_sparse = std::make_unique<SparseFactor>();
 }
 
 ShiftedFactor::Factored ShiftedFactor::FactorNear(double alpha, double towards)
@@ -20,8 +22,13 @@ ShiftedFactor::Factored ShiftedFactor::FactorNear(double alpha, double towards)
         record.ZeroSystem();
         record.AssembleElements();
         record.ApplyBoundary();
-        record.FactorBand();
-        const BandInertia inertia = record.PivotInertia();
+        BandInertia inertia;
+        if (m_sparse) {
+            inertia = m_sparse->Factor(record);
+        } else {
+            record.FactorBand();
+            inertia = record.PivotInertia();
+        }
         if (inertia.firstBadRow == 0 || nudge == kNudges)
             return {alpha, inertia};
         alpha = std::nextafter(alpha, towards);
@@ -36,7 +43,10 @@ std::int32_t ShiftedFactor::ResonancesBelow(const BandInertia& inertia) const
 void ShiftedFactor::Solve(const std::vector<double>& b, std::vector<double>& x)
 {
     std::copy(b.begin(), b.end(), m_record->m_W);
-    SubstituteBand(*m_record);
+    if (m_sparse)
+        m_sparse->Solve(m_record->m_W);
+    else
+        SubstituteBand(*m_record);
     x.assign(m_record->m_W, m_record->m_W + b.size());
     x[0] = 0.0;
 }

@@ -235,3 +235,57 @@ TEST(ToolOptions, ManualPageDescribesExactlyTheOptionsOfTheTable)
 }
 
 }  // namespace
+
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "batch/ToolSupport.h"
+
+namespace {
+
+// All that can be read from fd without waiting.
+std::string Drain(int fd)
+{
+    std::string text;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(got));
+    return text;
+}
+
+// Progress shows on a terminal alone, once its quiet time is over, rewriting one line that it
+// clears at the end; a file or a pipe gets nothing.
+TEST(ToolProgress, OnATerminalAloneOneLineRewrittenAndCleared)
+{
+    int master = -1, slave = -1;
+    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    std::FILE* terminal = ::fdopen(slave, "w");
+    std::FILE* file = std::tmpfile();
+    ASSERT_TRUE(terminal && file);
+    {
+        const Progress quietFile({stdout, file, ""}, "sweep: point", 10,
+                                 std::chrono::milliseconds(0));
+        Progress shown({stdout, terminal, ""}, "sweep: point", 10, std::chrono::milliseconds(0));
+        shown.Done(3);
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    }
+    {
+        const Progress notYet({stdout, terminal, ""}, "never shown", 0, std::chrono::hours(1));
+    }
+    std::fclose(terminal);
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    const std::string text = Drain(master);
+    ::close(master);
+    EXPECT_NE(text.find("\rmembrane-solve: sweep: point 3 of 10, 0 s\033[K"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.substr(text.size() - 4), "\r\033[K");
+    EXPECT_EQ(text.find("never shown"), std::string::npos);
+    EXPECT_EQ(std::ftell(file), 0);
+    std::fclose(file);
+}
+
+}  // namespace
