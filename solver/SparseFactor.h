@@ -1,7 +1,7 @@
 // The constrained system of a record sized to its mesh, as a sparse matrix factored by LDL^T
-// with a fill-reducing ordering (Eigen's SimplicialLDLT with AMD). The band elimination costs
-// about nx ny^3 operations; on large meshes the sparse factorisation costs far less. Its pivots
-// D give the inertia as the band's do: P A P^T = L D L^T is congruent to A.
+// in the grid's nested dissection order (Eigen's SimplicialLDLT on rows so ordered). The band
+// elimination costs about nx ny^3 operations; on large meshes the sparse factorisation costs far
+// less. Its pivots D give the inertia as the band's do: P A P^T = L D L^T is congruent to A.
 #pragma once
 
 #include <memory>
