@@ -5,6 +5,7 @@
 #include "batch/FigureLoader.h"
 #include "batch/ToolTasks.h"
 #include "batch/ToolOptions.h"
+#include "solver/BandElimination.h"
 
 int RunSolveTool(std::span<const std::string_view> args, const ToolContext& context)
 {
@@ -19,6 +20,10 @@ int RunSolveTool(std::span<const std::string_view> args, const ToolContext& cont
 
 int RunParsed(const ToolOptions& options, const ToolContext& context)
 {
+    if (const std::optional<std::string> fault = EliminationRequestFault()) {
+        std::fprintf(context.err, "membrane-solve: %s\n", fault->c_str());
+        return kExitUsage;
+    }
     if (options.study)
         return RunStudyTask(options, context);
     switch (options.task) {

@@ -46,7 +46,8 @@ int RunSweepTask(const ToolOptions& options, const ToolContext& context)
         return ReportBadValue(context, error);
     const std::optional<long long> n = ReadWholeNumber(range->count);
     if (!n || *n < 2)
-        return ReportBadValue(context, "--sweep takes at least 2 points, not " +
+        return ReportBadValue(context, std::string("--sweep takes N as a whole number ") +
+                                           (n ? "of at least 2" : "of points") + ", not " +
                                            QuotedText(range->count));
 
     // 2. Solve and write block by block, so that a long sweep needs little memory.

@@ -20,7 +20,7 @@ constexpr TaskSet kNodalValues = kSolve | kShape;  // the tasks that write one f
 
 constexpr std::string_view kProgram = "membrane-solve";
 constexpr std::size_t kWidth = 92;      // of the usage and help lines
-constexpr std::size_t kHelpColumn = 20;  // where an option's help starts
+constexpr std::size_t kHelpColumn = 22;  // where an option's help starts
 
 void PrintHelp(std::FILE* out)
 {
@@ -37,21 +37,25 @@ using enum ValueKind;
 using enum HelpGroup;
 
 const OptionRow kOptions[] = {
-    {.name = "--divx", .placeholder = "TEXT", .kind = Text, .tasks = kMesh,
+    {.name = "--divx", .placeholder = "N", .kind = Text, .tasks = kMesh,
      .text = &ToolOptions::divX,
-     .help = "divisions along x, as typed into the dialog (default \" 90\")"},
-    {.name = "--divy", .placeholder = "TEXT", .kind = Text, .tasks = kMesh,
-     .text = &ToolOptions::divY, .help = "divisions along y (default \" 30\")"},
-    {.name = "--alpha", .placeholder = "TEXT", .kind = Text, .tasks = kSolve,
-     .text = &ToolOptions::alpha, .help = "alpha (default \" 5.0\")"},
+     .help = "divisions along x, a whole number from 1 up, blanks around it allowed (default "
+             "90)"},
+    {.name = "--divy", .placeholder = "N", .kind = Text, .tasks = kMesh,
+     .text = &ToolOptions::divY, .help = "divisions along y, read alike (default 30)"},
+    {.name = "--alpha", .placeholder = "A", .kind = Text, .tasks = kSolve,
+     .text = &ToolOptions::alpha,
+     .help = "alpha, a finite decimal number with a decimal point (default 5.0)"},
     {.name = "--option", .placeholder = "on|off", .kind = OnOff, .tasks = kMesh,
      .flag = &ToolOptions::option,
      .help = "raised centre peak on the left edge (default on); for the resonances, the load "
              "whose participation they show"},
     {.name = "--lenient", .kind = Switch, .tasks = kSolve, .flag = &ToolOptions::lenient,
-     .help = "the dialog's limits: at most 90 divisions along x and 30 along y, refused with the "
-             "dialog's own messages; without it any mesh that fits in half of the memory is "
-             "solved, beyond 90 x 30 on storage sized to it"},
+     .help = "read --divx, --divy and --alpha as the dialog reads its fields (blanks skipped, "
+             "trailing text ignored, no number meaning 0) within the dialog's limits, at most 90 "
+             "divisions along x and 30 along y, refused with the dialog's own messages; without "
+             "it any mesh that fits in half of the memory is solved, beyond 90 x 30 on storage "
+             "sized to it"},
     {.name = "--solver", .placeholder = "band|sparse|auto", .kind = Text, .tasks = kSolve,
      .text = &ToolOptions::solver,
      .help = "beyond the dialog's 90 x 30: the band elimination, or a sparse LDL^T with a "
@@ -59,8 +63,10 @@ const OptionRow kOptions[] = {
              "it the band elimination alone, bit for bit"},
     {.name = "--quiet", .kind = Switch, .tasks = kSolve | kShape | kSweep,
      .flag = &ToolOptions::quiet,
-     .help = "no note on standard error when the mesh has fewer than 10 points per wavelength "
-             "at alpha (the note gives the phase error a wavelength and a mesh fine enough)"},
+     .help = "no notes on standard error: without it a solve says when alpha lies within 1e-6 "
+             "of a resonance of the mesh, and a solve, a shape or a sweep when the mesh has fewer "
+             "than 10 points per wavelength at alpha (with the phase error a wavelength and a "
+             "mesh fine enough)"},
     {.name = "--list", .kind = Switch, .tasks = kSolve, .flag = &ToolOptions::list,
      .help = "write the report list lines instead of the table"},
     {.name = "--exact", .kind = Switch, .tasks = kNodalValues, .flag = &ToolOptions::exact,
@@ -82,7 +88,8 @@ const OptionRow kOptions[] = {
      .text = &ToolOptions::vtkFile,
      .help = "also write the nodes as a VTK rectilinear grid (legacy format, binary) with the "
              "point data w, for ParaView and VTK"},
-    {.name = "--help", .kind = Action, .action = PrintHelp, .help = "show this text"},
+    {.name = "--help", .shortName = "-h", .kind = Action, .action = PrintHelp,
+     .help = "show this text"},
     {.name = "--version", .kind = Action, .action = PrintVersion,
      .help = "show the version of membrane-solve"},
 
@@ -178,6 +185,10 @@ constexpr std::string_view kExamples =
     "  -0.346410\t0.346410\t\n"
     "  0.000000\t0.000000\t\n";
 
+constexpr std::string_view kOptionForms =
+    "Every option is given once at most. An option's value follows it as the next argument or "
+    "after an equals sign: --option off or --option=off; -h is --help.";
+
 constexpr std::string_view kFiles =
     "Files. FILE - is standard output, and the table or list is then not written there; one "
     "option at most can take -. A path that exists and is not a regular file (a named pipe, a "
@@ -186,9 +197,11 @@ constexpr std::string_view kFiles =
     "permission bits once complete; a symbolic link stays a link, and its target is replaced.";
 
 constexpr std::string_view kExitStatus =
-    "Exit status: 0 solved; 1 inputs rejected; 2 usage error or bad input; 3 some value not "
-    "finite (also at a sweep point); 4 output could not be written, or the figures could not "
-    "be drawn.";
+    "Exit status: 0 solved; 1 inputs read but refused: a count of divisions below 1, a mesh "
+    "beyond the dialog's limits with --lenient, or one too large for the memory; 2 usage error "
+    "or a value that cannot be read (not a number, a whole number expected, an option given "
+    "twice or not applying to the task); 3 some value not finite (also at a sweep point); 4 "
+    "output could not be written, or the figures could not be drawn.";
 
 // Appends the words with a blank between them, in lines of at most kWidth: the first goes on
 // from `column` of the line under way, the others are indented by `indent`. A line feed ends it.
@@ -296,7 +309,7 @@ std::span<const OptionRow> OptionTable()
 const OptionRow* FindOption(std::string_view name)
 {
     for (const OptionRow& row : kOptions)
-        if (row.name == name)
+        if (row.name == name || (!row.shortName.empty() && row.shortName == name))
             return &row;
     return nullptr;
 }
@@ -327,6 +340,9 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
         const OptionRow* row = FindOption(name);
         if (!row)
             return EndWithUsageError(err, "unknown option " + QuotedText(name));
+        // A second value would silently replace the first: an output file lost, above all.
+        if (std::find(given.begin(), given.end(), row) != given.end())
+            return EndWithBadValue(err, std::string(row->name) + " is given twice; give it once");
         if (TakesValue(row->kind) && !inlineValue) {
             if (i + 1 >= args.size())
                 return EndWithUsageError(err, "missing value for " + std::string(row->name));
@@ -427,10 +443,17 @@ std::string HelpText()
         for (const OptionRow& row : kOptions) {
             if (row.group != group)
                 continue;
-            std::string left = "  " + Synopsis(row);
-            left.append(left.size() + 2 <= kHelpColumn ? kHelpColumn - left.size() : 2, ' ');
+            std::string left = "  ";
+            if (!row.shortName.empty())
+                (left += row.shortName) += ", ";
+            left += Synopsis(row);
+            // A synopsis too long for the column has the help start on the next line.
+            if (left.size() + 2 <= kHelpColumn)
+                left.append(kHelpColumn - left.size(), ' ');
+            else
+                (left += '\n').append(kHelpColumn, ' ');
             text += left;
-            AppendWrapped(text, Words(row.help), left.size(), kHelpColumn);
+            AppendWrapped(text, Words(row.help), kHelpColumn, kHelpColumn);
         }
     };
     paragraph(kIntroduction);
@@ -440,6 +463,7 @@ std::string HelpText()
     paragraph(kShapesText);
     text += '\n';
     text += kExamples;
+    paragraph(kOptionForms);
     paragraph(kFiles);
     paragraph(kExitStatus);
     return text;

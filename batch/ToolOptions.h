@@ -62,6 +62,7 @@ enum class HelpGroup { Solve, Resonance };
 
 struct OptionRow {
     std::string_view name;           // "--divx"
+    std::string_view shortName{};    // "-h", where there is one
     std::string_view placeholder{};  // "TEXT"; empty for an option without a value
     ValueKind kind = ValueKind::Switch;
     TaskSet tasks = 0;               // the tasks it applies to; for a TaskChoice option the one it chooses

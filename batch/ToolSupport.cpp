@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cctype>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "batch/FigureLoader.h"
@@ -24,12 +26,31 @@ void ReportLine(const ToolContext& context, std::string_view message)
                  message.data());
 }
 
-// An optional "+" that from_chars does not take; a sign after it makes the text unreadable.
-std::string_view WithoutPlus(std::string_view text)
+// The text without the blanks around it, and without an optional "+" that from_chars does not
+// take; a sign after it makes the text unreadable.
+std::string_view Bare(std::string_view text)
 {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
     if (text.starts_with('+') && !text.substr(1).starts_with('-'))
         text.remove_prefix(1);
     return text;
+}
+
+// One count option read strictly; see ReadMeshCounts.
+std::optional<std::int32_t> ReadCount(const ToolContext& context, std::string_view option,
+                                      std::string_view text, int& status)
+{
+    const std::optional<long long> n = ReadWholeNumber(text);
+    if (n && *n >= 1 && *n <= std::numeric_limits<std::int32_t>::max())
+        return static_cast<std::int32_t>(*n);
+    status = n ? kExitRejected : kExitUsage;
+    ReportLine(context, std::string(option) + " takes a whole number from 1 up, not " +
+                            QuotedText(text));
+    return std::nullopt;
 }
 
 }  // namespace
@@ -40,6 +61,11 @@ int ReportBadValue(const ToolContext& context, std::string_view message)
     return kExitUsage;
 }
 
+void ReportNote(const ToolContext& context, std::string_view note)
+{
+    ReportLine(context, note);
+}
+
 int ReportNonFinite(const ToolContext& context)
 {
     std::fprintf(context.err, "%s\n", std::string(kNonFiniteLine).c_str());
@@ -48,7 +74,7 @@ int ReportNonFinite(const ToolContext& context)
 
 std::optional<long long> ReadWholeNumber(std::string_view text)
 {
-    text = WithoutPlus(text);
+    text = Bare(text);
     long long value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || ec != std::errc() || end != text.data() + text.size())
@@ -58,13 +84,51 @@ std::optional<long long> ReadWholeNumber(std::string_view text)
 
 std::optional<double> ReadFiniteNumber(std::string_view text)
 {
-    text = WithoutPlus(text);
+    text = Bare(text);
+    // from_chars also reads "inf", "nan" and "infinity": only digits may start the number.
+    const std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
+    if (digits.empty() || !(std::isdigit(static_cast<unsigned char>(digits[0])) || digits[0] == '.'))
+        return std::nullopt;
     double value = 0.0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
-        !std::isfinite(value))
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+std::string QuotedNumber(std::string_view text)
+{
+    std::string said = QuotedText(text);
+    // A decimal comma where a point would make a number.
+    std::string pointed(text);
+    if (const std::size_t comma = pointed.find(','); comma != std::string::npos &&
+                                                     pointed.find(',', comma + 1) == std::string::npos) {
+        pointed[comma] = '.';
+        if (ReadFiniteNumber(pointed))
+            said += " (the decimal mark is a point: " + std::string(Bare(pointed)) + ")";
+    }
+    return said;
+}
+
+std::optional<MeshCounts> ReadMeshCounts(const ToolOptions& options, const ToolContext& context,
+                                         int& status)
+{
+    const std::optional<std::int32_t> divX = ReadCount(context, "--divx", options.divX, status);
+    if (!divX)
+        return std::nullopt;
+    const std::optional<std::int32_t> divY = ReadCount(context, "--divy", options.divY, status);
+    if (!divY)
+        return std::nullopt;
+    return MeshCounts{*divX, *divY};
+}
+
+std::optional<double> ReadAlpha(const ToolOptions& options, const ToolContext& context)
+{
+    const std::optional<double> alpha = ReadFiniteNumber(options.alpha);
+    if (!alpha)
+        ReportLine(context, "--alpha takes a finite decimal number, not " +
+                                QuotedNumber(options.alpha));
+    return alpha;
 }
 
 std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_view text,
@@ -86,7 +150,8 @@ std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_vi
     const std::optional<double> a0 = ReadFiniteNumber(fields[0]);
     const std::optional<double> a1 = ReadFiniteNumber(fields[1]);
     if (!a0 || !a1) {
-        error = name + " takes finite numbers as bounds, not " + shown;
+        error = name + " takes finite decimal numbers as bounds, not " +
+                QuotedNumber(fields[a0 ? 1 : 0]);
         return std::nullopt;
     }
     if (CheckInterval(*a0, *a1) == IntervalFault::Reversed) {
@@ -98,12 +163,11 @@ std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_vi
 
 std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const ToolContext& context)
 {
-    const std::int32_t divX = ConvertCount(options.divX), divY = ConvertCount(options.divY);
-    if (!CountAccepted(divX) || !CountAccepted(divY)) {
-        ReportBadValue(context, "the mesh needs at least 1 division along x and along y, not " +
-                                    std::to_string(divX) + " x " + std::to_string(divY));
+    int status = kExitUsage;
+    const std::optional<MeshCounts> counts = ReadMeshCounts(options, context, status);
+    if (!counts)
         return std::nullopt;
-    }
+    const auto [divX, divY] = *counts;
     const std::optional<int> threads = ReadThreads(options, context);
     if (!threads)
         return std::nullopt;
@@ -142,11 +206,13 @@ std::optional<std::int32_t> ReadResonanceNumber(std::string_view option, std::st
     const std::int32_t limit = std::min(available, most);
     const std::optional<long long> n = ReadWholeNumber(text);
     if (!n || *n < 1 || *n > limit) {
+        // The mesh's count only where it sets the limit.
+        const std::string why = available <= most
+                                    ? " (the " + mesh + " mesh has " + std::to_string(available) +
+                                          " resonances, one per node off the fixed edges)"
+                                    : "";
         ReportBadValue(context, std::string(option) + " takes a whole number from 1 to " +
-                                    std::to_string(limit) + " (the " + mesh + " mesh has " +
-                                    std::to_string(available) +
-                                    " resonances, one per node off the fixed edges), not " +
-                                    QuotedText(text));
+                                    std::to_string(limit) + why + ", not " + QuotedText(text));
         return std::nullopt;
     }
     return static_cast<std::int32_t>(*n);

@@ -21,13 +21,32 @@
 
 // Writes "membrane-solve: <message>" on err and returns kExitUsage.
 int ReportBadValue(const ToolContext& context, std::string_view message);
+// Writes "membrane-solve: <note>" on err.
+void ReportNote(const ToolContext& context, std::string_view note);
 // Writes the line that says a value is not finite on err and returns kExitNonFinite.
 int ReportNonFinite(const ToolContext& context);
 
-// The whole text as a decimal integer, an optional "+" first; nothing for anything else.
+// The text as a decimal integer, blanks around it allowed, an optional sign first; nothing for
+// anything else.
 std::optional<long long> ReadWholeNumber(std::string_view text);
-// The whole text as a finite decimal number, an optional "+" first; nothing for anything else.
+// The text as a finite decimal number, blanks around it allowed, an optional sign first;
+// nothing for anything else (nan, inf, a decimal comma, a value beyond the doubles).
 std::optional<double> ReadFiniteNumber(std::string_view text);
+// A text ReadFiniteNumber refused, as a message shows it: QuotedText, and where a decimal comma
+// stands for the point, a hint: "'2,5' (the decimal mark is a point: 2.5)".
+std::string QuotedNumber(std::string_view text);
+
+// --divx and --divy as the tool reads them unless --lenient: whole numbers of at least 1. A text
+// that is no whole number is a usage error (kExitUsage), a count below 1 or beyond the 32-bit
+// integers is refused (kExitRejected): reported in one line, nothing returned.
+struct MeshCounts {
+    std::int32_t divX;
+    std::int32_t divY;
+};
+std::optional<MeshCounts> ReadMeshCounts(const ToolOptions& options, const ToolContext& context,
+                                         int& status);
+// --alpha unless --lenient: a finite decimal number. Reports a bad text and returns nothing.
+std::optional<double> ReadAlpha(const ToolOptions& options, const ToolContext& context);
 
 struct AlphaRange {
     double a0;

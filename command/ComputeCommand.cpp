@@ -23,9 +23,10 @@ void AddCountLine(ReportSink& sink, std::string_view label, int count)
     sink.AddLine(line);
 }
 
-// Boundary table, zeroing and assembly, boundary conditions, elimination.
+// Boundary table, zeroing and assembly, boundary conditions, elimination; on a sized record, the
+// inertia of the pivots into *inertia where asked.
 template <class R>
-void SolveStages(R& record, SolverForm form = SolverForm::Band)
+void SolveStages(R& record, SolverForm form = SolverForm::Band, BandInertia* inertia = nullptr)
 {
     record.BuildBoundaryTable();
     record.ZeroSystem();
@@ -33,17 +34,22 @@ void SolveStages(R& record, SolverForm form = SolverForm::Band)
     record.ApplyBoundary();
     if constexpr (std::is_same_v<R, SizedRecord>) {
         if (form == SolverForm::Sparse) {
-            SolveSparse(record);
+            const BandInertia pivots = SolveSparse(record);
+            if (inertia)
+                *inertia = pivots;
             return;
         }
     }
     record.SolveBand();
+    if constexpr (std::is_same_v<R, SizedRecord>)
+        if (inertia)
+            *inertia = record.PivotInertia();
 }
 
 // Steps 3 to 6 of a computation whose inputs are accepted: the counts, the stages, the report.
 template <class R>
 ComputeOutcome ComputeAccepted(R& record, ReportSink& sink, ValueFormat format,
-                               SolverForm form = SolverForm::Band)
+                               SolverForm form = SolverForm::Band, BandInertia* inertia = nullptr)
 {
     // 3. Derive the counts and report them.
     record.DeriveCounts();
@@ -51,7 +57,7 @@ ComputeOutcome ComputeAccepted(R& record, ReportSink& sink, ValueFormat format,
     AddCountLine(sink, "Number of Node = ", record.m_nNode);
 
     // 4. Boundary table, assembly, boundary conditions, elimination.
-    SolveStages(record, form);
+    SolveStages(record, form, inertia);
 
     // 5. The solution stands: let the map be painted once the command has returned.
     record.m_bSolved = 1;
@@ -118,10 +124,10 @@ ComputeOutcome RunComputeValues(MembraneModel& record, const ComputeValues& valu
 }
 
 ComputeOutcome RunComputeSized(SizedRecord& record, double alpha, ReportSink& sink,
-                               ValueFormat format, SolverForm form)
+                               ValueFormat format, SolverForm form, BandInertia* inertia)
 {
     record.m_bSolved = 0;
     sink.ResetList();
     record.m_dAlpha = alpha;
-    return ComputeAccepted(record, sink, format, form);
+    return ComputeAccepted(record, sink, format, form, inertia);
 }

@@ -73,7 +73,7 @@ enum class SolverForm { Band, Sparse };
 // The same computation on a record sized to its mesh, at alpha, with its option: the report as
 // RunComputeValues makes it for an accepted input, the same stages in the same order, the last
 // in the given form. For meshes beyond the dialog's; within them the band form gives the
-// dialog's bits.
+// dialog's bits. The inertia of the factors goes into *inertia where asked.
 ComputeOutcome RunComputeSized(SizedRecord& record, double alpha, ReportSink& sink,
                                ValueFormat format = ValueFormat::Fixed6,
-                               SolverForm form = SolverForm::Band);
+                               SolverForm form = SolverForm::Band, BandInertia* inertia = nullptr);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "solver/Resonance.h"
@@ -21,3 +23,10 @@ struct ResonanceDetails {
 // with the load of the option. A resonance listed at -a' has the shape of a'.
 std::vector<ResonanceDetails> DescribeResonances(const ResonanceSearch& search, bool option,
                                                  const std::vector<NumberedResonance>& listed);
+
+// Where |alpha| lies within a relative 1e-6 of a resonance of the divX x divY mesh, the note that
+// names the nearest: its number, its alpha and (kx, ky), from the grid's closed form. `below`,
+// the resonances below |alpha| by the solve's own inertia, must agree with the closed form's
+// count; otherwise, and away from every resonance, nothing.
+std::optional<std::string> NearResonanceNote(std::int32_t divX, std::int32_t divY, double alpha,
+                                             std::int32_t below);

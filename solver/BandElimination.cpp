@@ -115,6 +115,21 @@ const char* EliminationFormName(EliminationForm form)
     return "?";
 }
 
+std::optional<std::string> EliminationRequestFault()
+{
+    const char* wanted = std::getenv("MEMBRANE_ELIMINATION");
+    if (wanted == nullptr)
+        return std::nullopt;
+    for (EliminationForm form :
+         {EliminationForm::Portable, EliminationForm::Avx2, EliminationForm::Avx512})
+        if (std::strcmp(wanted, EliminationFormName(form)) == 0)
+            return std::nullopt;
+    std::string shown;
+    for (const char* c = wanted; *c != '\0' && shown.size() < 40; ++c)
+        shown += static_cast<unsigned char>(*c) < 0x20 ? '?' : *c;
+    return "MEMBRANE_ELIMINATION takes portable, avx2 or avx512, not '" + shown + "'";
+}
+
 std::vector<EliminationForm> SupportedEliminationForms()
 {
     std::vector<EliminationForm> forms;

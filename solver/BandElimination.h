@@ -4,6 +4,8 @@
 // leave the same bits.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "solver/MembraneModel.h"
@@ -22,8 +24,12 @@ const char* EliminationFormName(EliminationForm form);
 std::vector<EliminationForm> SupportedEliminationForms();
 
 // The form SolveBand and FactorBand use, chosen at the first call: the widest supported one,
-// unless the environment variable MEMBRANE_ELIMINATION names another supported form.
+// unless the environment variable MEMBRANE_ELIMINATION names another supported form (a form the
+// processor lacks falls back to the widest it has).
 EliminationForm ActiveEliminationForm();
+// Where MEMBRANE_ELIMINATION is set to a name that is no form at all, what is wrong with it, in
+// one line; otherwise nothing.
+std::optional<std::string> EliminationRequestFault();
 
 // The band of a record and its right-hand side, wherever they live: row r of the band starts at
 // k + r * stride, its columns 1..nBand are in use; w[1..nNode].

@@ -3,7 +3,9 @@ every Python example gives what it shows.
 
 A command is a line "$ build/membrane-solve ..." in an indented block; its output is the lines
 after it up to the next such line or the end of the block. Lines of a block without "$" show no
-output and are not run. Python examples (">>>") run as doctests.
+output and are not run. An output whose last line is a message of the tool ("membrane-solve:
+...") shows a refusal: standard output and then standard error, with a status other than 0.
+Python examples (">>>") run as doctests.
 
 usage: docs_check.py SOURCE_DIR MEMBRANE_SOLVE
 """
@@ -55,11 +57,12 @@ for path in documents:
             if args[0] != "build/membrane-solve":
                 continue
             done = subprocess.run([program, *args[1:]], capture_output=True, check=False)
-            printed = done.stdout.decode().split("\n")
+            refused = bool(expected) and expected[-1].startswith("membrane-solve: ")
+            printed = (done.stdout + (done.stderr if refused else b"")).decode().split("\n")
             if printed and printed[-1] == "":
                 printed.pop()
             checked += 1
-            if printed != expected or done.returncode != 0:
+            if printed != expected or (done.returncode != 0) != refused:
                 failures.append(f"{os.path.relpath(path, source)}: $ {command}\n"
                                 f"  shows   {expected!r}\n  printed {printed!r} "
                                 f"(status {done.returncode})")

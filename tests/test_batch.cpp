@@ -83,7 +83,7 @@ TEST(Batch, SmallCasesByteForByte)
               "Number of Element = 2\nNumber of Node = 6\n\nW(1) = 1.000000\nW(2) = 1.000000\n"
               "\nW(3) = 0.673077\nW(4) = 0.673077\n\nW(5) = 0.000000\nW(6) = 0.000000\n");
 
-    r = Solve({"--divx", " 45", "--divy", "+15", "--alpha", "2.5e0xyz", "--list"});
+    r = Solve({"--divx", " 45", "--divy", "+15", "--alpha", "2.5e0xyz", "--list", "--lenient"});
     EXPECT_EQ(r.out, Joined(CoreRun("45", "15", "2.5", true).lines));
 }
 
@@ -118,7 +118,7 @@ TEST(Batch, ExitStatuses)
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "ｘ方向の分割数は90以下に \nｙ方向の分割数は30以下に\nして下さい。\n");
 
-    r = Solve({"--divy", "0"});
+    r = Solve({"--divy", "0", "--lenient"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "分割数は1以上に\nして下さい。\n");
 
@@ -142,6 +142,76 @@ TEST(Batch, ExitStatuses)
 
     r = Solve({"--divx", "2", "--divy", "1", "--map", "/nonexistent-dir/map.png"});
     EXPECT_EQ(r.status, 4);
+}
+
+// Unless --lenient, the numbers are read strictly: a count is a whole number, alpha a finite
+// decimal number, blanks around either allowed; one line names the option, what it takes and
+// what it got; 1 for a count below 1, 2 for a text that is no such number.
+TEST(Batch, NumbersReadStrictlyUnlessLenient)
+{
+    const std::string finite = "membrane-solve: --alpha takes a finite decimal number, not ";
+    const std::string whole = "takes a whole number from 1 up, not ";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--alpha", "nan"}, 2, finite + "'nan'\n"},
+             {{"--alpha", "inf"}, 2, finite + "'inf'\n"},
+             {{"--alpha", "abc"}, 2, finite + "'abc'\n"},
+             {{"--alpha", ""}, 2, finite + "''\n"},
+             {{"--alpha", "1e400"}, 2, finite + "'1e400'\n"},
+             {{"--alpha", "2,5"}, 2, finite + "'2,5' (the decimal mark is a point: 2.5)\n"},
+             {{"--divx", "1e1"}, 2, "membrane-solve: --divx " + whole + "'1e1'\n"},
+             {{"--divx", "2.5"}, 2, "membrane-solve: --divx " + whole + "'2.5'\n"},
+             {{"--divy", "0"}, 1, "membrane-solve: --divy " + whole + "'0'\n"},
+             {{"--divx", "-3"}, 1, "membrane-solve: --divx " + whole + "'-3'\n"},
+             {{"--divx", "0", "--modes", "2"}, 2, "membrane-solve: --divx " + whole + "'0'\n"},
+             {{"--sweep", "0:1:3.5"}, 2,
+              "membrane-solve: --sweep takes N as a whole number of points, not '3.5'\n"},
+             {{"--sweep", "0:1:1"}, 2,
+              "membrane-solve: --sweep takes N as a whole number of at least 2, not '1'\n"},
+             {{"--sweep", "0:1,5:3"}, 2,
+              "membrane-solve: --sweep takes finite decimal numbers as bounds, not '1,5' (the "
+              "decimal mark is a point: 1.5)\n"},
+             {{"--shapes", "37", "--figure", "x.png"}, 2,
+              "membrane-solve: --shapes takes a whole number from 1 to 36, not '37'\n"}}) {
+        const ProcessResult r = SolveInProcess(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[1];
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out, "") << c.args[1];
+    }
+    // Blanks around a number; --lenient reads as the dialog does, a decimal comma ending alpha.
+    EXPECT_EQ(SolveInProcess({"--divx", " 12 ", "--alpha", "\t2.5 ", "--quiet"}).out,
+              CoreRun("12", " 30", "2.5", true).table);
+    EXPECT_EQ(SolveInProcess({"--modes", " 2 ", "--divx", "4", "--divy", "2"}).out,
+              SolveInProcess({"--modes", "2", "--divx", "4", "--divy", "2"}).out);
+    EXPECT_EQ(SolveInProcess({"--alpha", "2,5", "--lenient", "--quiet"}).out,
+              CoreRun(" 90", " 30", "2", true).table);
+    const ProcessResult bogus = Solve({"--divx", "2"}, {"MEMBRANE_ELIMINATION=bogus"});
+    EXPECT_EQ(bogus.status, 2);
+    EXPECT_EQ(bogus.err,
+              "membrane-solve: MEMBRANE_ELIMINATION takes portable, avx2 or avx512, not 'bogus'\n");
+}
+
+// A solve within 1e-6 of a resonance says so in one note, its output and status unchanged.
+TEST(Batch, ASolveNearAResonanceSaysSo)
+{
+    const ProcessResult modes = SolveInProcess({"--divx", "6", "--divy", "2", "--modes", "3"});
+    const std::string third = modes.out.substr(modes.out.rfind('\t') + 1);
+    const std::string alpha = third.substr(0, third.size() - 1);
+    const ProcessResult r =
+        SolveInProcess({"--divx", "6", "--divy", "2", "--alpha", alpha, "--exact"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, CoreRun("6", "2", alpha, true, ValueFormat::Shortest).table);
+    EXPECT_TRUE(r.err.starts_with("membrane-solve: alpha " + alpha +
+                                  " lies within a relative 1e-6 of resonance 3 of the 6 x 2 mesh"))
+        << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2);  // and the accuracy note
+    EXPECT_EQ(SolveInProcess({"--divx", "6", "--divy", "2", "--alpha", alpha, "--quiet"}).err, "");
+    EXPECT_EQ(SolveInProcess({"--divx", "6", "--divy", "2", "--alpha", "0.5"}).err.find("resonance"),
+              std::string::npos);
 }
 
 TEST(Batch, OneElementMapImage)

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "TestSupport.h"
+#include "command/ResonanceDetails.h"
+#include "command/RunArguments.h"
 #include "solver/BandElimination.h"
 #include "solver/Resonance.h"
 #include "solver/ShiftInvertLanczos.h"
@@ -196,6 +198,38 @@ TEST(Resonance, LanczosGivesTheBisectionsAndTheClosedFormsResonances)
     ASSERT_TRUE(fine);
     for (int k = 0; k < 20; ++k)
         EXPECT_NEAR((*fine)[k], closed[k], 1e-12 * closed[k]) << "resonance " << k + 1;
+}
+
+}  // namespace
+
+namespace {
+
+// The note of a solve near a resonance: named within a relative 1e-6 of the bisected alpha, on
+// either side, with the half-waves of the closed form; nothing beyond the window, nothing where
+// the solve's count disagrees, and the nearest of a degenerate pair's neighbours.
+TEST(Resonance, NearResonanceNoteNamesTheResonanceWithinOnePartInAMillion)
+{
+    ResonanceSearch search = MeshSearch(12, 4, 1);
+    const std::vector<double> alphas = FindResonances(search, 1, 6);
+    ResonanceCounter counter(12, 4);
+    for (int k : {1, 4}) {
+        for (double factor : {1.0 - 9e-7, 1.0 + 9e-7}) {
+            const double alpha = alphas[k - 1] * factor;
+            const std::int32_t below = counter.CountBelow(alpha).below;
+            const std::optional<std::string> note = NearResonanceNote(12, 4, -alpha, below);
+            ASSERT_TRUE(note) << k;
+            EXPECT_NE(note->find(" of resonance " + std::to_string(k) + " of the 12 x 4 mesh"),
+                      std::string::npos)
+                << *note;
+            EXPECT_FALSE(NearResonanceNote(12, 4, alpha, below + 1)) << k;
+        }
+        const double away = alphas[k - 1] * (1.0 + 2e-6);
+        EXPECT_FALSE(NearResonanceNote(12, 4, away, counter.CountBelow(away).below)) << k;
+    }
+    const std::optional<std::string> first =
+        NearResonanceNote(12, 4, alphas[0], counter.CountBelow(alphas[0]).below);
+    ASSERT_TRUE(first);
+    EXPECT_NE(first->find("with (kx, ky) = (1, 0)"), std::string::npos) << *first;
 }
 
 }  // namespace

@@ -135,7 +135,17 @@ TEST(ToolOptions, EveryOptionIsTakenInItsTasksAndRefusedElsewhere)
 TEST(ToolOptions, ModesExcludeEachOtherAndOneOutputAtMostTakesStandardOutput)
 {
     EXPECT_EQ(Parse({"--modes", "1", "--sweep", "0:1:2"}).result.status, kExitUsage);
-    EXPECT_EQ(Parse({"--modes", "1", "--modes", "2"}).result.options->taskValue, "2");
+    // Any option given twice is refused by name, an output above all, whose first file would be
+    // lost; -h is --help.
+    for (const std::vector<std::string>& twice :
+         {std::vector<std::string>{"--modes", "1", "--modes", "2"},
+          {"--csv", "a.csv", "--csv=b.csv"},
+          {"--quiet", "--divx", "3", "--quiet"}}) {
+        const Parsed p = Parse(twice);
+        EXPECT_EQ(p.result.status, kExitUsage) << twice[0];
+        EXPECT_EQ(p.err, "membrane-solve: " + twice[0] + " is given twice; give it once\n");
+    }
+    EXPECT_EQ(Parse({"-h"}).out, HelpText());
 
     const Parsed shapes = Parse({"--shapes", "4", "--figure", "-", "--divx", "9"});
     ASSERT_TRUE(shapes.result.options);
@@ -184,7 +194,13 @@ TEST(ToolOptions, UsageAndHelpNameEveryOptionWithItsPlaceholder)
         if (!row.placeholder.empty())
             (synopsis += ' ') += row.placeholder;
         EXPECT_NE(usage.find(synopsis), std::string::npos) << synopsis;
-        EXPECT_NE(help.find("\n  " + synopsis + "  "), std::string::npos) << synopsis;
+        // Its help in the column, on the same line or, for a long synopsis, on the next.
+        const std::string left = "\n  " + (row.shortName.empty() ? "" : std::string(row.shortName) + ", ") + synopsis;
+        const std::size_t at = help.find(left);
+        ASSERT_NE(at, std::string::npos) << synopsis;
+        const std::size_t start = help.find_first_not_of(" \n", at + left.size());
+        const std::size_t lineStart = help.rfind('\n', start) + 1;
+        EXPECT_EQ(start - lineStart, 22u) << synopsis;
     }
 }
 
@@ -229,9 +245,42 @@ TEST(ToolOptions, ManualPageDescribesExactlyTheOptionsOfTheTable)
                             Roff(row.name);
         if (!row.placeholder.empty())
             entry += " \" " + std::string(row.placeholder);
+        if (!row.shortName.empty())
+            entry = ".TP\n.BR " + Roff(row.shortName) + " \", \" " + Roff(row.name);
         EXPECT_NE(manual.find(entry), std::string::npos) << entry;
     }
     EXPECT_EQ(OptionsNamed(manual), table);
+}
+
+// Each line of the manual's synopsis, one a task, names exactly the options of that task.
+TEST(ToolOptions, ManualSynopsisNamesEveryOptionOfEachTask)
+{
+    const std::string manual = ReadWholeFile(MEMBRANE_SOLVE_MAN);
+    const std::size_t begin = manual.find(".SH SYNOPSIS\n"), end = manual.find(".SH ", begin + 1);
+    ASSERT_NE(begin, std::string::npos);
+    const std::string synopsis = manual.substr(begin, end - begin);
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, br; at <= synopsis.size(); at = br + 4) {
+        br = std::min(synopsis.find(".br\n", at), synopsis.size());
+        lines.push_back(synopsis.substr(at, br - at));
+    }
+    std::size_t checked = 0;
+    for (Task task : kTasks) {
+        const OptionRow* chooser = TaskOption(task);
+        std::set<std::string> expected;
+        for (const OptionRow& row : OptionTable())
+            if (row.kind != ValueKind::Action && (row.tasks & TaskBit(task)))
+                expected.insert(std::string(row.name));
+        const auto line = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+            const std::set<std::string> named = OptionsNamed(l);
+            return chooser ? named.count(std::string(chooser->name)) > 0
+                           : named.count("--alpha") > 0;
+        });
+        ASSERT_NE(line, lines.end()) << (chooser ? chooser->name : "a solve");
+        EXPECT_EQ(OptionsNamed(*line), expected) << *line;
+        ++checked;
+    }
+    EXPECT_EQ(checked + 1, lines.size());  // and --help | --version
 }
 
 }  // namespace
