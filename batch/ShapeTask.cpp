@@ -67,9 +67,10 @@ int RunShapesTask(const ToolOptions& options, const ToolContext& context)
         panels.push_back({s.index, s.kx, s.ky, s.alpha, s.phi.data()});
     const std::string title = ShapesTitle(*n, search->divX, search->divY);
     return DrawFigure(context, options.figureFile,
-                      [&](const FigureApi& api, std::string& png, std::string& error) {
-                          return api.shapeGallery(search->divX, search->divY, panels, title, png,
-                                                  error);
+                      [&](const FigureApi& api, FigureFormat format, std::string& bytes,
+                          std::string& error) {
+                          return api.shapeGallery(search->divX, search->divY, panels, title,
+                                                  format, bytes, error);
                       })
                ? kExitSolved
                : kExitWriteFailed;

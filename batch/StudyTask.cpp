@@ -139,8 +139,9 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
         return kExitWriteFailed;
     if (!options.plotFile.empty() &&
         !DrawFigure(context, options.plotFile,
-                    [&](const FigureApi& api, std::string& png, std::string& error) {
-                        return api.studyPlot(series, title, png, error);
+                    [&](const FigureApi& api, FigureFormat format, std::string& bytes,
+                        std::string& error) {
+                        return api.studyPlot(series, title, format, bytes, error);
                     }))
         return kExitWriteFailed;
     return status;

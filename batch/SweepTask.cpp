@@ -26,8 +26,9 @@ bool DrawPlot(const ToolOptions& options, const ToolContext& context, const Reso
         SweepResonanceLines(setup, options.option, range.a0, range.a1, points);
     const std::string title = SweepTitle(setup.divX, setup.divY, options.option);
     return DrawFigure(context, options.plotFile,
-                      [&](const FigureApi& api, std::string& png, std::string& error) {
-                          return api.sweepPlot(curve, lines, title, png, error);
+                      [&](const FigureApi& api, FigureFormat format, std::string& bytes,
+                          std::string& error) {
+                          return api.sweepPlot(curve, lines, title, format, bytes, error);
                       });
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "batch/SolveTool.h"
+#include "present/FigureApi.h"
 
 namespace {
 
@@ -72,11 +73,11 @@ const OptionRow kOptions[] = {
     {.name = "--exact", .kind = Switch, .tasks = kNodalValues, .flag = &ToolOptions::exact,
      .help = "write each value as the shortest text that reads back to the same double"},
     {.name = "--map", .placeholder = "FILE.png", .kind = File, .tasks = kNodalValues,
-     .text = &ToolOptions::mapFile,
+     .text = &ToolOptions::mapFile, .figure = true,
      .help = "also write the colour map as a PNG image, one cell per node as the dialog paints "
              "it"},
     {.name = "--figure", .placeholder = "FILE.png", .kind = File, .tasks = kNodalValues | kShapes,
-     .text = &ToolOptions::figureFile,
+     .text = &ToolOptions::figureFile, .figure = true,
      .help = "also write a figure of the solution for a report: the field on the domain with "
              "axes, a colour bar with the lowest and highest value, a title; with --shapes, the "
              "figure of the shapes"},
@@ -104,7 +105,7 @@ const OptionRow kOptions[] = {
              "between 0 and |alpha|, and the first row whose pivot is zero or not finite, 0 for "
              "none)"},
     {.name = "--plot", .placeholder = "FILE.png", .kind = File, .tasks = kSweep | kSolve | kModes,
-     .text = &ToolOptions::plotFile, .group = Resonance,
+     .text = &ToolOptions::plotFile, .figure = true, .group = Resonance,
      .help = "with --sweep: a figure of max |W| against alpha, the resonances marked: plain "
              "where the load excites them, dashed where it does not; with --study: the errors "
              "against h on logarithmic axes, with guides of order 1 and 2 (the first six "
@@ -190,7 +191,10 @@ constexpr std::string_view kOptionForms =
     "after an equals sign: --option off or --option=off; -h is --help.";
 
 constexpr std::string_view kFiles =
-    "Files. FILE - is standard output, and the table or list is then not written there; one "
+    "Files. The images of --map, --figure and --plot are written as PNG, or for a report as a "
+    "PDF page or an SVG drawing whose lines and text are vectors, by the file name's extension: "
+    ".png, .pdf or .svg (PNG where the name has none); any other extension is refused. FILE - is "
+    "standard output, and the table or list is then not written there; one "
     "option at most can take -. A path that exists and is not a regular file (a named pipe, a "
     "device, /dev/stdout) is written in place. A regular file or a new name is written whole or "
     "not at all: the bytes go to a temporary file beside it, which takes its place and its "
@@ -367,6 +371,10 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
         case File:
             if (value.empty())
                 return EndWithUsageError(err, "missing file name for " + std::string(row->name));
+            if (row->figure && !FigureFormatOf(value))
+                return EndWithBadValue(err, std::string(row->name) + " writes .png, .pdf or .svg "
+                                            "by the file name's extension, not " +
+                                            QuotedText(value));
             options.*row->text = value;
             break;
         case ValueKind::TaskChoice:

@@ -67,6 +67,7 @@ struct OptionRow {
     ValueKind kind = ValueKind::Switch;
     TaskSet tasks = 0;               // the tasks it applies to; for a TaskChoice option the one it chooses
     std::string ToolOptions::*text = nullptr;  // Text, File
+    bool figure = false;                       // a File drawn as a figure: PNG, PDF or SVG
     bool ToolOptions::*flag = nullptr;         // Switch, OnOff
     void (*action)(std::FILE* out) = nullptr;  // Action
     HelpGroup group = HelpGroup::Solve;

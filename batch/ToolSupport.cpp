@@ -314,27 +314,29 @@ bool DrawFigure(const ToolContext& context, const std::string& file, const DrawF
                                 figures.error + ")");
         return false;
     }
-    std::string png, error;
-    if (!draw(*figures.api, png, error)) {
+    // The parser has refused any other extension.
+    const FigureFormat format = FigureFormatOf(file).value_or(FigureFormat::Png);
+    std::string bytes, error;
+    if (!draw(*figures.api, format, bytes, error)) {
         ReportLine(context, "cannot draw " + file + ": " + error);
         return false;
     }
-    return WriteOutput(context, file, png);
+    return WriteOutput(context, file, bytes);
 }
 
 bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
                      const NodalField& record, const std::string& title, FieldFigure figure)
 {
     if (!options.mapFile.empty() &&
-        !DrawFigure(context, options.mapFile, [&](const FigureApi& api, std::string& png,
-                                                  std::string& error) {
-            return api.colorMap(record, png, error);
+        !DrawFigure(context, options.mapFile, [&](const FigureApi& api, FigureFormat format,
+                                                  std::string& bytes, std::string& error) {
+            return api.colorMap(record, format, bytes, error);
         }))
         return false;
     if (!options.figureFile.empty() &&
-        !DrawFigure(context, options.figureFile, [&](const FigureApi& api, std::string& png,
-                                                     std::string& error) {
-            return (api.*figure)(record, title, png, error);
+        !DrawFigure(context, options.figureFile, [&](const FigureApi& api, FigureFormat format,
+                                                     std::string& bytes, std::string& error) {
+            return (api.*figure)(record, title, format, bytes, error);
         }))
         return false;
     if (!options.csvFile.empty() && !WriteOutput(context, options.csvFile, NodeCsv(record)))

@@ -84,14 +84,15 @@ bool WriteOutput(const ToolContext& context, const std::string& file, std::strin
 // Draws one figure with the drawing library, loaded now if it is not yet, and writes it to file.
 // Reports a library that cannot be loaded or a figure that cannot be drawn or written, and
 // returns false.
-using DrawFunction = std::function<bool(const FigureApi&, std::string& png, std::string& error)>;
+using DrawFunction = std::function<bool(const FigureApi&, FigureFormat format, std::string& bytes,
+                                        std::string& error)>;
 bool DrawFigure(const ToolContext& context, const std::string& file, const DrawFunction& draw);
 
 // The files of one field in a record, a solution or a shape, in the order of the options' help:
 // the colour map, the figure (drawn by `figure`, solutionFigure or shapeFigure), CSV and VTK,
 // titled `title`. The first that cannot be written ends them: reported, false.
-using FieldFigure = bool (*FigureApi::*)(const NodalField&, const std::string&, std::string&,
-                                         std::string&);
+using FieldFigure = bool (*FigureApi::*)(const NodalField&, const std::string&, FigureFormat,
+                                         std::string&, std::string&);
 bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
                      const NodalField& record, const std::string& title, FieldFigure figure);
 

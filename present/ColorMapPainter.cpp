@@ -15,12 +15,7 @@ void PaintColorMap(QPainter& painter, const NodalField& record, int left, int y0
     });
 }
 
-QImage ColorMapImage(const NodalField& record)
+QSize ColorMapSize(const NodalField& record)
 {
-    QImage image(MapBlockWidth(record), MapBlockHeight(record), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    PaintColorMap(painter, record, 0, image.height());
-    painter.end();
-    return image;
+    return {MapBlockWidth(record), MapBlockHeight(record)};
 }

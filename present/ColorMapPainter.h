@@ -1,7 +1,7 @@
 // Painting of the colour map cells with QPainter, for the dialog and for image export.
 #pragma once
 
-#include <QImage>
+#include <QSize>
 
 #include "present/NodalField.h"
 
@@ -14,5 +14,6 @@ inline constexpr int kMapBaselineGap = 30;
 // Fills one cell per node; the block's lower left corner lies at (left, y0).
 void PaintColorMap(QPainter& painter, const NodalField& record, int left, int y0);
 
-// The block of cells alone, node 1 at the bottom left, as an image of its own size.
-QImage ColorMapImage(const NodalField& record);
+// The size of the block of cells alone, which PaintColorMap(painter, record, 0, height) fills,
+// node 1 at the bottom left.
+QSize ColorMapSize(const NodalField& record);

@@ -1,12 +1,17 @@
-// The drawing library of membrane-solve: the figures painted with Qt and encoded as PNG, offered
+// The drawing library of membrane-solve: the figures painted with Qt as PNG, PDF or SVG, offered
 // through the one exported function of FigureApi.h. Loaded only when a figure is asked for.
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 #include <QBuffer>
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
 
 #include "present/ColorMapPainter.h"
 #include "present/FigureApi.h"
@@ -56,63 +61,129 @@ constexpr int kDefaultCompression = -1;
 // a file about a fifth larger.
 constexpr int kGalleryCompression = 70;
 
-bool EncodePng(const QImage& image, std::string& png, std::string& error,
-               int quality = kDefaultCompression)
+using Paint = std::function<void(QPainter&)>;
+
+// One figure of the given size, painted on a white page, in the format asked for: a PNG image,
+// or a PDF page or an SVG drawing of the same size (one pixel a point), its text and lines
+// vectors. `quality` is the PNG's. A raster without text needs no QGuiApplication, and is made
+// without one, so that its PNG keeps the resolution Qt writes without one.
+bool Render(FigureFormat format, QSize size, const std::string& title, const Paint& paint,
+            std::string& bytes, std::string& error, int quality = kDefaultCompression,
+            bool text = true)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) ||
-        !image.save(&buffer, "PNG", quality)) {
-        error = "cannot encode the image as PNG";
+    std::optional<OffscreenGui> gui;
+    if (text || format != FigureFormat::Png)
+        gui.emplace();
+    QByteArray data;
+    QBuffer buffer(&data);
+    if (!buffer.open(QIODevice::WriteOnly)) {
+        error = "cannot open a buffer for the figure";
         return false;
     }
-    png.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const QRect page(QPoint(0, 0), size);
+    switch (format) {
+    case FigureFormat::Png: {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        paint(p);
+        p.end();
+        if (image.isNull() || !image.save(&buffer, "PNG", quality)) {
+            error = "cannot encode the image as PNG";
+            return false;
+        }
+        break;
+    }
+    case FigureFormat::Pdf: {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(72);
+        writer.setPageSize(QPageSize(QSizeF(size), QPageSize::Point, QString(),
+                                     QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setTitle(QString::fromStdString(title));
+        writer.setCreator(QStringLiteral("membrane-solve"));
+        QPainter p;
+        if (!p.begin(&writer)) {
+            error = "cannot write the figure as PDF";
+            return false;
+        }
+        p.fillRect(page, Qt::white);
+        paint(p);
+        p.end();
+        break;
+    }
+    case FigureFormat::Svg: {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(size);
+        svg.setViewBox(page);
+        svg.setTitle(QString::fromStdString(title));
+        svg.setDescription(QStringLiteral("membrane-solve"));
+        QPainter p;
+        if (!p.begin(&svg)) {
+            error = "cannot write the figure as SVG";
+            return false;
+        }
+        p.fillRect(page, Qt::white);
+        paint(p);
+        p.end();
+        break;
+    }
+    }
+    bytes.assign(data.constData(), static_cast<std::size_t>(data.size()));
     return true;
 }
 
-bool ColorMapPng(const NodalField& record, std::string& png, std::string& error)
-{
-    return EncodePng(ColorMapImage(record), png, error);
-}
-
-bool SolutionFigurePng(const NodalField& record, const std::string& title, std::string& png,
-                       std::string& error)
-{
-    const OffscreenGui gui;
-    return EncodePng(MapFigure(record, title), png, error);
-}
-
-bool SweepPlotPng(std::span<const CurvePoint> curve, std::span<const ResonanceLine> lines,
-                  const std::string& title, std::string& png, std::string& error)
-{
-    const OffscreenGui gui;
-    return EncodePng(SweepPlot(curve, lines, title), png, error);
-}
-
-bool ShapeFigurePng(const NodalField& record, const std::string& title, std::string& png,
+bool ColorMapFigure(const NodalField& record, FigureFormat format, std::string& bytes,
                     std::string& error)
 {
-    const OffscreenGui gui;
-    return EncodePng(ShapeFigure(record, title), png, error);
+    const QSize size = ColorMapSize(record);
+    return Render(format, size, "colour map", [&](QPainter& p) {
+        PaintColorMap(p, record, 0, size.height());
+    }, bytes, error, kDefaultCompression, false);
 }
 
-bool ShapeGalleryPng(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,
-                     const std::string& title, std::string& png, std::string& error)
+bool SolutionFigure(const NodalField& record, const std::string& title, FigureFormat format,
+                    std::string& bytes, std::string& error)
 {
-    const OffscreenGui gui;
-    return EncodePng(ShapeGallery(divX, divY, panels, title), png, error, kGalleryCompression);
+    return Render(format, {kFigureWidth, kFigureHeight}, title,
+                  [&](QPainter& p) { PaintMapFigure(p, record, title); }, bytes, error);
 }
 
-bool StudyPlotPng(std::span<const StudySeries> series, const std::string& title, std::string& png,
-                  std::string& error)
+bool SweepFigure(std::span<const CurvePoint> curve, std::span<const ResonanceLine> lines,
+                 const std::string& title, FigureFormat format, std::string& bytes,
+                 std::string& error)
 {
-    const OffscreenGui gui;
-    return EncodePng(StudyPlot(series, title), png, error);
+    return Render(format, SweepPlotSize(), title,
+                  [&](QPainter& p) { PaintSweepPlot(p, curve, lines, title); }, bytes, error);
+}
+
+bool ShapeFigure(const NodalField& record, const std::string& title, FigureFormat format,
+                 std::string& bytes, std::string& error)
+{
+    return Render(format, {kFigureWidth, kFigureHeight}, title,
+                  [&](QPainter& p) { PaintShapeFigure(p, record, title); }, bytes, error);
+}
+
+bool GalleryFigure(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,
+                   const std::string& title, FigureFormat format, std::string& bytes,
+                   std::string& error)
+{
+    return Render(format, ShapeGallerySize(panels.size()), title,
+                  [&](QPainter& p) { PaintShapeGallery(p, divX, divY, panels, title); }, bytes,
+                  error, kGalleryCompression);
+}
+
+bool StudyFigure(std::span<const StudySeries> series, const std::string& title,
+                 FigureFormat format, std::string& bytes, std::string& error)
+{
+    return Render(format, StudyPlotSize(), title,
+                  [&](QPainter& p) { PaintStudyPlot(p, series, title); }, bytes, error);
 }
 
 constexpr FigureApi kApi = {
-    kFigureApiVersion, ColorMapPng,     SolutionFigurePng, SweepPlotPng,
-    ShapeFigurePng,    ShapeGalleryPng, StudyPlotPng,
+    kFigureApiVersion, ColorMapFigure, SolutionFigure, SweepFigure,
+    ShapeFigure,       GalleryFigure,  StudyFigure,
 };
 
 }  // namespace

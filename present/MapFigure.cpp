@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <vector>
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
 
 #include "present/ColorMap.h"
+#include "present/FigureLayout.h"
 
 namespace {
 
@@ -34,6 +36,33 @@ Field FieldOf(const NodalField& m)
 
 using Shader = std::function<QRgb(double)>;
 
+// Where a value is not finite, the figure is grey.
+constexpr QRgb kNotFinite = 0xffa0a0a0;
+
+int NotFiniteCount(const double* w, int nodes)
+{
+    int count = 0;
+    for (int n = 1; n <= nodes; ++n)
+        count += !std::isfinite(w[n]);
+    return count;
+}
+
+// Three panels a row (four from 13 on), each the domain in its proportions with its label above;
+// the title on top and the shared scale at the bottom.
+struct GalleryLayout {
+    explicit GalleryLayout(int n)
+        : columns(n <= 3 ? std::max(n, 1) : n <= 12 ? 3 : 4),
+          rows((n + columns - 1) / columns),
+          panelWidth(columns == 4 ? 222 : 300),
+          panelHeight(panelWidth / 3),
+          width(left * 2 + columns * panelWidth + (columns - 1) * gapX),
+          height(top + rows * (labelHeight + panelHeight + gapY) + 70)
+    {
+    }
+    static constexpr int gapX = 24, labelHeight = 24, gapY = 14, left = 24, top = 60;
+    int columns, rows, panelWidth, panelHeight, width, height;
+};
+
 // W at (x, y): the bilinear interpolation of the four nodes of the element holding the point.
 double FieldAt(const Field& m, double x, double y)
 {
@@ -47,27 +76,33 @@ double FieldAt(const Field& m, double x, double y)
            (1 - s) * t * m.w[n + 1];
 }
 
-void DrawField(QImage& image, const QRect& area, const Field& m, const Shader& shade)
+// The field over an area of the given size, one sample a pixel.
+QImage FieldImage(QSize size, const Field& m, const Shader& shade)
 {
-    for (int py = 0; py < area.height(); ++py) {
-        const double y = (area.height() - py - 0.5) / area.height() * m.lenY;
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(area.top() + py)) + area.left();
-        for (int px = 0; px < area.width(); ++px) {
-            const double x = (px + 0.5) / area.width() * m.lenX;
+    QImage image(size, QImage::Format_RGB32);
+    for (int py = 0; py < size.height(); ++py) {
+        const double y = (size.height() - py - 0.5) / size.height() * m.lenY;
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(py));
+        for (int px = 0; px < size.width(); ++px) {
+            const double x = (px + 0.5) / size.width() * m.lenX;
             line[px] = shade(FieldAt(m, x, y));
         }
     }
+    return image;
 }
 
-// From the highest value in the top row of pixels to the lowest in the bottom row.
-void DrawBar(QImage& image, double lo, double hi, const Shader& shade)
+// The colour bar: from the highest value in the top row of pixels to the lowest in the bottom
+// row.
+QImage BarImage(double lo, double hi, const Shader& shade)
 {
+    QImage image(kBar.size(), QImage::Format_RGB32);
     for (int py = 0; py < kBar.height(); ++py) {
         const double f = static_cast<double>(kBar.height() - 1 - py) / (kBar.height() - 1);
         const QRgb c = shade(lo + f * (hi - lo));
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(kBar.top() + py)) + kBar.left();
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(py));
         std::fill(line, line + kBar.width(), c);
     }
+    return image;
 }
 
 // One unit between ticks on both axes: 16 along x, 6 along y.
@@ -96,19 +131,28 @@ void DrawAxes(QPainter& p, double lenX, double lenY)
     p.drawRect(kDomain.adjusted(-1, -1, 0, 0));
 }
 
-// The bar's frame, its name and its values: the highest at the top, the lowest at the bottom,
-// and where given a middle one.
-void DrawBarLabels(QPainter& p, double lo, double hi, const QString& name, const QString& middle)
+// The bar's frame, its name, its lowest value at the bottom and highest at the top, and rounded
+// ticks between them where their labels do not crowd the ends. Without a finite value, the
+// frame and the name alone.
+void DrawBarLabels(QPainter& p, double lo, double hi, const QString& name)
 {
     const QFontMetrics metrics(p.font());
     p.setPen(Qt::black);
     p.drawRect(kBar.adjusted(-1, -1, 0, 0));
+    p.drawText(kBar.center().x() - metrics.horizontalAdvance(name) / 2, kBar.top() - 10, name);
+    if (!std::isfinite(lo) || !std::isfinite(hi))
+        return;
     const int x = kBar.right() + 8;
     p.drawText(x, kBar.top() + metrics.ascent() / 2, QString::number(hi, 'g', 7));
     p.drawText(x, kBar.bottom() + metrics.ascent() / 2, QString::number(lo, 'g', 7));
-    if (!middle.isEmpty())
-        p.drawText(x, kBar.center().y() + metrics.ascent() / 2, middle);
-    p.drawText(kBar.center().x() - metrics.horizontalAdvance(name) / 2, kBar.top() - 10, name);
+    for (double v : ColourBarTicks(lo, hi)) {
+        const int y = kBar.top() +
+                      static_cast<int>(std::lround((hi - v) / (hi - lo) * (kBar.height() - 1)));
+        if (y - kBar.top() < metrics.height() || kBar.bottom() - y < metrics.height())
+            continue;
+        p.drawLine(kBar.right() + 1, y, kBar.right() + 5, y);
+        p.drawText(x, y + metrics.ascent() / 2 - 1, QString::number(v, 'g', 6));
+    }
 }
 
 void DrawTitle(QPainter& p, const QFont& font, int width, int top, const std::string& title)
@@ -123,24 +167,35 @@ void DrawTitle(QPainter& p, const QFont& font, int width, int top, const std::st
     p.setFont(font);
 }
 
-// The figure of one field: the field and its bar in the given scale, axes, labels, title.
-QImage FieldFigure(const NodalField& record, const std::string& title, double lo, double hi,
-                   const Shader& shade, const QString& barName, const QString& barMiddle)
+// The figure of one field: the field and its bar in the given scale, axes, labels, title, and
+// where some values are not finite, a line that says how many, drawn grey.
+void PaintFieldFigure(QPainter& p, const NodalField& record, const std::string& title, double lo,
+                      double hi, const Shader& shade, const QString& barName)
 {
-    QImage image(kFigureWidth, kFigureHeight, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    DrawField(image, kDomain, FieldOf(record), shade);
-    DrawBar(image, lo, hi, shade);
+    p.drawImage(kDomain.topLeft(), FieldImage(kDomain.size(), FieldOf(record), shade));
+    if (std::isfinite(lo) && std::isfinite(hi))
+        p.drawImage(kBar.topLeft(), BarImage(lo, hi, shade));
+    else
+        p.fillRect(kBar, QColor(kNotFinite));
 
-    QPainter p(&image);
     QFont font = p.font();
     font.setPixelSize(14);
     p.setFont(font);
     DrawAxes(p, record.m_dLenX, record.m_dLenY);
-    DrawBarLabels(p, lo, hi, barName, barMiddle);
+    DrawBarLabels(p, lo, hi, barName);
     DrawTitle(p, font, kFigureWidth, 14, title);
-    p.end();
-    return image;
+    const int notFinite = NotFiniteCount(record.m_W, record.m_nNode);
+    if (notFinite > 0) {
+        const QString note =
+            notFinite == record.m_nNode
+                ? QStringLiteral("No value is finite: the field is drawn grey.")
+                : QStringLiteral("%1 of %2 values are not finite, drawn grey; the scale is that "
+                                 "of the finite ones.")
+                      .arg(notFinite)
+                      .arg(record.m_nNode);
+        p.setPen(QColor(160, 0, 0));
+        p.drawText(QRect(0, kFigureHeight - 24, kFigureWidth, 20), Qt::AlignHCenter, note);
+    }
 }
 
 QRgb Diverging(double w, double limit)
@@ -149,65 +204,81 @@ QRgb Diverging(double w, double limit)
     return qRgb(c.r, c.g, c.b);
 }
 
+// The largest finite magnitude.
 double LargestMagnitude(const double* w, int nodes)
 {
     double largest = 0.0;
     for (int n = 1; n <= nodes; ++n)
-        largest = std::max(largest, std::fabs(w[n]));
+        if (std::isfinite(w[n]))
+            largest = std::max(largest, std::fabs(w[n]));
     return largest;
 }
 
 }  // namespace
 
-QImage MapFigure(const NodalField& record, const std::string& title)
+void PaintMapFigure(QPainter& p, const NodalField& record, const std::string& title)
 {
-    const MapScale scale = FindMapScale(record);
+    // The colour map's own scale where every value is finite; else that of the finite ones.
+    MapScale scale = FindMapScale(record);
+    if (NotFiniteCount(record.m_W, record.m_nNode) > 0) {
+        scale = {-HUGE_VAL, HUGE_VAL};
+        for (int n = 1; n <= record.m_nNode; ++n)
+            if (std::isfinite(record.m_W[n])) {
+                scale.hi = std::max(scale.hi, record.m_W[n]);
+                scale.lo = std::min(scale.lo, record.m_W[n]);
+            }
+        if (scale.hi < scale.lo)
+            scale = {NAN, NAN};
+    }
     const Shader shade = [&](double w) {
+        if (!std::isfinite(w) || !std::isfinite(scale.lo))
+            return kNotFinite;
         const int d = MapIntensity(w, scale.lo, scale.hi - scale.lo);
         return qRgb(d, d, 255);
     };
-    return FieldFigure(record, title, scale.lo, scale.hi, shade, QStringLiteral("W"), QString());
+    PaintFieldFigure(p, record, title, scale.lo, scale.hi, shade, QStringLiteral("W"));
 }
 
-QImage ShapeFigure(const NodalField& record, const std::string& title)
+void PaintShapeFigure(QPainter& p, const NodalField& record, const std::string& title)
 {
     const double limit = LargestMagnitude(record.m_W, record.m_nNode);
-    return FieldFigure(record, title, -limit, limit, [&](double w) { return Diverging(w, limit); },
-                       QStringLiteral("phi"), QStringLiteral("0"));
+    const Shader shade = [&](double w) {
+        return std::isfinite(w) ? Diverging(w, limit) : kNotFinite;
+    };
+    PaintFieldFigure(p, record, title, -limit, limit, shade, QStringLiteral("phi"));
 }
 
-QImage ShapeGallery(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,
-                    const std::string& title)
+QSize ShapeGallerySize(std::size_t panels)
 {
-    // Three panels a row (four from 13 on), each the domain in its proportions with its label
-    // above; the title on top and the shared scale at the bottom.
-    const int n = static_cast<int>(panels.size());
-    const int columns = n <= 3 ? std::max(n, 1) : n <= 12 ? 3 : 4;
-    const int rows = (n + columns - 1) / columns;
-    const int panelWidth = columns == 4 ? 222 : 300, panelHeight = panelWidth / 3;
-    const int gapX = 24, labelHeight = 24, gapY = 14, left = 24, top = 60;
-    const int width = left * 2 + columns * panelWidth + (columns - 1) * gapX;
-    const int height = top + rows * (labelHeight + panelHeight + gapY) + 70;
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
+    const GalleryLayout g(static_cast<int>(panels));
+    return {g.width, g.height};
+}
 
+void PaintShapeGallery(QPainter& p, std::int32_t divX, std::int32_t divY,
+                       std::span<const ShapePanel> panels, const std::string& title)
+{
+    const int n = static_cast<int>(panels.size());
+    const GalleryLayout g(n);
     const int nodes = (divX + 1) * (divY + 1);
     double limit = 0.0;
     for (const ShapePanel& panel : panels)
         limit = std::max(limit, LargestMagnitude(panel.phi, nodes));
     const Shader shade = [&](double w) { return Diverging(w, limit); };
 
-    QPainter p(&image);
     QFont font = p.font();
     font.setPixelSize(14);
     p.setFont(font);
     const QFontMetrics metrics(font);
     for (int k = 0; k < n; ++k) {
         const ShapePanel& panel = panels[k];
-        const int x = left + (k % columns) * (panelWidth + gapX);
-        const int y = top + (k / columns) * (labelHeight + panelHeight + gapY);
-        const QRect area(x, y + labelHeight, panelWidth, panelHeight);
-        DrawField(image, area, Field{panel.phi, divX, divY, MembraneModel::kLenX, MembraneModel::kLenY}, shade);
+        const int x = g.left + (k % g.columns) * (g.panelWidth + g.gapX);
+        const int y = g.top + (k / g.columns) * (g.labelHeight + g.panelHeight + g.gapY);
+        const QRect area(x, y + g.labelHeight, g.panelWidth, g.panelHeight);
+        p.drawImage(area.topLeft(),
+                    FieldImage(area.size(),
+                               Field{panel.phi, divX, divY, MembraneModel::kLenX,
+                                     MembraneModel::kLenY},
+                               shade));
         p.setPen(Qt::black);
         p.drawRect(area.adjusted(-1, -1, 0, 0));
         const QString label = QStringLiteral("%1   (%2, %3)   α = %4")
@@ -215,12 +286,12 @@ QImage ShapeGallery(std::int32_t divX, std::int32_t divY, std::span<const ShapeP
                                   .arg(panel.kx)
                                   .arg(panel.ky)
                                   .arg(panel.alpha, 0, 'g', 6);
-        p.drawText(x, y + labelHeight - 7, label);
+        p.drawText(x, y + g.labelHeight - 7, label);
     }
-    DrawTitle(p, font, width, 14, title);
+    DrawTitle(p, font, g.width, 14, title);
 
     // The shared scale: a strip from -max to +max with its three values.
-    const QRect strip(width / 2 - 150, height - 50, 300, 14);
+    const QRect strip(g.width / 2 - 150, g.height - 50, 300, 14);
     for (int px = 0; px < strip.width(); ++px) {
         const double w = -limit + 2.0 * limit * (px + 0.5) / strip.width();
         p.setPen(QColor(shade(w)));
@@ -235,6 +306,4 @@ QImage ShapeGallery(std::int32_t divX, std::int32_t divY, std::span<const ShapeP
     p.drawText(strip.center().x() - metrics.horizontalAdvance("0") / 2, baseline, QStringLiteral("0"));
     p.drawText(strip.right() - metrics.horizontalAdvance(hi) / 2, baseline, hi);
     p.drawText(strip.left() - 12 - metrics.horizontalAdvance("phi"), strip.bottom(), QStringLiteral("phi"));
-    p.end();
-    return image;
 }

@@ -7,7 +7,8 @@
 #include <span>
 #include <string>
 
-#include <QImage>
+#include <QPainter>
+#include <QSize>
 
 #include "present/FigureApi.h"
 #include "present/NodalField.h"
@@ -15,13 +16,18 @@
 inline constexpr int kFigureWidth = 960;
 inline constexpr int kFigureHeight = 380;
 
-// Need a QGuiApplication, for the text, and a record with counts of at least 1.
+// Each paints its figure on a white page of its size (kFigureWidth x kFigureHeight, or
+// ShapeGallerySize), a raster image or a vector one alike: the fields as images, the rest as
+// lines and text. They need a QGuiApplication, for the text, and a record with counts of at
+// least 1. Values that are not finite are drawn grey, the scale taken from the finite ones, and
+// a line in the figure says how many there are.
 // The solution in m_W, from blue (lowest) to white (highest) as the colour map shades it.
-QImage MapFigure(const NodalField& record, const std::string& title);
+void PaintMapFigure(QPainter& p, const NodalField& record, const std::string& title);
 // A shape in m_W, blue (negative) through white (0) to red (positive), the scale symmetric about
 // zero out to the largest magnitude.
-QImage ShapeFigure(const NodalField& record, const std::string& title);
+void PaintShapeFigure(QPainter& p, const NodalField& record, const std::string& title);
 // The panels in reading order, each labelled with its index, (kx, ky) and alpha, all on one
 // diverging scale; a divX x divY mesh.
-QImage ShapeGallery(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,
-                    const std::string& title);
+QSize ShapeGallerySize(std::size_t panels);
+void PaintShapeGallery(QPainter& p, std::int32_t divX, std::int32_t divY,
+                       std::span<const ShapePanel> panels, const std::string& title);

@@ -144,11 +144,13 @@ void DrawLegend(QPainter& p, std::span<const StudySeries> series)
 
 }  // namespace
 
-QImage StudyPlot(std::span<const StudySeries> series, const std::string& title)
+QSize StudyPlotSize()
 {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
+    return {kWidth, kHeight};
+}
+
+void PaintStudyPlot(QPainter& p, std::span<const StudySeries> series, const std::string& title)
+{
     QFont font = p.font();
     font.setPixelSize(14);
     p.setFont(font);
@@ -183,6 +185,4 @@ QImage StudyPlot(std::span<const StudySeries> series, const std::string& title)
     p.setFont(bold);
     p.drawText(QRect(0, 16, kWidth, 32), Qt::AlignHCenter | Qt::AlignVCenter,
                QString::fromStdString(title));
-    p.end();
-    return image;
 }

@@ -6,9 +6,12 @@
 #include <span>
 #include <string>
 
-#include <QImage>
+#include <QPainter>
+#include <QSize>
 
 #include "present/FigureApi.h"
 
-// Needs a QGuiApplication, for the text. Errors that are not positive are left out.
-QImage StudyPlot(std::span<const StudySeries> series, const std::string& title);
+// Paints the figure on a white page of StudyPlotSize(), raster or vector. Needs a
+// QGuiApplication, for the text. Errors that are not positive are left out.
+QSize StudyPlotSize();
+void PaintStudyPlot(QPainter& p, std::span<const StudySeries> series, const std::string& title);

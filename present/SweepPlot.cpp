@@ -141,6 +141,8 @@ QPen LinePen(bool excited)
     return excited ? QPen(kResonanceColor, 1) : QPen(kSilentColor, 1, Qt::DashLine);
 }
 
+// The legend in one row below the plot, clear of the curve and the lines: a sample of each kind
+// of line, long enough for the dashes to show, and what it means.
 void DrawLegend(QPainter& p, int excited, int silent)
 {
     const QFontMetrics metrics(p.font());
@@ -149,39 +151,38 @@ void DrawLegend(QPainter& p, int excited, int silent)
         QStringLiteral("resonance excited by the load (%1)").arg(excited),
         QStringLiteral("resonance not excited (%1)").arg(silent),
     };
-    int widest = 0;
+    constexpr int kSample = 36, kAfterSample = 8, kBetween = 28;
+    int width = 0;
     for (const QString& text : texts)
-        widest = std::max(widest, metrics.horizontalAdvance(text));
-    const int width = 40 + widest;
-    const QRect box(kArea.right() - width - 10, kArea.top() + 10, width, 3 * metrics.height() + 12);
-    p.fillRect(box, Qt::white);
-    p.setPen(Qt::gray);
-    p.drawRect(box);
+        width += kSample + kAfterSample + metrics.horizontalAdvance(text);
+    width += 2 * kBetween;
+    int x = (kSweepPlotWidth - width) / 2;
+    const int y = kSweepPlotHeight - 22;
     for (int k = 0; k < 3; ++k) {
-        const int y = box.top() + 6 + metrics.height() / 2 + k * metrics.height();
-        if (k == 0) {
-            p.setPen(QPen(kCurveColor, 1.5));
-            p.drawLine(box.left() + 6, y, box.left() + 30, y);
-        } else {
-            p.setPen(LinePen(k == 1));
-            p.drawLine(box.left() + 18, y - metrics.height() / 2 + 2, box.left() + 18,
-                       y + metrics.height() / 2 - 2);
-        }
+        // The resonances' samples twice as wide as their lines, in the same colour and dashes.
+        QPen pen = k == 0 ? QPen(kCurveColor, 1.5) : LinePen(k == 1);
+        if (k > 0)
+            pen.setWidth(2);
+        p.setPen(pen);
+        p.drawLine(x, y, x + kSample, y);
         p.setPen(Qt::black);
-        p.drawText(box.left() + 36, y + metrics.ascent() / 2 - 1, texts[k]);
+        p.drawText(x + kSample + kAfterSample, y + metrics.ascent() / 2 - 1, texts[k]);
+        x += kSample + kAfterSample + metrics.horizontalAdvance(texts[k]) + kBetween;
     }
 }
 
 }  // namespace
 
-QImage SweepPlot(std::span<const CurvePoint> points, std::span<const ResonanceLine> lines,
-                 const std::string& title)
+QSize SweepPlotSize()
 {
-    QImage image(kSweepPlotWidth, kSweepPlotHeight, QImage::Format_RGB32);
-    image.fill(Qt::white);
+    return {kSweepPlotWidth, kSweepPlotHeight};
+}
+
+void PaintSweepPlot(QPainter& p, std::span<const CurvePoint> points,
+                    std::span<const ResonanceLine> lines, const std::string& title)
+{
     if (points.empty())
-        return image;
-    QPainter p(&image);
+        return;
     QFont font = p.font();
     font.setPixelSize(14);
     p.setFont(font);
@@ -214,6 +215,4 @@ QImage SweepPlot(std::span<const CurvePoint> points, std::span<const ResonanceLi
     p.setFont(bold);
     const QString text = QString::fromStdString(title);
     p.drawText(QRect(0, 16, kSweepPlotWidth, 32), Qt::AlignHCenter | Qt::AlignVCenter, text);
-    p.end();
-    return image;
 }

@@ -6,12 +6,15 @@
 #include <span>
 #include <string>
 
-#include <QImage>
+#include <QPainter>
+#include <QSize>
 
 #include "present/FigureApi.h"
 #include "present/FigureLayout.h"
 #include "solver/Resonance.h"
 
-// Needs a QGuiApplication, for the text. Points that are not finite leave a gap in the curve.
-QImage SweepPlot(std::span<const CurvePoint> points, std::span<const ResonanceLine> lines,
-                 const std::string& title);
+// Paints the figure on a white page of SweepPlotSize(), raster or vector. Needs a
+// QGuiApplication, for the text. Points that are not finite leave a gap in the curve.
+QSize SweepPlotSize();
+void PaintSweepPlot(QPainter& p, std::span<const CurvePoint> points,
+                    std::span<const ResonanceLine> lines, const std::string& title);

@@ -10,7 +10,7 @@ profile=${1:-test}
 
 build_packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
+  qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
   fonts-ipafont-gothic fontconfig
   python3-dev python3-numpy pybind11-dev libeigen3-dev libspectra-dev
 )

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 
 #include <algorithm>
 #include <charconv>
@@ -470,9 +472,96 @@ TEST(BatchResonance, PlotMarksTheResonances)
     EXPECT_EQ(redAlone, 0);
     std::remove(file.c_str());
 
+    // A resonance at the right end of the plot, where a legend inside the area would lie: its
+    // line runs whole from the top of the area to the bottom; the legend sits under the axis.
+    ASSERT_EQ(SolveInProcess({"--divx", "2", "--divy", "1", "--option", "off", "--sweep",
+                              "0:0.24:121", "--plot", file}).status, 0);
+    const QImage right(QString::fromStdString(file));
+    const int xRight =
+        static_cast<int>(std::lround(0.2309401076758 / SweepPlotResolution(0.0, 0.24))) + 96;
+    int redRight = 0, redLegend = 0;
+    for (int y = kSweepAreaTop + 1; y < kSweepAreaBottom; ++y)
+        redRight += reddish(right.pixel(xRight - 1, y)) || reddish(right.pixel(xRight, y)) ||
+                    reddish(right.pixel(xRight + 1, y));
+    for (int x = 0; x < kSweepPlotWidth; ++x)
+        redLegend += reddish(right.pixel(x, kSweepPlotHeight - 22));
+    EXPECT_GT(redRight, kSweepAreaBottom - kSweepAreaTop - 30);
+    EXPECT_GT(redLegend, 20);
+    std::remove(file.c_str());
+
     const ProcessResult bad =
         SolveInProcess({"--divx", "2", "--divy", "1", "--sweep", "0:1:3", "--plot", "/nonexistent/p.png"});
     EXPECT_EQ(bad.status, 4);
+}
+
+// A figure is written in the format its file name asks for: PNG, or a PDF page or an SVG drawing
+// of the figure's size whose text is text; Qt's own renderer draws the SVG as the PNG shows it.
+// Another extension is refused before anything is solved.
+TEST(BatchFigures, TheFormatFollowsTheFileName)
+{
+    const std::string dir = testing::TempDir();
+    const std::vector<std::string> mesh = {"--divx", "12", "--divy", "4"};
+    const auto draw = [&](const std::string& name, std::vector<std::string> more) {
+        more.push_back(dir + name);
+        more.insert(more.begin(), mesh.begin(), mesh.end());
+        const ProcessResult r = SolveInProcess(more);
+        EXPECT_EQ(r.status, 0) << name << r.err;
+        return ReadWholeFile(dir + name);
+    };
+    const std::string png = draw("f.png", {"--figure"});
+    const std::string pdf = draw("f.PDF", {"--figure"});
+    const std::string svg = draw("f.svg", {"--figure"});
+    EXPECT_TRUE(png.starts_with("\x89PNG\r\n"));
+    EXPECT_TRUE(pdf.starts_with("%PDF-"));
+    EXPECT_NE(pdf.find("/MediaBox [0 0 960.000000 380.000000]"), std::string::npos);
+    EXPECT_NE(pdf.find("/FontFile"), std::string::npos);  // the text as text
+    EXPECT_NE(svg.find("viewBox=\"0 0 960 380\""), std::string::npos);
+    EXPECT_NE(svg.find("<text"), std::string::npos);
+    EXPECT_TRUE(draw("m.svg", {"--map"}).starts_with("<?xml"));
+    EXPECT_TRUE(draw("g.pdf", {"--shapes", "3", "--figure"}).starts_with("%PDF-"));
+    EXPECT_TRUE(draw("s.svg", {"--sweep", "0:1:50", "--plot"}).starts_with("<?xml"));
+
+    QSvgRenderer renderer(QByteArray::fromStdString(svg));
+    ASSERT_TRUE(renderer.isValid());
+    QImage drawn(960, 380, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    QPainter painter(&drawn);
+    renderer.render(&painter);
+    painter.end();
+    const QImage raster = QImage::fromData(QByteArray::fromStdString(png));
+    for (const QPoint at : {QPoint(100, 100), QPoint(432, 184), QPoint(780, 290), QPoint(850, 200)})
+        for (int channel = 0; channel < 3; ++channel) {
+            const QRgb a = drawn.pixel(at), b = raster.pixel(at);
+            const int da = channel == 0 ? qRed(a) : channel == 1 ? qGreen(a) : qBlue(a);
+            const int db = channel == 0 ? qRed(b) : channel == 1 ? qGreen(b) : qBlue(b);
+            EXPECT_NEAR(da, db, 3) << at.x() << "," << at.y();
+        }
+
+    const ProcessResult jpg = SolveInProcess({"--figure", dir + "f.jpg"});
+    EXPECT_EQ(jpg.status, 2);
+    EXPECT_EQ(jpg.out, "");
+    EXPECT_EQ(jpg.err, "membrane-solve: --figure writes .png, .pdf or .svg by the file name's "
+                       "extension, not '" + dir + "f.jpg'\n");
+    EXPECT_FALSE(std::filesystem::exists(dir + "f.jpg"));
+}
+
+// Without a finite value the field is drawn grey, not as if it had values, and says so; the run
+// reports the values as it always has. The colour bar's ticks are rounded, zero among them.
+TEST(BatchFigures, NonFiniteFieldsAndTheColourBarsTicks)
+{
+    const std::string file = testing::TempDir() + "membrane-nonfinite.png";
+    const ProcessResult r =
+        SolveInProcess({"--lenient", "--alpha", "1e400", "--divx", "6", "--divy", "2", "--figure", file});
+    EXPECT_EQ(r.status, 3);
+    const QImage image(QString::fromStdString(file));
+    EXPECT_EQ(image.pixel(432, 184), qRgb(160, 160, 160));
+    std::remove(file.c_str());
+
+    EXPECT_EQ(ColourBarTicks(-4.9, 5.0), (std::vector<double>{-4, -2, 0, 2, 4}));
+    EXPECT_EQ(ColourBarTicks(-1e-3, 5.0), (std::vector<double>{0, 2, 4}));
+    EXPECT_EQ(ColourBarTicks(0.2, 0.9).size(), 4u);
+    EXPECT_TRUE(ColourBarTicks(1.0, 1.0).empty());
+    EXPECT_TRUE(ColourBarTicks(-HUGE_VAL, 1.0).empty());
 }
 
 }  // namespace
@@ -525,13 +614,16 @@ TEST(BatchExport, AFileThatCannotBeWrittenLeavesNothing)
     const std::string dir = testing::TempDir() + "membrane-unwritable/";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir + "taken.csv");  // a folder in the way
+    std::filesystem::create_directories(dir + "taken.png");
     for (const std::string option : {"--csv", "--vtk", "--figure", "--map"}) {
-        for (const std::string& target : {dir + "taken.csv", dir + "no-such-folder/out"}) {
+        const std::string taken = dir + (option == "--figure" || option == "--map" ? "taken.png"
+                                                                                   : "taken.csv");
+        for (const std::string& target : {taken, dir + "no-such-folder/out"}) {
             const ProcessResult r = SolveInProcess({"--divx", "3", "--divy", "2", option, target});
             EXPECT_EQ(r.status, 4) << option << " " << target;
             EXPECT_TRUE(r.err.starts_with("membrane-solve: cannot write " + target + ": ")) << r.err;
             EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-            EXPECT_EQ(Entries(dir), std::vector<std::string>{"taken.csv"}) << option;
+            EXPECT_EQ(Entries(dir), (std::vector<std::string>{"taken.csv", "taken.png"})) << option;
             EXPECT_TRUE(std::filesystem::is_directory(dir + "taken.csv"));
         }
     }

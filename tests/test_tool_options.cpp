@@ -48,7 +48,7 @@ std::string SampleValue(const OptionRow& row)
     case ValueKind::OnOff:
         return "off";
     case ValueKind::File:
-        return "out.file";
+        return row.figure ? "out.svg" : "out.file";
     default:
         return " 7 ";
     }
