@@ -37,20 +37,50 @@ bool StartsWith(std::string_view text, std::string_view prefix)
     return text.substr(0, prefix.size()) == prefix;
 }
 
-// Names of a descriptor this process holds open: /dev/stdout, /dev/stderr, /dev/fd/N,
-// /proc/self/fd/N, /proc/PID/fd/N. Whatever was written through the descriptor stays, and the
-// file's bytes follow it, also when the descriptor leads to a regular file.
+// The number at the start of text and how many digits it has; -1 for none or one too large.
+int LeadingNumber(std::string_view text, std::size_t& digits)
+{
+    long long value = 0;
+    for (digits = 0; digits < text.size() && text[digits] >= '0' && text[digits] <= '9'; ++digits) {
+        value = value * 10 + (text[digits] - '0');
+        if (value > INT_MAX)
+            return -1;
+    }
+    return digits > 0 ? static_cast<int>(value) : -1;
+}
+
+// The descriptor of this process that a name stands for: /dev/stdout, /dev/stderr, /dev/fd/N,
+// /proc/self/fd/N, /proc/thread-self/fd/N and /proc/<our pid>/fd/N; -1 for any other name.
+int NamedDescriptor(std::string_view name)
+{
+    if (name == "/dev/stdout")
+        return STDOUT_FILENO;
+    if (name == "/dev/stderr")
+        return STDERR_FILENO;
+    std::string_view rest;
+    for (std::string_view prefix : {"/dev/fd/", "/proc/self/fd/", "/proc/thread-self/fd/"})
+        if (StartsWith(name, prefix))
+            rest = name.substr(prefix.size());
+    if (rest.empty() && StartsWith(name, "/proc/")) {
+        std::size_t digits = 0;
+        const int pid = LeadingNumber(name.substr(6), digits);
+        if (pid == ::getpid() && StartsWith(name.substr(6 + digits), "/fd/"))
+            rest = name.substr(6 + digits + 4);
+    }
+    std::size_t digits = 0;
+    const int fd = LeadingNumber(rest, digits);
+    return fd >= 0 && digits == rest.size() ? fd : -1;
+}
+
+// Names of a descriptor some process holds open, /proc/PID/fd/N of another among them.
 bool NamesDescriptor(std::string_view name)
 {
-    if (name == "/dev/stdout" || name == "/dev/stderr" || StartsWith(name, "/dev/fd/") ||
-        StartsWith(name, "/proc/self/fd/") || StartsWith(name, "/proc/thread-self/fd/"))
+    if (NamedDescriptor(name) >= 0)
         return true;
     if (!StartsWith(name, "/proc/"))
         return false;
-    std::size_t i = 6;
-    while (i < name.size() && name[i] >= '0' && name[i] <= '9')
-        ++i;
-    return i > 6 && StartsWith(name.substr(i), "/fd/");
+    std::size_t digits = 0;
+    return LeadingNumber(name.substr(6), digits) >= 0 && StartsWith(name.substr(6 + digits), "/fd/");
 }
 
 // Opens an existing file as it is and writes to it: a pipe, a device, a terminal.
@@ -150,6 +180,14 @@ std::error_code WriteOutputFile(const std::string& name, std::string_view bytes,
     if (name == kStandardOutputName)
         return WriteToStream(out, bytes);
     std::fflush(out);
+    // A descriptor of this process is written through as it is, at its own offset, as a shell
+    // writes to it: opening its name again can be refused (a pipe of another user's, through
+    // sudo) or impossible (a socket). Whatever was written through it stays ahead.
+    if (const int fd = NamedDescriptor(name); fd >= 0) {
+        if (::fcntl(fd, F_GETFD) < 0)
+            return LastError();
+        return WriteAll(fd, bytes);
+    }
     if (NamesDescriptor(name))
         return WriteInPlace(name, bytes, true);
 

@@ -1,6 +1,8 @@
-// Where membrane-solve puts an output file, and how. "-" is standard output. An existing path
-// that is not a regular file (a named pipe, a device, a terminal, /dev/stdout, /dev/fd/N) is
-// opened and written in place, never replaced. A regular file or a new name is written whole or
+// Where membrane-solve puts an output file, and how. "-" is standard output. The name of a
+// descriptor the process holds (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N) is
+// written through that descriptor, as a shell writes to it. An existing path that is not a
+// regular file (a named pipe, a device, a terminal) is opened and written in place, never
+// replaced. A regular file or a new name is written whole or
 // not at all: the bytes go to a temporary file beside it, which is renamed over it once
 // complete, keeping the permission bits; a symbolic link stays a link and its target is replaced.
 #pragma once

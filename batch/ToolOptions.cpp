@@ -195,8 +195,9 @@ constexpr std::string_view kFiles =
     "PDF page or an SVG drawing whose lines and text are vectors, by the file name's extension: "
     ".png, .pdf or .svg (PNG where the name has none); any other extension is refused. FILE - is "
     "standard output, and the table or list is then not written there; one "
-    "option at most can take -. A path that exists and is not a regular file (a named pipe, a "
-    "device, /dev/stdout) is written in place. A regular file or a new name is written whole or "
+    "option at most can take -. /dev/stdout, /dev/stderr and /dev/fd/N are written through the "
+    "descriptor the program holds, as a shell writes to it; a path that exists and is not a "
+    "regular file (a named pipe, a device) is written in place. A regular file or a new name is written whole or "
     "not at all: the bytes go to a temporary file beside it, which takes its place and its "
     "permission bits once complete; a symbolic link stays a link, and its target is replaced.";
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -164,6 +165,21 @@ TEST_F(OutputFile, DescriptorsAndStandardOutputFollowWhatWasWritten)
     EXPECT_FALSE(Write("/proc/self/fd/" + std::to_string(file), "csv\n"));
     ::close(file);
     EXPECT_EQ(ReadWholeFile(m_dir + "out.txt"), "table\ncsv\n");
+
+    // A socket cannot be opened again by its name, and a pipe of another user's may not be
+    // (sudo): the descriptor the process holds is written through as it is. A name of a
+    // descriptor that is not open says so.
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    EXPECT_FALSE(Write("/dev/fd/" + std::to_string(pair[0]), "through the socket\n"));
+    EXPECT_FALSE(Write("/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(pair[0]),
+                       "again\n"));
+    ::close(pair[0]);
+    char received[64] = {};
+    EXPECT_EQ(::read(pair[1], received, sizeof received), 25);
+    EXPECT_EQ(std::string(received), "through the socket\nagain\n");
+    ::close(pair[1]);
+    EXPECT_EQ(Write("/dev/fd/" + std::to_string(pair[1]), "closed\n"), std::errc::bad_file_descriptor);
 
     EXPECT_FALSE(Write("-", "to the stream\n"));
     std::rewind(m_sink);
