@@ -2,7 +2,7 @@
 // sweeps over alpha. The road of a run: the arguments are parsed, then one task runs.
 #include "batch/SolveTool.h"
 
-#include "batch/FigureLoader.h"
+#include "command/FigureLoader.h"
 #include "batch/ToolTasks.h"
 #include "batch/ToolOptions.h"
 #include "solver/BandElimination.h"

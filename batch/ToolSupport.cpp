@@ -10,8 +10,8 @@
 #include <limits>
 #include <vector>
 
-#include "batch/FigureLoader.h"
-#include "batch/OutputFile.h"
+#include "command/FigureLoader.h"
+#include "command/OutputFile.h"
 #include "command/InputConversion.h"
 #include "command/RunArguments.h"
 #include "command/Study.h"

@@ -26,7 +26,41 @@ int ReadThreads(const std::optional<long long>& threads)
     return static_cast<int>(*threads);
 }
 
+// "bool: True" or "str: 'x'", at most a line.
+std::string Shown(py::handle value)
+{
+    std::string repr = py::repr(value).cast<std::string>();
+    if (repr.size() > 40)
+        repr = repr.substr(0, 37) + "...";
+    return std::string(py::str(py::type::handle_of(value).attr("__name__"))) + ": " + repr;
+}
+
 }  // namespace
+
+double ReadReal(const RealArgument& real, const char* name)
+{
+    const py::handle value = real.value;
+    const py::object numbersReal = py::module_::import("numbers").attr("Real");
+    if (!py::isinstance(value, numbersReal) || py::isinstance<py::bool_>(value))
+        throw py::type_error(std::string(name) + " takes a float, not " + Shown(value));
+    return py::reinterpret_steal<py::float_>(PyNumber_Float(value.ptr())).cast<double>();
+}
+
+bool ReadFlag(const FlagArgument& flag, const char* name)
+{
+    const py::handle value = flag.value;
+    if (py::isinstance<py::bool_>(value))
+        return value.cast<bool>();
+    const py::object numpyBool = py::module_::import("numpy").attr("bool_");
+    if (py::isinstance(value, numpyBool))
+        return PyObject_IsTrue(value.ptr()) == 1;
+    if (PyLong_CheckExact(value.ptr())) {
+        const long long n = value.cast<long long>();
+        if (n == 0 || n == 1)
+            return n == 1;
+    }
+    throw py::type_error(std::string(name) + " takes True or False, not " + Shown(value));
+}
 
 std::int32_t ReadCount(const CountArgument& count, const char* name,
                        std::optional<long long> limit)

@@ -34,6 +34,52 @@ struct type_caster<CountArgument> {
 };
 }  // namespace pybind11::detail
 
+// A real number and a flag as the user passed them, read later by ReadReal and ReadFlag, so that
+// a wrong type is refused in words that name the argument, not in the binding's; their
+// signatures show them as float and bool.
+struct RealArgument {
+    py::object value;
+};
+struct FlagArgument {
+    py::object value;
+};
+
+namespace pybind11::detail {
+template <>
+struct type_caster<RealArgument> {
+    PYBIND11_TYPE_CASTER(RealArgument, const_name("float"));
+    bool load(handle source, bool)
+    {
+        value.value = reinterpret_borrow<object>(source);
+        return true;
+    }
+    static handle cast(const RealArgument& real, return_value_policy, handle)
+    {
+        return real.value.inc_ref();
+    }
+};
+template <>
+struct type_caster<FlagArgument> {
+    PYBIND11_TYPE_CASTER(FlagArgument, const_name("bool"));
+    bool load(handle source, bool)
+    {
+        value.value = reinterpret_borrow<object>(source);
+        return true;
+    }
+    static handle cast(const FlagArgument& flag, return_value_policy, handle)
+    {
+        return flag.value.inc_ref();
+    }
+};
+}  // namespace pybind11::detail
+
+// A real number: a float, an int or one of NumPy's; a TypeError that names the argument for
+// anything else.
+double ReadReal(const RealArgument& real, const char* name);
+// True or False (NumPy's too, and the ints 0 and 1); a TypeError that names the argument for
+// anything else, None above all, which is no answer to a yes-or-no question.
+bool ReadFlag(const FlagArgument& flag, const char* name);
+
 // An integer, or a float with a whole value, from 1 to limit, or of at least 1 without one.
 std::int32_t ReadCount(const CountArgument& count, const char* name,
                        std::optional<long long> limit);

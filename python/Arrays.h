@@ -17,3 +17,7 @@ py::array NodeGrid(const py::object& owner, const double* first, std::int32_t di
                    std::int32_t divY);
 // A fresh array of the values.
 py::array_t<double> Copy(const std::vector<double>& v);
+// The coordinate of every node in the grid's own shape (len(x), len(y)), as
+// numpy.meshgrid(x, y, indexing="ij") gives it: x[i] along the rows of X, y[j] along Y's columns.
+py::array_t<double> GridX(const std::vector<double>& x, const std::vector<double>& y);
+py::array_t<double> GridY(const std::vector<double>& x, const std::vector<double>& y);

@@ -50,8 +50,11 @@ py::array_t<DetailsRow> Details(const ResonanceSearch& search, bool option,
 }
 
 py::array Modes(const CountArgument& divx, const CountArgument& divy, const CountArgument& n,
-                bool details, bool option, const std::optional<long long>& threads)
+                const FlagArgument& detailsArgument, const FlagArgument& optionArgument,
+                const std::optional<long long>& threads)
 {
+    const bool details = ReadFlag(detailsArgument, "details");
+    const bool option = ReadFlag(optionArgument, "option");
     const ResonanceSearch search = ReadSearch(divx, divy, threads);
     const std::int32_t count = ReadResonanceCount(search, n, "n");
     std::vector<double> alphas;
@@ -68,10 +71,15 @@ py::array Modes(const CountArgument& divx, const CountArgument& divy, const Coun
     return py::array_t<double>(static_cast<py::ssize_t>(alphas.size()), alphas.data());
 }
 
-py::object ModesIn(const CountArgument& divx, const CountArgument& divy, double a0, double a1,
-                   bool returnIndex, bool details, bool option,
+py::object ModesIn(const CountArgument& divx, const CountArgument& divy, const RealArgument& from,
+                   const RealArgument& to, const FlagArgument& returnIndexArgument,
+                   const FlagArgument& detailsArgument, const FlagArgument& optionArgument,
                    const std::optional<long long>& threads)
 {
+    const double a0 = ReadReal(from, "a0"), a1 = ReadReal(to, "a1");
+    const bool returnIndex = ReadFlag(returnIndexArgument, "return_index");
+    const bool details = ReadFlag(detailsArgument, "details");
+    const bool option = ReadFlag(optionArgument, "option");
     const ResonanceSearch search = ReadSearch(divx, divy, threads);
     ReadInterval(a0, a1);
     std::vector<NumberedResonance> found;
@@ -93,10 +101,12 @@ py::object ModesIn(const CountArgument& divx, const CountArgument& divy, double 
     return alphas;
 }
 
-py::array Sweep(const CountArgument& divx, const CountArgument& divy, double a0,
-                            double a1, const CountArgument& n, bool option,
-                            const std::optional<long long>& threads)
+py::array Sweep(const CountArgument& divx, const CountArgument& divy, const RealArgument& from,
+                const RealArgument& to, const CountArgument& n, const FlagArgument& optionArgument,
+                const std::optional<long long>& threads)
 {
+    const double a0 = ReadReal(from, "a0"), a1 = ReadReal(to, "a1");
+    const bool option = ReadFlag(optionArgument, "option");
     const ResonanceSearch search = ReadSearch(divx, divy, threads);
     ReadInterval(a0, a1);
     const std::int32_t points = ReadCount(n, "n", 1 << 30);

@@ -2,12 +2,15 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <cstring>
 #include <string>
 
 #include "Arguments.h"
 #include "Arrays.h"
 #include "Bindings.h"
+#include "Outputs.h"
 #include "command/LowestResonances.h"
+#include "present/FigureTitles.h"
 #include "present/NodeExport.h"
 #include "present/ReportText.h"
 
@@ -22,11 +25,60 @@ struct Shape {
     std::vector<double> x, y;
 
     std::int32_t Nodes() const { return (divX + 1) * (divY + 1); }
+    NodalField Field() const { return {divX, divY, mode.alpha, mode.phi.data()}; }
+    std::string Title() const
+    {
+        return ShapeTitle(mode.index, mode.kx, mode.ky, mode.alpha, divX, divY);
+    }
 };
 
-Shape FindShape(const CountArgument& divx, const CountArgument& divy, const CountArgument& k,
-                bool option, const std::optional<long long>& threads)
+py::bytes Bytes(const std::vector<double>& v)
 {
+    return {reinterpret_cast<const char*>(v.data()), v.size() * sizeof(double)};
+}
+
+std::vector<double> Doubles(const py::bytes& bytes)
+{
+    const std::string text = bytes;
+    std::vector<double> v(text.size() / sizeof(double));
+    std::memcpy(v.data(), text.data(), v.size() * sizeof(double));
+    return v;
+}
+
+py::tuple PickledShape(const Shape& s)
+{
+    return py::make_tuple(s.divX, s.divY, s.option, s.mode.index, s.mode.alpha,
+                          Bytes(s.mode.phi), s.mode.kx, s.mode.ky, s.mode.participation,
+                          Bytes(s.x), Bytes(s.y));
+}
+
+Shape UnpickledShape(const py::tuple& t)
+{
+    if (t.size() != 11)
+        throw std::runtime_error("not a pickled membrane.Shape");
+    Shape s;
+    s.divX = t[0].cast<std::int32_t>();
+    s.divY = t[1].cast<std::int32_t>();
+    s.option = t[2].cast<bool>();
+    s.mode.index = t[3].cast<std::int32_t>();
+    s.mode.alpha = t[4].cast<double>();
+    s.mode.phi = Doubles(t[5]);
+    s.mode.kx = t[6].cast<std::int32_t>();
+    s.mode.ky = t[7].cast<std::int32_t>();
+    s.mode.participation = t[8].cast<double>();
+    s.x = Doubles(t[9]);
+    s.y = Doubles(t[10]);
+    if (s.divX < 1 || s.divY < 1 || s.mode.phi.size() != static_cast<std::size_t>(s.Nodes()) + 1 ||
+        s.x.size() != static_cast<std::size_t>(s.divX) + 1 ||
+        s.y.size() != static_cast<std::size_t>(s.divY) + 1)
+        throw std::runtime_error("not a pickled membrane.Shape");
+    return s;
+}
+
+Shape FindShape(const CountArgument& divx, const CountArgument& divy, const CountArgument& k,
+                const FlagArgument& optionArgument, const std::optional<long long>& threads)
+{
+    const bool option = ReadFlag(optionArgument, "option");
     const ResonanceSearch search = ReadSearch(divx, divy, threads);
     const std::int32_t index = ReadResonanceCount(search, k, "k");
     Shape s;
@@ -65,6 +117,9 @@ values : ndarray of float64, shape (nodes,)
     The same in node order. Shares its memory with phi.
 x, y : ndarray of float64
     The coordinates of the node columns and rows.
+X, Y : ndarray of float64, shape (divx + 1, divy + 1)
+    The coordinates of every node in phi's own shape, as numpy.meshgrid(x, y, indexing="ij")
+    gives them: plt.pcolormesh(s.X, s.Y, s.phi, cmap="RdBu_r") draws it the right way up.
 index : int
     Its number among the resonances, from 1, as modes() numbers them.
 alpha : float
@@ -77,6 +132,9 @@ participation : float
     excites it; 0 for one that makes no peak.
 alpha_continuum : float
     pi sqrt((kx/15)^2 + (ky/5)^2), the continuous membrane's alpha for the same half-waves.
+
+In a notebook a Shape shows its figure. figure(), to_csv(), to_vtk() and to_table() write what
+membrane-solve --shape writes; a Shape can be pickled.
 )";
 
 constexpr const char* kShapeDoc = R"(The shape of the k-th resonance of a mesh, as membrane-solve --shape finds it.
@@ -141,6 +199,30 @@ void BindShapes(py::module_& m)
                                })
         .def_property_readonly("x", [](const Shape& s) { return Copy(s.x); })
         .def_property_readonly("y", [](const Shape& s) { return Copy(s.y); })
+        .def_property_readonly("X", [](const Shape& s) { return GridX(s.x, s.y); })
+        .def_property_readonly("Y", [](const Shape& s) { return GridY(s.x, s.y); })
+        .def(
+            "figure",
+            [](const Shape& s, const py::object& path, const py::object& format) {
+                return Figure(s.Field(), s.Title(), &FigureApi::shapeFigure, path, format);
+            },
+            py::arg("path") = py::none(), py::arg("format") = py::none(), kFigureDoc)
+        .def("_repr_png_",
+             [](const Shape& s) { return FigurePng(s.Field(), s.Title(), &FigureApi::shapeFigure); })
+        .def(
+            "to_csv", [](const Shape& s, const py::object& path) { WriteFile(path, NodeCsv(s.Field())); },
+            py::arg("path"), kToCsvDoc)
+        .def(
+            "to_vtk",
+            [](const Shape& s, const py::object& path) {
+                WriteFile(path, RectilinearVtk(s.Field(), s.Title()));
+            },
+            py::arg("path"), kToVtkDoc)
+        .def(
+            "to_table",
+            [](const Shape& s, const py::object& path) { WriteFile(path, BuildTable(s.Field())); },
+            py::arg("path"), kToTableDoc)
+        .def(py::pickle(&PickledShape, &UnpickledShape))
         .def("__repr__", &Repr);
 
     m.def("shape", &FindShape, py::arg("divx"), py::arg("divy"), py::arg("k"), py::kw_only(),

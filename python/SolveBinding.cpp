@@ -1,18 +1,22 @@
 // solve() and its Solution: the compute command run with the GIL released on the calling
 // thread's record, the values kept by the result and handed out as views.
 #include <pybind11/numpy.h>
+#include <pybind11/stl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "Arguments.h"
 #include "Arrays.h"
+#include "Outputs.h"
 #include "Bindings.h"
 #include "command/ComputeCommand.h"
 #include "command/Study.h"
 #include "command/Sweep.h"
+#include "present/FigureTitles.h"
 #include "present/NodeExport.h"
 #include "present/ReportText.h"
 
@@ -54,7 +58,57 @@ struct Solution {
 
     std::int32_t Nodes() const { return (divX + 1) * (divY + 1); }
     double PointsPerWavelength() const { return ::PointsPerWavelength({divX, divY}, alpha); }
+    NodalField Field() const { return {divX, divY, alpha, cells.data()}; }
+    std::string Title() const { return SolutionTitle(Field(), option); }
 };
+
+// A double's bytes, and back: pickles keep every value to the bit.
+py::bytes Bytes(const std::vector<double>& v)
+{
+    return {reinterpret_cast<const char*>(v.data()), v.size() * sizeof(double)};
+}
+
+std::vector<double> Doubles(const py::bytes& bytes)
+{
+    const std::string text = bytes;
+    std::vector<double> v(text.size() / sizeof(double));
+    std::memcpy(v.data(), text.data(), v.size() * sizeof(double));
+    return v;
+}
+
+py::tuple PickledSolution(const Solution& s)
+{
+    return py::make_tuple(s.divX, s.divY, s.alpha, s.option, Bytes(s.cells), Bytes(s.x),
+                          Bytes(s.y), s.report.head, s.report.tail, s.report.valuesListed,
+                          py::bytes(s.report.table), s.described.maxAbsW, s.described.modesBelow,
+                          s.described.firstZeroPivot, s.finite);
+}
+
+Solution UnpickledSolution(const py::tuple& t)
+{
+    if (t.size() != 15)
+        throw std::runtime_error("not a pickled membrane.Solution");
+    Solution s;
+    s.divX = t[0].cast<std::int32_t>();
+    s.divY = t[1].cast<std::int32_t>();
+    s.alpha = t[2].cast<double>();
+    s.option = t[3].cast<bool>();
+    s.cells = Doubles(t[4]);
+    s.x = Doubles(t[5]);
+    s.y = Doubles(t[6]);
+    if (s.divX < 1 || s.divY < 1 || s.cells.size() != static_cast<std::size_t>(s.Nodes()) + 1 ||
+        s.x.size() != static_cast<std::size_t>(s.divX) + 1 ||
+        s.y.size() != static_cast<std::size_t>(s.divY) + 1)
+        throw std::runtime_error("not a pickled membrane.Solution");
+    s.report.head = t[7].cast<std::vector<std::string>>();
+    s.report.tail = t[8].cast<std::vector<std::string>>();
+    s.report.valuesListed = t[9].cast<bool>();
+    s.report.table = t[10].cast<std::string>();
+    s.described = {s.alpha, t[11].cast<double>(), t[12].cast<std::int32_t>(),
+                   t[13].cast<std::int32_t>()};
+    s.finite = t[14].cast<bool>();
+    return s;
+}
 
 // The values of a solved record, and what they say.
 template <class R>
@@ -69,12 +123,15 @@ void Keep(Solution& s, const R& record, ComputeOutcome outcome)
     s.described = DescribeSolution(record);
 }
 
-Solution Solve(const CountArgument& divx, const CountArgument& divy, double alpha, bool option)
+Solution Solve(const CountArgument& divx, const CountArgument& divy,
+               const RealArgument& alphaArgument, const FlagArgument& optionArgument)
 {
     Solution s;
+    s.alpha = ReadReal(alphaArgument, "alpha");
+    s.option = ReadFlag(optionArgument, "option");
     std::tie(s.divX, s.divY) = ReadMesh(divx, divy, 1);
-    s.alpha = alpha;
-    s.option = option;
+    const double alpha = s.alpha;
+    const bool option = s.option;
     const py::gil_scoped_release release;
     // Within the dialog's limits on the thread's record, as the dialog computes; beyond them on
     // one sized to the mesh.
@@ -136,6 +193,10 @@ w : ndarray of float64, shape (divx + 1, divy + 1)
     w[i, j] is the value of the node in column i and row j, at (x[i], y[j]). Read-only.
 x, y : ndarray of float64
     The coordinates of the node columns (15 i / divx) and rows (5 j / divy).
+X, Y : ndarray of float64, shape (divx + 1, divy + 1)
+    The coordinates of every node in w's own shape, as numpy.meshgrid(x, y, indexing="ij")
+    gives them, so that matplotlib draws the membrane the right way up:
+    plt.pcolormesh(s.X, s.Y, s.w) or plt.contourf(s.X, s.Y, s.w).
 values : ndarray of float64, shape (nodes,)
     The values in node order, W(1) .. W(nodes), column by column. Shares its memory with w.
 finite : bool
@@ -149,6 +210,9 @@ points_per_wavelength : float
     and the repr says so (see study() for how far the mesh is from the membrane).
 divx, divy, alpha, option
     The inputs.
+
+In a notebook a Solution shows its figure. figure(), to_csv(), to_vtk() and to_table() write
+what membrane-solve writes; a Solution can be pickled.
 )";
 
 constexpr const char* kReportLinesDoc = R"(The report list of the dialog, line by line.
@@ -239,8 +303,33 @@ void BindSolve(py::module_& m)
                                })
         .def_property_readonly("x", [](const Solution& s) { return Copy(s.x); })
         .def_property_readonly("y", [](const Solution& s) { return Copy(s.y); })
+        .def_property_readonly("X", [](const Solution& s) { return GridX(s.x, s.y); })
+        .def_property_readonly("Y", [](const Solution& s) { return GridY(s.x, s.y); })
         .def("report_lines", &ReportLines, kReportLinesDoc)
         .def("table", [](const Solution& s) { return s.report.table; }, kTableDoc)
+        .def(
+            "figure",
+            [](const Solution& s, const py::object& path, const py::object& format) {
+                return Figure(s.Field(), s.Title(), &FigureApi::solutionFigure, path, format);
+            },
+            py::arg("path") = py::none(), py::arg("format") = py::none(), kFigureDoc)
+        .def("_repr_png_",
+             [](const Solution& s) {
+                 return FigurePng(s.Field(), s.Title(), &FigureApi::solutionFigure);
+             })
+        .def(
+            "to_csv", [](const Solution& s, const py::object& path) { WriteFile(path, NodeCsv(s.Field())); },
+            py::arg("path"), kToCsvDoc)
+        .def(
+            "to_vtk",
+            [](const Solution& s, const py::object& path) {
+                WriteFile(path, RectilinearVtk(s.Field(), s.Title()));
+            },
+            py::arg("path"), kToVtkDoc)
+        .def(
+            "to_table", [](const Solution& s, const py::object& path) { WriteFile(path, s.report.table); },
+            py::arg("path"), kToTableDoc)
+        .def(py::pickle(&PickledSolution, &UnpickledSolution))
         .def("__repr__", &Repr);
 
     m.def("solve", &Solve, py::arg("divx") = 90, py::arg("divy") = 30, py::arg("alpha") = 5.0,

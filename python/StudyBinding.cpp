@@ -85,7 +85,7 @@ py::array ResonanceStudy(const CountArgument& modes, const std::vector<StudyMesh
     return out;
 }
 
-py::array Study(const std::optional<double>& alpha, const std::optional<CountArgument>& modes,
+py::array Study(const std::optional<RealArgument>& alpha, const std::optional<CountArgument>& modes,
                 const std::optional<std::vector<std::pair<long long, long long>>>& ladder,
                 const std::optional<long long>& threads)
 {
@@ -94,7 +94,7 @@ py::array Study(const std::optional<double>& alpha, const std::optional<CountArg
                               "one of them");
     const std::vector<StudyMesh> meshes = ReadStudyLadder(ladder);
     if (alpha)
-        return SolutionStudy(*alpha, meshes);
+        return SolutionStudy(ReadReal(*alpha, "alpha"), meshes);
     const int count = threads ? static_cast<int>(*threads) : EveryProcessor();
     if (!ThreadsAccepted(count))
         throw py::value_error("threads must be from 1 to " + std::to_string(kMostThreads));

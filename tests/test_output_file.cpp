@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "RunProcess.h"
-#include "batch/OutputFile.h"
+#include "command/OutputFile.h"
 
 namespace {
 

@@ -17,7 +17,7 @@ s = membrane.solve(divx, divy, first * (1 + 1e-4))
 print(s)
 
 fig, (field, curve) = plt.subplots(2, 1, figsize=(9, 7), constrained_layout=True)
-mesh = field.pcolormesh(s.x, s.y, s.w.T, shading="gouraud", cmap="RdBu_r", norm=CenteredNorm())
+mesh = field.pcolormesh(s.X, s.Y, s.w, shading="gouraud", cmap="RdBu_r", norm=CenteredNorm())
 field.set_aspect("equal")
 field.set_title(f"W at alpha = {s.alpha:.6g}, just above the first resonance {first:.6g}")
 fig.colorbar(mesh, ax=field, label="W")

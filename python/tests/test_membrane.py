@@ -147,6 +147,74 @@ def test_errors_say_what_to_change(call, message):
         call()
 
 
+@pytest.mark.parametrize("call,message", [
+    (lambda: membrane.solve(9, 3, "2"), "alpha takes a float, not str: '2'"),
+    (lambda: membrane.solve(9, 3, True), "alpha takes a float, not bool: True"),
+    (lambda: membrane.solve(9, 3, option=None), "option takes True or False, not NoneType: None"),
+    (lambda: membrane.shape(9, 3, 1, option="yes"), "option takes True or False, not str"),
+    (lambda: membrane.modes_in(9, 3, None, 1.0), "a0 takes a float, not NoneType"),
+    (lambda: membrane.modes(9, 3, 2, details=None), "details takes True or False"),
+    (lambda: membrane.study(alpha="2"), "alpha takes a float, not str"),
+    (lambda: membrane.solve(9, 3).to_csv(3), "path takes a str or an os.PathLike, not int"),
+])
+def test_wrong_types_name_the_argument(call, message):
+    with pytest.raises(TypeError, match=message.replace("(", r"\(")):
+        call()
+
+
+def test_notebook_pictures_files_and_pickles_are_the_tools(tmp_path):
+    """The picture, the files and the table of a Solution and of a Shape are the bytes
+    membrane-solve writes; the coordinates plot the right way up; both survive a pickle."""
+    import pickle
+    s = membrane.solve(12, 4, 2.5, option=False)
+    sh = membrane.shape(12, 4, 3)
+    for name, result, args in [("solution", s, ["--alpha", "2.5", "--option", "off"]),
+                               ("shape", sh, ["--shape", "3"])]:
+        files = {ext: tmp_path / f"{name}-tool.{ext}" for ext in ("png", "csv", "vtk")}
+        table = tool("--divx", 12, "--divy", 4, *args, "--quiet" if name == "solution" else "--exact",
+                     "--figure", files["png"], "--csv", files["csv"], "--vtk", files["vtk"])
+        assert result._repr_png_() == files["png"].read_bytes()
+        assert result.figure() == files["png"].read_bytes()
+        result.to_csv(tmp_path / "m.csv")
+        result.to_vtk(str(tmp_path / "m.vtk"))
+        assert (tmp_path / "m.csv").read_bytes() == files["csv"].read_bytes()
+        assert (tmp_path / "m.vtk").read_bytes() == files["vtk"].read_bytes()
+        result.figure(tmp_path / "m.pdf")
+        assert (tmp_path / "m.pdf").read_bytes().startswith(b"%PDF-")
+        assert result.figure(format="svg").startswith(b"<?xml")
+        again = pickle.loads(pickle.dumps(result))
+        assert repr(again) == repr(result) and again.figure() == result.figure()
+        grid = getattr(result, "w" if name == "solution" else "phi")
+        X, Y = np.meshgrid(result.x, result.y, indexing="ij")
+        assert np.array_equal(result.X, X) and np.array_equal(result.Y, Y)
+        assert result.X.shape == result.Y.shape == grid.shape
+        if name == "solution":
+            result.to_table(tmp_path / "t.txt")
+            assert (tmp_path / "t.txt").read_text() == table == again.table()
+            assert again.report_lines() == result.report_lines()
+    for bad, message in [(lambda: s.figure(tmp_path / "x.jpg"), "as .png, .pdf or .svg"),
+                         (lambda: s.figure(format="gif"), "format takes 'png', 'pdf' or 'svg'"),
+                         (lambda: s.figure(tmp_path / "a.png", format="pdf"), "disagrees")]:
+        with pytest.raises(ValueError, match=message):
+            bad()
+    with pytest.raises(OSError):
+        s.to_csv(tmp_path / "no-such-folder" / "m.csv")
+    import matplotlib.pyplot as plt
+    plt.pcolormesh(s.X, s.Y, s.w)
+    plt.contourf(s.X, s.Y, s.w)
+    plt.close("all")
+
+
+def test_import_loads_no_qt_until_a_picture_is_asked_for():
+    def qt_loaded(code):
+        done = subprocess.run([sys.executable, "-c", "import membrane; " + code],
+                              capture_output=True, check=True,
+                              env={**os.environ, "LD_DEBUG": "libs"})
+        return "libQt6" in done.stderr.decode()
+    assert not qt_loaded("membrane.solve(4, 2).table()")
+    assert qt_loaded("membrane.solve(4, 2)._repr_png_()")
+
+
 def test_beyond_the_dialogs_limits_the_tools_values():
     s = membrane.solve(120, 40, 2.5, option=False)
     assert s.w.shape == (121, 41) and s.finite

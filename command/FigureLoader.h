@@ -1,6 +1,6 @@
-// The drawing library of membrane-solve, the one part of it that needs Qt: found in the
-// installation's private library folder beside the program's, or beside the program in the
-// build tree, and loaded only when a figure is asked for.
+// The drawing library of membrane-solve and the Python module, the one part of them that needs
+// Qt: found in the installation's private library folder, or in the build tree, and loaded only
+// when a figure is asked for.
 #pragma once
 
 #include <string>
@@ -10,6 +10,9 @@
 // The library for the running program: <bindir>/<path to the private library folder>, where
 // cmake --install and the package put it, else the program's own folder.
 std::string DefaultFigureLibrary();
+// The library for the shared object that holds `address`, the Python module: from its folder
+// the path to the private library folder, else in the build tree the folder above it.
+std::string ModuleFigureLibrary(const void* address);
 
 struct LoadedFigures {
     const FigureApi* api = nullptr;  // null when it could not be loaded

@@ -1,6 +1,6 @@
 // Output files with POSIX calls: in place for what is not a regular file, through a temporary
 // file and a rename for what is.
-#include "batch/OutputFile.h"
+#include "command/OutputFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
