@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "ui/ClipboardHandover.h"
 #include "ui/MembraneDlg.h"
 
 namespace {
@@ -38,6 +39,8 @@ bool CMembraneApp::InitInstance()
 {
     CMembraneDlg dlg;
     dlg.exec();
+    // The last table stays on the clipboard after the dialog, as users of the tool expect.
+    HandOverClipboard(ClipboardHolderPath());
     return false;
 }
 

@@ -10,7 +10,7 @@ profile=${1:-test}
 
 build_packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
+  qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev libxcb1-dev
   fonts-ipafont-gothic fontconfig
   python3-dev python3-numpy pybind11-dev libeigen3-dev libspectra-dev
 )
@@ -18,7 +18,7 @@ test_packages=(
   libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   locales
-  xvfb xdotool xclip
+  xvfb xdotool xclip weston xwayland wl-clipboard
   liblapacke-dev libopenblas-dev libeigen3-dev
   python3-vtk9 python3-pytest python3-matplotlib mypy
   file man-db groff-base desktop-file-utils appstream lintian

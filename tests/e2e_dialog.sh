@@ -85,3 +85,20 @@ if [ "$status" -ne 0 ]; then
     head -c 4000 "$work/app.log"
     exit 1
 fi
+
+# With no clipboard manager on the display, the table outlives the dialog: its holder keeps it,
+# with no window on the screen, until another program copies; then the holder is gone.
+holder=$(dirname "$membrane")/membrane-clipboard
+clipboard_holds_table || { echo "the table did not outlive the dialog"; exit 1; }
+holder_pid=$(pgrep -f -x "$holder" | head -n 1)
+[ -n "$holder_pid" ] || { echo "no membrane-clipboard holds the table"; exit 1; }
+if xdotool search --onlyvisible --pid "$holder_pid" >/dev/null 2>&1; then
+    echo "membrane-clipboard shows a window"
+    exit 1
+fi
+echo "after the dialog the clipboard still holds the table, kept by process $holder_pid"
+printf 'something else' | xclip -selection clipboard
+holder_gone() { ! kill -0 "$holder_pid" 2>/dev/null; }
+wait_for 10 "membrane-clipboard ending once another program copied" holder_gone
+[ "$(xclip -selection clipboard -o)" = "something else" ] || { echo "the new copy was lost"; exit 1; }
+echo "another copy took the clipboard, and the holder has ended"

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The table outlives the dialog under Wayland: a Weston compositor (nested in a virtual X
+# server, which gives it a seat) runs the program through its Xwayland, as a Wayland desktop
+# runs it; Enter computes, Esc closes, and a Wayland client, wl-paste, then reads the table byte
+# for byte. Another copy takes the clipboard, and no membrane-clipboard stays behind.
+set -euo pipefail
+membrane=$1
+print_table=$2
+work=$(mktemp -d)
+
+cleanup() {
+    [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
+    [ -n "${weston:-}" ] && kill "$weston" 2>/dev/null || true
+    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+    pkill -f -x "$(dirname "$membrane")/membrane-clipboard" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+wait_for() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            echo "$what did not happen within $seconds s"
+            return 1
+        fi
+        sleep 0.05
+    done
+}
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+display_ready() { [ -s "$work/display" ]; }
+wait_for 20 "Xvfb reporting its display" display_ready || { cat "$work/xvfb.log"; exit 1; }
+
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export WAYLAND_DISPLAY=membrane-test
+DISPLAY=:$(head -n 1 "$work/display") weston --backend=x11-backend.so --socket="$WAYLAND_DISPLAY" \
+    --xwayland --idle-time=0 --width=1024 --height=768 >"$work/weston.log" 2>&1 &
+weston=$!
+xwayland_listening() { grep -q "xserver listening on display" "$work/weston.log"; }
+wait_for 20 "Weston starting its Xwayland" xwayland_listening || { cat "$work/weston.log"; exit 1; }
+export DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" | head -n 1)
+echo "Weston on $WAYLAND_DISPLAY, its Xwayland on $DISPLAY"
+
+QT_QPA_PLATFORM=xcb "$membrane" >"$work/app.log" 2>&1 &
+app=$!
+title='2次元有限要素法－膜振動'
+find_window() { window=$(xdotool search --name "$title" 2>/dev/null | head -n 1) && [ -n "$window" ]; }
+wait_for 30 "the window '$title' appearing" find_window || { head -c 4000 "$work/app.log"; exit 1; }
+
+"$print_table" >"$work/expected.txt"
+wayland_holds_table() {
+    timeout 5 wl-paste -n >"$work/clipboard.txt" 2>/dev/null &&
+        cmp -s "$work/clipboard.txt" "$work/expected.txt"
+}
+press_enter_until_table() {
+    xdotool windowfocus "$window" 2>/dev/null || true
+    xdotool key Return
+    wait_for 2 "the clipboard receiving the table after Enter" wayland_holds_table >/dev/null
+}
+wait_for 30 "wl-paste reading the table" press_enter_until_table
+echo "wl-paste reads the table: $(wc -c <"$work/expected.txt") bytes"
+
+app_ended() { ! kill -0 "$app" 2>/dev/null; }
+press_escape_until_ended() {
+    xdotool windowfocus "$window" 2>/dev/null || true
+    xdotool key Escape
+    wait_for 2 "the program ending after Esc" app_ended >/dev/null
+}
+wait_for 20 "the program ending after Esc" press_escape_until_ended
+wait "$app" || { echo "the program failed"; head -c 4000 "$work/app.log"; exit 1; }
+app=
+
+wait_for 10 "wl-paste reading the table after the dialog" wayland_holds_table
+echo "after the dialog wl-paste still reads the table"
+printf 'something else' | wl-copy
+new_copy() { [ "$(timeout 5 wl-paste -n 2>/dev/null)" = "something else" ]; }
+wait_for 10 "the new copy reaching the clipboard" new_copy
+holder_gone() { ! pgrep -f -x "$(dirname "$membrane")/membrane-clipboard" >/dev/null; }
+wait_for 10 "every membrane-clipboard ending" holder_gone
+echo "another copy took the clipboard, and no holder stays"
