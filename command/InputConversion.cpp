@@ -1,7 +1,9 @@
 // Locale-free text to number conversion of the input fields.
 #include "command/InputConversion.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstddef>
 #include <limits>
 #include <string>
@@ -128,9 +130,18 @@ double ConvertAlpha(std::string_view text)
     digits += 'e';
     digits += std::to_string(scale);
     double value = 0.0;
+#if defined(__EMSCRIPTEN__) && !defined(__cpp_lib_to_chars)
+    // WebAssembly's C++ library reads no floating point with from_chars; its C library's strtod
+    // rounds correctly too, and knows no locale but C. Out of range as from_chars has it.
+    errno = 0;
+    value = std::strtod(digits.c_str(), nullptr);
+    if (errno == ERANGE)
+        return leading > 0 ? infinity : zero;
+#else
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
                                            std::chars_format::scientific);
     if (ec == std::errc::result_out_of_range)
         return leading > 0 ? infinity : zero;
+#endif
     return negative ? -value : value;
 }

@@ -1,8 +1,8 @@
 // CSV rows and the VTK rectilinear grid of a solved record.
 #include "present/NodeExport.h"
 
-#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "present/ReportText.h"
 
@@ -21,7 +21,8 @@ void AppendShortest(std::string& out, double v)
 // VTK's binary legacy data are big-endian.
 void AppendBigEndian(std::string& out, double v)
 {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
     for (int shift = 56; shift >= 0; shift -= 8)
         out += static_cast<char>((bits >> shift) & 0xFF);
 }

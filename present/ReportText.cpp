@@ -3,11 +3,19 @@
 // for "%.6f" of the usual magnitudes an exact integer rounding of the same digits, faster.
 #include "present/ReportText.h"
 
-#include <bit>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+
+#include "present/ShortestText.h"
+
+// Whether the C++ library writes floating point with to_chars; WebAssembly's does not.
+#if defined(__EMSCRIPTEN__) && !defined(__cpp_lib_to_chars)
+#define MEMBRANE_PRINTF_NUMBERS 1
+#endif
 
 namespace {
 
@@ -20,7 +28,8 @@ constexpr int kNumberRoom = 330;
 char* FixedSixExact(char* out, double v)
 {
 #if defined(__SIZEOF_INT128__)
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
     if (biased == 0x7FF || biased - 1075 > 10)  // not finite, or 2^63 or more
@@ -63,11 +72,20 @@ std::string_view FormatValue(char (&buf)[kNumberRoom], double v, ValueFormat for
     if (format == ValueFormat::Fixed6) {
         if (char* end = FixedSixExact(buf, v))
             return {buf, static_cast<std::size_t>(end - buf)};
+    }
+#ifdef MEMBRANE_PRINTF_NUMBERS
+    const std::string text = format == ValueFormat::Fixed6 ? FixedSixText(v) : ShortestText(v);
+    const std::size_t size = std::min(text.size(), static_cast<std::size_t>(kNumberRoom));
+    std::memcpy(buf, text.data(), size);
+    return {buf, size};
+#else
+    if (format == ValueFormat::Fixed6) {
         const auto result = std::to_chars(buf, buf + kNumberRoom, v, std::chars_format::fixed, 6);
         return {buf, static_cast<std::size_t>(result.ptr - buf)};
     }
     const auto result = std::to_chars(buf, buf + kNumberRoom, v);
     return {buf, static_cast<std::size_t>(result.ptr - buf)};
+#endif
 }
 
 void AppendInt(std::string& out, int n)

@@ -21,6 +21,7 @@ test_packages=(
   xvfb xdotool xclip weston xwayland wl-clipboard
   liblapacke-dev libopenblas-dev libeigen3-dev
   python3-vtk9 python3-pytest python3-matplotlib mypy
+  emscripten node-acorn chromium chromium-driver python3-selenium python3-pil
   file man-db groff-base desktop-file-utils appstream lintian
 )
 

@@ -14,6 +14,7 @@
 #include "ScopedLocale.h"
 #include "TestSupport.h"
 #include "present/ReportText.h"
+#include "present/ShortestText.h"
 
 namespace {
 
@@ -106,6 +107,38 @@ TEST(ReportText, ShortestReadsBackToTheSameDouble)
         double back = 0.0;
         std::from_chars(s.data(), s.data() + s.size(), back);
         ASSERT_EQ(std::memcmp(&back, &v, sizeof v), 0) << s;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The texts of printf and strtod, for a C++ library without floating-point to_chars, against
+// to_chars itself: random bit patterns of every magnitude, values of a few digits, powers of two
+// (whose gap to the next double is wider above than below), and the special values.
+TEST(ReportText, PrintfTextsAreToCharsTexts)
+{
+    std::vector<double> values = {0.0, -0.0, 1.0, -1.0, 0.1, 5e-324, 1.7976931348623157e308,
+                                  2.2250738585072014e-308, 1e21, 1e22, 123456.0, 1e-7, 9.5,
+                                  HUGE_VAL, -HUGE_VAL, std::nan(""), -std::nan("")};
+    std::mt19937_64 random(20261210);
+    for (int k = 0; k < 20000; ++k) {
+        std::uint64_t bits = random();
+        double v = 0.0;
+        std::memcpy(&v, &bits, sizeof v);
+        values.push_back(v);
+        values.push_back(static_cast<double>(static_cast<std::int64_t>(random() % 2000001) - 1000000) /
+                         std::pow(10.0, static_cast<double>(random() % 9)));
+    }
+    for (int e = -1074; e <= 1023; ++e)
+        values.push_back(std::ldexp(1.0, e));
+    for (double v : values) {
+        char buf[400];
+        const auto shortest = std::to_chars(buf, buf + sizeof buf, v);
+        ASSERT_EQ(ShortestText(v), std::string(buf, shortest.ptr)) << std::hexfloat << v;
+        const auto fixed = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
+        ASSERT_EQ(FixedSixText(v), std::string(buf, fixed.ptr)) << std::hexfloat << v;
     }
 }
 

@@ -1,0 +1,116 @@
+// The dialog's part of the page: the three fields, 計算 and ｵﾌﾟｼｮﾝ, the report list, the table
+// on the clipboard and the colour map, all from the project's own C++ compiled to WebAssembly.
+import MembraneModule from "./membrane.js";
+
+const $ = (id) => document.getElementById(id);
+
+// The C interface of the module, its texts read as UTF-8.
+function bind(module) {
+  const text = (name) => () => module.UTF8ToString(module[`_membrane_${name}`]());
+  return {
+    compute(divx, divy, alpha, option) {
+      return module.ccall("membrane_compute", "number", ["string", "string", "string", "number"],
+                          [divx, divy, alpha, option ? 1 : 0]);
+    },
+    list: text("list"),
+    table: text("table"),
+    csv: text("csv"),
+    vtk() {
+      const at = module._membrane_vtk(), size = module._membrane_vtk_size();
+      return module.HEAPU8.slice(at, at + size);
+    },
+    map() {
+      const count = module._membrane_map_cell_count();
+      const at = module._membrane_map_cells() >> 2;
+      return {
+        width: module._membrane_map_width(),
+        height: module._membrane_map_height(),
+        cells: module.HEAP32.slice(at, at + 5 * count),
+      };
+    },
+  };
+}
+
+// The dialog's cells in its colours, each device pixel a whole cell's: the canvas has as many
+// pixels as the screen gives it, and every cell covers whole device pixels.
+function paintMap(canvas, map) {
+  const scale = Math.max(1, Math.round(window.devicePixelRatio || 1));
+  canvas.width = Math.max(1, map.width * scale);
+  canvas.height = Math.max(1, map.height * scale);
+  canvas.style.width = `${map.width}px`;
+  canvas.style.height = `${map.height}px`;
+  const context = canvas.getContext("2d");
+  context.clearRect(0, 0, canvas.width, canvas.height);
+  for (let k = 0; k < map.cells.length; k += 5) {
+    const [x, y, w, h, d] = map.cells.subarray(k, k + 5);
+    context.fillStyle = `rgb(${d},${d},255)`;
+    context.fillRect(x * scale, y * scale, w * scale, h * scale);
+  }
+  canvas.hidden = map.cells.length === 0;
+}
+
+function showList(list, text) {
+  const lines = text.split("\n");
+  lines.pop();  // every line ends with a line feed
+  const items = lines.map((line) => {
+    const item = document.createElement("li");
+    item.textContent = line;
+    return item;
+  });
+  list.replaceChildren(...items);
+}
+
+let lastObjectUrls = [];
+function offerDownloads(membrane) {
+  for (const url of lastObjectUrls) URL.revokeObjectURL(url);
+  const link = (id, blob) => {
+    const url = URL.createObjectURL(blob);
+    lastObjectUrls.push(url);
+    $(id).href = url;
+  };
+  lastObjectUrls = [];
+  link("download-csv", new Blob([membrane.csv()], { type: "text/csv" }));
+  link("download-vtk", new Blob([membrane.vtk()], { type: "application/octet-stream" }));
+  link("download-table", new Blob([membrane.table()], { type: "text/plain" }));
+  $("downloads").hidden = false;
+}
+
+// The table to the clipboard, as the dialog copies it after a computation; where the browser
+// refuses, one line says so and a button copies it on a click of its own.
+async function copyTable(table) {
+  const status = $("clipboard"), button = $("copy");
+  try {
+    await navigator.clipboard.writeText(table);
+    status.textContent = "The table is on the clipboard.";
+    button.hidden = true;
+  } catch (error) {
+    status.textContent = `The browser refused the clipboard (${error.name}); copy the table with the button.`;
+    button.hidden = false;
+  }
+}
+
+async function main() {
+  const membrane = bind(await MembraneModule());
+  window.membrane = membrane;  // for the page's tests and users' own automation
+  const form = $("inputs");
+  form.addEventListener("submit", (event) => {
+    event.preventDefault();
+    const outcome = membrane.compute($("divx").value, $("divy").value, $("alpha").value,
+                                     $("option").checked);
+    showList($("list"), membrane.list());
+    paintMap($("map"), membrane.map());
+    if (outcome === 2) {
+      $("downloads").hidden = true;
+      return;
+    }
+    offerDownloads(membrane);
+    copyTable(membrane.table());
+  });
+  $("copy").addEventListener("click", () => copyTable(membrane.table()));
+  $("compute").disabled = false;
+  document.body.dataset.ready = "true";
+}
+
+main().catch((error) => {
+  $("clipboard").textContent = `The computation could not start: ${error}`;
+});

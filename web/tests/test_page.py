@@ -1,0 +1,175 @@
+"""The page in a real browser: headless Chromium, driven by Selenium, on the built site served
+from 127.0.0.1. It types into the dialog's fields, presses 計算 and compares what the page shows
+and offers with what membrane-solve writes for the same texts (--lenient: the dialog's reading):
+the report list, the clipboard's table, the CSV and VTK downloads and the map's cell colours.
+Needs MEMBRANE_WEB (the site) and MEMBRANE_SOLVE (the program)."""
+
+import functools
+import http.server
+import io
+import os
+import random
+import subprocess
+import tempfile
+import threading
+
+import pytest
+from PIL import Image
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import WebDriverWait
+
+SITE = os.environ["MEMBRANE_WEB"]
+SOLVE = os.environ["MEMBRANE_SOLVE"]
+
+# The dialog's edge cases and the project's hostile texts, then random meshes and alphas.
+HOSTILE = [" 12abc", "+3", "１２", "1e400", "nan", "\t7", "0x10", "9" * 40, "-5", "3.9", " ", "２"]
+
+
+def cases():
+    fixed = [(" 90", " 30", " 5.0", True), ("1", "1", "5", True), ("90", "30", "2.5", False),
+             ("91", "30", "5", True), ("90", "31", "5", True), ("0", "30", "5", True),
+             ("", "", "", True), ("45", "15", "", False)]
+    fixed += [(text, "4", "1.5", True) for text in HOSTILE[:6]]
+    fixed += [("6", text, "1.5", False) for text in HOSTILE[6:]]
+    fixed += [("12", "4", text, True) for text in HOSTILE]
+    draw = random.Random(20261210)
+    for _ in range(30):
+        fixed.append((str(draw.randint(1, 90)), str(draw.randint(1, 30)),
+                      f"{draw.uniform(0, 8):.{draw.randint(0, 6)}f}", draw.random() < 0.5))
+    return fixed
+
+
+class Site(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                      ".wasm": "application/wasm", ".js": "text/javascript"}
+
+    def log_message(self, *args):
+        pass
+
+
+@pytest.fixture(scope="module")
+def page():
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
+                                             functools.partial(Site, directory=SITE))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    url = f"http://127.0.0.1:{server.server_address[1]}/index.html"
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu",
+                     "--window-size=1280,1000", "--force-device-scale-factor=2"):
+        options.add_argument(argument)
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver.execute_cdp_cmd("Browser.grantPermissions", {
+        "origin": url.rsplit("/", 1)[0],
+        "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+    driver.get(url)
+    WebDriverWait(driver, 20).until(
+        lambda d: d.execute_script("return document.body.dataset.ready === 'true'"))
+    yield driver
+    driver.quit()
+    server.shutdown()
+
+
+def tool(*args):
+    done = subprocess.run([SOLVE, "--lenient", "--quiet", *args], capture_output=True, check=False)
+    return done.returncode, done.stdout, done.stderr
+
+
+def type_into(driver, field, text):
+    """Types the text as a user would; a tab, which would move the focus, is pasted instead."""
+    element = driver.find_element(By.ID, field)
+    element.clear()
+    if "\t" in text:
+        driver.execute_script("arguments[0].value = arguments[1]", element, text)
+    elif text:
+        element.send_keys(text)
+    assert element.get_attribute("value") == text
+
+
+def compute(driver, divx, divy, alpha, option):
+    for field, text in (("divx", divx), ("divy", divy), ("alpha", alpha)):
+        type_into(driver, field, text)
+    box = driver.find_element(By.ID, "option")
+    if box.is_selected() != option:
+        box.click()
+    driver.find_element(By.ID, "compute").click()
+
+
+def map_colours(driver):
+    """The intensity the canvas shows at the centre of every cell, node by node."""
+    return driver.execute_script("""
+        const map = window.membrane.map(), canvas = document.getElementById('map');
+        const scale = canvas.width / Math.max(map.width, 1);
+        const pixels = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
+        const out = [];
+        for (let k = 0; k < map.cells.length; k += 5) {
+            const [x, y, w, h] = map.cells.subarray(k, k + 4);
+            const px = Math.floor((x + w / 2) * scale), py = Math.floor((y + h / 2) * scale);
+            const at = 4 * (py * canvas.width + px);
+            out.push([x + Math.floor(w / 2), y + Math.floor(h / 2),
+                      pixels.data[at], pixels.data[at + 1], pixels.data[at + 2]]);
+        }
+        return out;""")
+
+
+@pytest.mark.parametrize("divx,divy,alpha,option", cases())
+def test_the_page_shows_and_offers_what_the_tool_writes(page, divx, divy, alpha, option):
+    compute(page, divx, divy, alpha, option)
+    shown_raw = page.execute_script(
+        "return [...document.querySelectorAll('#list > li')].map(li => li.textContent)")
+    with tempfile.TemporaryDirectory() as folder:
+        vtk, png = os.path.join(folder, "w.vtk"), os.path.join(folder, "m.png")
+        status, listed, refused = tool("--divx", divx, "--divy", divy, "--alpha", alpha,
+                                       "--option", "on" if option else "off", "--list",
+                                       "--vtk", vtk, "--map", png)
+        if status == 1:
+            assert shown_raw == refused.decode().splitlines()
+            assert page.find_element(By.ID, "downloads").get_attribute("hidden") is not None
+            return
+        assert shown_raw == listed.decode().splitlines()
+        _, table, _ = tool("--divx", divx, "--divy", divy, "--alpha", alpha,
+                           "--option", "on" if option else "off")
+        _, csv, _ = tool("--divx", divx, "--divy", divy, "--alpha", alpha,
+                         "--option", "on" if option else "off", "--csv", "-")
+        assert page.execute_script("return window.membrane.table()") == table.decode()
+        assert page.execute_script("return window.membrane.csv()") == csv.decode()
+        assert bytes(page.execute_script("return Array.from(window.membrane.vtk())")) == \
+            open(vtk, "rb").read()
+        image = Image.open(png).convert("RGB")
+        for x, y, r, g, b in map_colours(page):
+            assert (r, g, b) == image.getpixel((x, y)), (x, y)
+
+
+def test_enter_computes_and_the_table_reaches_the_clipboard(page):
+    compute(page, "4", "2", "0.5", True)
+    type_into(page, "alpha", "0.7")
+    page.find_element(By.ID, "alpha").send_keys(Keys.ENTER)
+    _, table, _ = tool("--divx", "4", "--divy", "2", "--alpha", "0.7")
+    WebDriverWait(page, 10).until(
+        lambda d: d.find_element(By.ID, "clipboard").text == "The table is on the clipboard.")
+    pasted = page.execute_async_script(
+        "const done = arguments[0]; navigator.clipboard.readText().then(done, e => done(String(e)))")
+    assert pasted == table.decode()
+
+
+def test_every_control_is_labelled_and_nothing_leaves_the_machine(page):
+    unlabelled = page.execute_script("""
+        return [...document.querySelectorAll('input, button, canvas, ol')]
+            .filter(e => !e.hidden && !(e.labels && e.labels.length) && !e.getAttribute('aria-label')
+                         && !e.textContent.trim())
+            .map(e => e.id)""")
+    assert unlabelled == []
+    origins = page.execute_script(
+        "return performance.getEntriesByType('resource').map(r => new URL(r.name).origin)")
+    assert set(origins) <= {page.execute_script("return location.origin")}
+    assert "default-src 'none'" in page.find_element(
+        By.CSS_SELECTOR, "meta[http-equiv='Content-Security-Policy']").get_attribute("content")
+
+
+def test_no_error_in_the_console(page):
+    errors = [entry for entry in page.get_log("browser") if entry["level"] == "SEVERE"]
+    assert errors == []
