@@ -89,14 +89,36 @@ async function copyTable(table) {
   }
 }
 
+// The inputs in the address, so that a link reproduces the computation: ?divx=..&divy=..
+// &alpha=..&option=on|off, each text as it was typed.
+function inputsToAddress() {
+  const query = new URLSearchParams({
+    divx: $("divx").value, divy: $("divy").value, alpha: $("alpha").value,
+    option: $("option").checked ? "on" : "off",
+  });
+  return `?${query}`;
+}
+
+// Fills the fields from the address; true where it holds a computation.
+function addressToInputs() {
+  const query = new URLSearchParams(location.search);
+  if (!query.has("divx") && !query.has("divy") && !query.has("alpha"))
+    return false;
+  for (const field of ["divx", "divy", "alpha"])
+    $(field).value = query.get(field) ?? "";
+  $("option").checked = query.get("option") !== "off";
+  return true;
+}
+
 async function main() {
   const membrane = bind(await MembraneModule());
   window.membrane = membrane;  // for the page's tests and users' own automation
   const form = $("inputs");
-  form.addEventListener("submit", (event) => {
-    event.preventDefault();
+  const run = (record) => {
     const outcome = membrane.compute($("divx").value, $("divy").value, $("alpha").value,
                                      $("option").checked);
+    if (record && location.search !== inputsToAddress())
+      history.pushState(null, "", inputsToAddress());
     showList($("list"), membrane.list());
     paintMap($("map"), membrane.map());
     if (outcome === 2) {
@@ -105,7 +127,18 @@ async function main() {
     }
     offerDownloads(membrane);
     copyTable(membrane.table());
+  };
+  form.addEventListener("submit", (event) => {
+    event.preventDefault();
+    run(true);
   });
+  // Back and forward show the computation of that address, a link the one it names.
+  window.addEventListener("popstate", () => {
+    if (addressToInputs())
+      run(false);
+  });
+  if (addressToInputs())
+    run(false);
   $("copy").addEventListener("click", () => copyTable(membrane.table()));
   $("compute").disabled = false;
   document.body.dataset.ready = "true";

@@ -156,6 +156,26 @@ def test_enter_computes_and_the_table_reaches_the_clipboard(page):
     assert pasted == table.decode()
 
 
+def test_a_link_reproduces_the_computation_and_back_goes_back(page):
+    compute(page, "6", "2", "1.25", False)
+    first = page.current_url
+    assert "divx=6" in first and "option=off" in first
+    compute(page, "8", "3", "0.5", True)
+    listed = lambda: page.execute_script(
+        "return [...document.querySelectorAll('#list > li')].map(li => li.textContent)")
+    _, six, _ = tool("--divx", "6", "--divy", "2", "--alpha", "1.25", "--option", "off", "--list")
+    page.back()
+    WebDriverWait(page, 10).until(lambda d: listed() == six.decode().splitlines())
+    assert page.find_element(By.ID, "divx").get_attribute("value") == "6"
+    assert not page.find_element(By.ID, "option").is_selected()
+    page.forward()
+    WebDriverWait(page, 10).until(
+        lambda d: d.find_element(By.ID, "divx").get_attribute("value") == "8")
+    page.get(first)  # a link opened afresh
+    WebDriverWait(page, 20).until(lambda d: d.execute_script(
+        "return document.body.dataset.ready === 'true'") and listed() == six.decode().splitlines())
+
+
 def test_every_control_is_labelled_and_nothing_leaves_the_machine(page):
     unlabelled = page.execute_script("""
         return [...document.querySelectorAll('input, button, canvas, ol')]
