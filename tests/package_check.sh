@@ -23,6 +23,13 @@ for f in ./usr/bin/membrane ./usr/bin/membrane-solve ./usr/share/applications/me
     grep -qx -- "$f" <<<"$contents" || fail "$f missing"
 done
 grep -qx '\./usr/libexec/membrane/membrane-figures\.so' <<<"$contents" || fail "drawing library missing"
+grep -qx '\./usr/libexec/membrane/membrane-clipboard' <<<"$contents" || fail "clipboard holder missing"
+# The web page where it was built: the site's folder as it is.
+if [ -e "$build/site/membrane.wasm" ]; then
+    for f in index.html app.js style.css membrane.js membrane.wasm; do
+        grep -qx -- "./usr/share/membrane/web/$f" <<<"$contents" || fail "web page: $f missing"
+    done
+fi
 grep -q '^\./usr/share/doc/membrane/copyright$' <<<"$contents" || fail "copyright missing"
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/membrane/copyright | grep -q '^License: Expat' ||
     fail "the copyright file names no licence"
