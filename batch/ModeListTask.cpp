@@ -12,24 +12,12 @@ std::string ModeLine(std::int32_t index, double alpha)
     return std::to_string(index) + '\t' + Shortest(alpha) + '\n';
 }
 
-// The listed resonances' details as CSV.
-std::string DetailsCsv(const ToolOptions& options, const ResonanceSearch& search,
-                       const std::vector<NumberedResonance>& listed)
-{
-    std::string csv = "index,alpha,kx,ky,participation,alpha_continuum\n";
-    for (const ResonanceDetails& d : DescribeResonances(search, options.option, listed))
-        csv += std::to_string(d.index) + ',' + Shortest(d.alpha) + ',' + std::to_string(d.kx) +
-               ',' + std::to_string(d.ky) + ',' + Shortest(d.participation) + ',' +
-               Shortest(d.alphaContinuum) + '\n';
-    return csv;
-}
-
 std::string ModeList(const ToolOptions& options, const ToolContext& context,
                      const ResonanceSearch& search, const std::vector<NumberedResonance>& listed)
 {
     if (options.details) {
         const Progress progress(context, "shapes of the resonances");
-        return DetailsCsv(options, search, listed);
+        return DetailsCsv(DescribeResonances(search, options.option, listed));
     }
     std::string text;
     for (const NumberedResonance& r : listed)

@@ -2,6 +2,7 @@
 #include "command/InputConversion.h"
 
 #include <cerrno>
+#include <cmath>
 #include <charconv>
 #include <cstdlib>
 #include <cstddef>
@@ -135,7 +136,7 @@ double ConvertAlpha(std::string_view text)
     // rounds correctly too, and knows no locale but C. Out of range as from_chars has it.
     errno = 0;
     value = std::strtod(digits.c_str(), nullptr);
-    if (errno == ERANGE)
+    if (errno == ERANGE && (std::isinf(value) || value == 0.0))
         return leading > 0 ? infinity : zero;
 #else
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value,

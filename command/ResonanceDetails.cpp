@@ -24,6 +24,21 @@ std::vector<ResonanceDetails> DescribeResonances(const ResonanceSearch& search, 
     return details;
 }
 
+std::string DetailsCsv(const std::vector<ResonanceDetails>& details)
+{
+    const auto shortest = [](double v) {
+        std::string text;
+        AppendValue(text, v, ValueFormat::Shortest);
+        return text;
+    };
+    std::string csv = "index,alpha,kx,ky,participation,alpha_continuum\n";
+    for (const ResonanceDetails& d : details)
+        csv += std::to_string(d.index) + ',' + shortest(d.alpha) + ',' + std::to_string(d.kx) +
+               ',' + std::to_string(d.ky) + ',' + shortest(d.participation) + ',' +
+               shortest(d.alphaContinuum) + '\n';
+    return csv;
+}
+
 namespace {
 
 constexpr double kNear = 1e-6;

@@ -23,6 +23,9 @@ struct ResonanceDetails {
 // with the load of the option. A resonance listed at -a' has the shape of a'.
 std::vector<ResonanceDetails> DescribeResonances(const ResonanceSearch& search, bool option,
                                                  const std::vector<NumberedResonance>& listed);
+// The details as --details writes them: the header index,alpha,kx,ky,participation,
+// alpha_continuum, then a row each, numbers as the shortest texts that read back the same.
+std::string DetailsCsv(const std::vector<ResonanceDetails>& details);
 
 // Where |alpha| lies within a relative 1e-6 of a resonance of the divX x divY mesh, the note that
 // names the nearest: its number, its alpha and (kx, ky), from the grid's closed form. `below`,

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <utility>
 
+#include "solver/DecimalDigits.h"
 #include "solver/WorkThreads.h"
 
 namespace {
@@ -38,12 +39,8 @@ double Midpoint(double a, double b)
 double ShortestIn(double a, double b)
 {
     const double mid = Midpoint(a, b);
-    char text[40];
     for (int digits = 1; digits <= 17; ++digits) {
-        const auto written =
-            std::to_chars(text, text + sizeof text, mid, std::chars_format::scientific, digits - 1);
-        double value = 0.0;
-        std::from_chars(text, written.ptr, value);
+        const double value = RoundedToDigits(mid, digits);
         if (value >= a && value <= b)
             return value;
     }

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "command/ComputeCommand.h"
+#include "command/LowestResonances.h"
+#include "command/ResonanceDetails.h"
+#include "command/RunArguments.h"
 #include "present/ColorMap.h"
 #include "present/FigureTitles.h"
 #include "present/NodeExport.h"
@@ -24,6 +27,7 @@ struct Page {
     std::string csv;
     std::string vtk;
     std::vector<std::int32_t> cells;  // x, y, width, height, intensity of every map cell
+    std::string resonances;           // the last list of resonances, or what is wrong
 };
 
 Page& ThePage()
@@ -93,5 +97,37 @@ EMSCRIPTEN_KEEPALIVE int membrane_map_cell_count()
     return static_cast<int>(ThePage().cells.size() / 5);
 }
 EMSCRIPTEN_KEEPALIVE const std::int32_t* membrane_map_cells() { return ThePage().cells.data(); }
+
+// The n lowest resonances of the mesh of the last solution, with the load of the option, as
+// membrane-solve --modes n --details writes them; "error: " and the reason where there are none
+// to list. On the calling thread alone: a page has one.
+EMSCRIPTEN_KEEPALIVE const char* membrane_resonances(int n, int option)
+{
+    Page& page = ThePage();
+    const std::int32_t divX = page.record.m_nDivX, divY = page.record.m_nDivY;
+    if (page.record.m_bSolved == 0) {
+        page.resonances = "error: compute first: the resonances are those of the mesh computed";
+        return page.resonances.c_str();
+    }
+    const std::int32_t available = ResonanceCount(divX, divY);
+    if (available < 1) {
+        page.resonances = "error: " + NoResonanceText(divX, divY);
+        return page.resonances.c_str();
+    }
+    if (n < 1 || n > available) {
+        page.resonances = "error: the " + std::to_string(divX) + " x " + std::to_string(divY) +
+                          " mesh has " + std::to_string(available) +
+                          " resonances, one per node off the fixed edges; ask for 1 to " +
+                          std::to_string(available) + ", not " + std::to_string(n);
+        return page.resonances.c_str();
+    }
+    const ResonanceSearch search = MeshSearch(divX, divY, 1);
+    const std::vector<double> alphas = LowestResonances(search, n);
+    std::vector<NumberedResonance> listed;
+    for (std::size_t k = 0; k < alphas.size(); ++k)
+        listed.push_back({static_cast<std::int32_t>(k + 1), alphas[k]});
+    page.resonances = DetailsCsv(DescribeResonances(search, option != 0, listed));
+    return page.resonances.c_str();
+}
 
 }  // extern "C"

@@ -13,6 +13,9 @@ function bind(module) {
                           [divx, divy, alpha, option ? 1 : 0]);
     },
     list: text("list"),
+    resonances(n, option) {
+      return module.UTF8ToString(module._membrane_resonances(n, option ? 1 : 0));
+    },
     table: text("table"),
     csv: text("csv"),
     vtk() {
@@ -110,6 +113,27 @@ function addressToInputs() {
   return true;
 }
 
+// The rows of --details, their texts as the program writes them.
+function showResonances(csv) {
+  const body = $("resonances").tBodies[0];
+  if (csv.startsWith("error: ")) {
+    $("resonances-status").textContent = csv.slice(7);
+    body.replaceChildren();
+    return;
+  }
+  const rows = csv.split("\n").slice(1, -1).map((line) => {
+    const row = document.createElement("tr");
+    for (const field of line.split(",")) {
+      const cell = document.createElement("td");
+      cell.textContent = field;
+      row.append(cell);
+    }
+    return row;
+  });
+  body.replaceChildren(...rows);
+  $("resonances-status").textContent = `${rows.length} resonances of the mesh computed.`;
+}
+
 async function main() {
   const membrane = bind(await MembraneModule());
   window.membrane = membrane;  // for the page's tests and users' own automation
@@ -140,7 +164,12 @@ async function main() {
   if (addressToInputs())
     run(false);
   $("copy").addEventListener("click", () => copyTable(membrane.table()));
+  $("resonances-form").addEventListener("submit", (event) => {
+    event.preventDefault();
+    showResonances(membrane.resonances(Number($("resonance-count").value), $("option").checked));
+  });
   $("compute").disabled = false;
+  $("list-resonances").disabled = false;
   document.body.dataset.ready = "true";
 }
 
