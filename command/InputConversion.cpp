@@ -2,8 +2,8 @@
 #include "command/InputConversion.h"
 
 #include <cerrno>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstddef>
 #include <limits>
@@ -57,6 +57,40 @@ std::int32_t ConvertCount(std::string_view text)
     if (value > std::numeric_limits<std::int32_t>::max())
         return std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(value);  // -2^31 at least
+}
+
+bool ReadStrictDecimal(std::string_view text, double& value)
+{
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && (text[begin] == ' ' || text[begin] == '\t'))
+        ++begin;
+    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t'))
+        --end;
+    const std::string_view number = text.substr(begin, end - begin);
+    std::size_t i = 0, digits = 0;
+    if (i < number.size() && (number[i] == '+' || number[i] == '-'))
+        ++i;
+    for (; i < number.size() && IsDigit(number[i]); ++i)
+        ++digits;
+    if (i < number.size() && number[i] == '.')
+        for (++i; i < number.size() && IsDigit(number[i]); ++i)
+            ++digits;
+    if (digits == 0)
+        return false;
+    if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+        ++i;
+        if (i < number.size() && (number[i] == '+' || number[i] == '-'))
+            ++i;
+        std::size_t exponentDigits = 0;
+        for (; i < number.size() && IsDigit(number[i]); ++i)
+            ++exponentDigits;
+        if (exponentDigits == 0)
+            return false;
+    }
+    if (i != number.size())
+        return false;
+    value = ConvertAlpha(number);
+    return std::isfinite(value);
 }
 
 double ConvertAlpha(std::string_view text)

@@ -16,3 +16,9 @@ std::int32_t ConvertCount(std::string_view text);
 // at the first character that does not fit; no digits give 0.0. The result is the correctly
 // rounded double: overflow gives +-infinity, underflow +-0 or a subnormal.
 double ConvertAlpha(std::string_view text);
+
+// The strict reading of a number outside the dialog: blanks and tabs around it allowed, an
+// optional sign, digits with at most one "." and an optional exponent (e or E), nothing else;
+// converted as ConvertAlpha converts it. Nothing where the text is no such number or its value
+// is not finite.
+bool ReadStrictDecimal(std::string_view text, double& value);

@@ -4,6 +4,8 @@
 // next computation.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,7 +13,9 @@
 #include "command/ComputeCommand.h"
 #include "command/LowestResonances.h"
 #include "command/ResonanceDetails.h"
+#include "command/InputConversion.h"
 #include "command/RunArguments.h"
+#include "command/Sweep.h"
 #include "present/ColorMap.h"
 #include "present/FigureTitles.h"
 #include "present/NodeExport.h"
@@ -28,7 +32,20 @@ struct Page {
     std::string vtk;
     std::vector<std::int32_t> cells;  // x, y, width, height, intensity of every map cell
     std::string resonances;           // the last list of resonances, or what is wrong
+    // The sweep under way: its mesh and interval, the points so far, the text handed out.
+    SweepMesh sweepMesh{};
+    double a0 = 0.0, a1 = 0.0;
+    std::int64_t points = 0;
+    std::vector<SweepPoint> swept;
+    std::string sweepText;
 };
+
+std::string Shortest(double v)
+{
+    std::string text;
+    AppendValue(text, v, ValueFormat::Shortest);
+    return text;
+}
 
 Page& ThePage()
 {
@@ -128,6 +145,94 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_resonances(int n, int option)
         listed.push_back({static_cast<std::int32_t>(k + 1), alphas[k]});
     page.resonances = DetailsCsv(DescribeResonances(search, option != 0, listed));
     return page.resonances.c_str();
+}
+
+// Sets up a sweep of the divx x divy mesh (counts of at least 1) from the text "A0:A1:N", read
+// as membrane-solve reads --sweep: finite decimal bounds, A0 <= A1, N a whole number of at
+// least 2. Returns "" when it is set up, else what is wrong with the text, in one line.
+EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const char* range,
+                                                      int option)
+{
+    Page& page = ThePage();
+    page.swept.clear();
+    page.points = 0;
+    std::string_view text(range);
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t colon = text.find(':', start);
+        fields.push_back(text.substr(start, colon - start));
+        if (colon == std::string_view::npos)
+            break;
+        start = colon + 1;
+    }
+    double a0 = 0.0, a1 = 0.0, n = 0.0;
+    if (divx < 1 || divy < 1)
+        page.sweepText = "the sweep needs a mesh of at least 1 x 1";
+    else if (fields.size() != 3)
+        page.sweepText = "the sweep takes A0:A1:N";
+    else if (!ReadStrictDecimal(fields[0], a0) || !ReadStrictDecimal(fields[1], a1))
+        page.sweepText = "the sweep takes finite decimal numbers as bounds";
+    else if (a0 > a1)
+        page.sweepText = "the sweep needs A0 <= A1";
+    else if (!ReadStrictDecimal(fields[2], n) || n != std::floor(n) || n < 2 || n > 1e7 ||
+             fields[2].find_first_of(".eE") != std::string_view::npos)
+        page.sweepText = "the sweep takes N as a whole number from 2 to 10000000";
+    else
+        page.sweepText.clear();
+    if (!page.sweepText.empty())
+        return page.sweepText.c_str();
+    page.sweepMesh = {divx, divy, option != 0};
+    page.a0 = a0;
+    page.a1 = a1;
+    page.points = static_cast<std::int64_t>(n);
+    page.swept.reserve(static_cast<std::size_t>(page.points));
+    return page.sweepText.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE double membrane_sweep_points() { return static_cast<double>(ThePage().points); }
+
+// The next count points of the sweep set up, as CSV rows of membrane-solve --sweep (its header
+// before the first); "" when every point is done.
+EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_next(int count)
+{
+    Page& page = ThePage();
+    const auto first = static_cast<std::int64_t>(page.swept.size());
+    const std::int64_t take = std::min<std::int64_t>(count, page.points - first);
+    page.sweepText = first == 0 && take > 0 ? "alpha,max_abs_w,modes_below,first_zero_pivot\n" : "";
+    if (take <= 0)
+        return page.sweepText.c_str();
+    for (const SweepPoint& p :
+         RunSweep(page.sweepMesh, page.a0, page.a1, page.points, first, take, 1)) {
+        page.sweepText += Shortest(p.alpha) + ',' + Shortest(p.maxAbsW) + ',' +
+                          std::to_string(p.modesBelow) + ',' + std::to_string(p.firstZeroPivot) +
+                          '\n';
+        page.swept.push_back(p);
+    }
+    return page.sweepText.c_str();
+}
+
+// The resonance lines of the finished sweep as --plot draws them: "alpha,excited" rows.
+EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_lines()
+{
+    Page& page = ThePage();
+    page.sweepText.clear();
+    if (page.swept.size() != static_cast<std::size_t>(page.points) || page.points == 0)
+        return page.sweepText.c_str();
+    const ResonanceSearch search = MeshSearch(page.sweepMesh.divX, page.sweepMesh.divY, 1);
+    for (const ResonanceLine& line :
+         SweepResonanceLines(search, page.sweepMesh.option, page.a0, page.a1, page.swept))
+        page.sweepText += Shortest(line.alpha) + (line.excited ? ",1\n" : ",0\n");
+    return page.sweepText.c_str();
+}
+
+// The mesh of the last solution: its counts, 0 where nothing is solved.
+EMSCRIPTEN_KEEPALIVE int membrane_divx()
+{
+    return ThePage().record.m_bSolved ? ThePage().record.m_nDivX : 0;
+}
+EMSCRIPTEN_KEEPALIVE int membrane_divy()
+{
+    return ThePage().record.m_bSolved ? ThePage().record.m_nDivY : 0;
 }
 
 }  // extern "C"

@@ -1,6 +1,7 @@
 // The dialog's part of the page: the three fields, 計算 and ｵﾌﾟｼｮﾝ, the report list, the table
 // on the clipboard and the colour map, all from the project's own C++ compiled to WebAssembly.
 import MembraneModule from "./membrane.js";
+import { SweepPlot } from "./sweep.js";
 
 const $ = (id) => document.getElementById(id);
 
@@ -13,6 +14,7 @@ function bind(module) {
                           [divx, divy, alpha, option ? 1 : 0]);
     },
     list: text("list"),
+    mesh: () => [module._membrane_divx(), module._membrane_divy()],
     resonances(n, option) {
       return module.UTF8ToString(module._membrane_resonances(n, option ? 1 : 0));
     },
@@ -134,6 +136,74 @@ function showResonances(csv) {
   $("resonances-status").textContent = `${rows.length} resonances of the mesh computed.`;
 }
 
+// The sweep in a worker of its own: its rows gathered as they come, the progress shown; Cancel
+// ends the worker, and with it the sweep.
+function setUpSweep(membrane) {
+  let worker = null, parts = [];
+  const status = $("sweep-status"), progress = $("sweep-progress");
+  const plot = new SweepPlot($("sweep-plot"), (point) => {
+    $("alpha").value = point.alphaText;
+    $("inputs").requestSubmit();
+  }, (point) => {
+    $("sweep-readout").textContent =
+      point ? `alpha ${point.alphaText}, max |W| ${point.wText}` : "";
+  });
+  const finish = () => {
+    worker?.terminate();
+    worker = null;
+    $("sweep-cancel").disabled = true;
+  };
+  $("sweep-cancel").addEventListener("click", () => {
+    status.textContent = `Cancelled after ${Math.round(progress.value * 100)}% of the points.`;
+    finish();
+  });
+  $("sweep-form").addEventListener("submit", (event) => {
+    event.preventDefault();
+    finish();
+    const [divx, divy] = membrane.mesh();
+    if (!divx) {
+      status.textContent = "Compute first: the sweep is of the mesh computed.";
+      return;
+    }
+    parts = [];
+    progress.value = 0;
+    $("download-sweep").hidden = true;
+    status.textContent = `Sweeping the ${divx} x ${divy} mesh...`;
+    worker = new Worker(new URL("./worker.js", import.meta.url), { type: "module" });
+    $("sweep-cancel").disabled = false;
+    worker.onmessage = ({ data }) => {
+      if (data.kind === "fault") {
+        status.textContent = data.text;
+        finish();
+      } else if (data.kind === "rows") {
+        parts.push(data.rows);
+        progress.value = data.done / data.total;
+        status.textContent = `Sweeping the ${divx} x ${divy} mesh: ${data.done} of ${data.total} points.`;
+      } else {
+        const csv = parts.join("");
+        const points = csv.split("\n").slice(1, -1).map((row) => {
+          const [alphaText, wText] = row.split(",");
+          return { alpha: Number(alphaText), w: Number(wText), alphaText, wText };
+        });
+        const lines = data.lines.split("\n").slice(0, -1).map((row) => {
+          const [alpha, excited] = row.split(",");
+          return { alpha: Number(alpha), excited: excited === "1" };
+        });
+        plot.set(points, lines);
+        const download = $("download-sweep");
+        if (download.href) URL.revokeObjectURL(download.href);
+        download.href = URL.createObjectURL(new Blob([csv], { type: "text/csv" }));
+        download.hidden = false;
+        window.membrane.lastSweep = csv;
+        status.textContent = `Swept ${points.length} points; ${lines.filter((l) => l.excited).length} of ${lines.length} resonances excited.`;
+        finish();
+      }
+    };
+    worker.postMessage({ divx, divy, range: $("sweep-range").value, option: $("option").checked });
+  });
+  $("sweep-start").disabled = false;
+}
+
 async function main() {
   const membrane = bind(await MembraneModule());
   window.membrane = membrane;  // for the page's tests and users' own automation
@@ -168,6 +238,7 @@ async function main() {
     event.preventDefault();
     showResonances(membrane.resonances(Number($("resonance-count").value), $("option").checked));
   });
+  setUpSweep(membrane);
   $("compute").disabled = false;
   $("list-resonances").disabled = false;
   document.body.dataset.ready = "true";

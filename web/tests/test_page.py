@@ -194,6 +194,47 @@ def test_the_resonances_are_those_of_modes_details(page):
     assert "mesh has 319 resonances" in page.find_element(By.ID, "resonances-status").text
 
 
+def test_the_sweep_runs_aside_is_the_tools_and_loads_a_picked_alpha(page):
+    compute(page, "12", "4", "1", False)
+    type_into(page, "sweep-range", "0:2:300")
+    page.find_element(By.ID, "sweep-start").click()
+    WebDriverWait(page, 60).until(
+        lambda d: d.find_element(By.ID, "sweep-status").text.startswith("Swept 300 points"))
+    _, swept, _ = tool("--divx", "12", "--divy", "4", "--option", "off", "--sweep", "0:2:300")
+    assert page.execute_script("return window.membrane.lastSweep") == swept.decode()
+    # A point under the pointer is read out; a click loads its alpha into the fields.
+    plot = page.find_element(By.ID, "sweep-plot")
+    webdriver.ActionChains(page).move_to_element(plot).perform()
+    readout = page.find_element(By.ID, "sweep-readout").text
+    assert readout.startswith("alpha ")
+    webdriver.ActionChains(page).click(plot).perform()
+    picked = readout.split()[1].rstrip(",")
+    WebDriverWait(page, 10).until(
+        lambda d: d.find_element(By.ID, "alpha").get_attribute("value") == picked)
+    assert picked in swept.decode()
+
+
+def test_a_long_sweep_leaves_the_page_responsive_and_cancels(page):
+    compute(page, "90", "30", "5", True)
+    type_into(page, "sweep-range", "0:10:100000")
+    page.find_element(By.ID, "sweep-start").click()
+    WebDriverWait(page, 30).until(
+        lambda d: d.find_element(By.ID, "sweep-progress").get_attribute("value") not in ("0", None))
+    # The dialog's part computes while the sweep runs.
+    compute(page, "4", "2", "0.3", True)
+    _, listed, _ = tool("--divx", "4", "--divy", "2", "--alpha", "0.3", "--list")
+    WebDriverWait(page, 10).until(lambda d: d.execute_script(
+        "return [...document.querySelectorAll('#list > li')].map(li => li.textContent)")
+        == listed.decode().splitlines())
+    page.find_element(By.ID, "sweep-cancel").click()
+    assert page.find_element(By.ID, "sweep-status").text.startswith("Cancelled after")
+    assert page.find_element(By.ID, "sweep-cancel").get_attribute("disabled") is not None
+    type_into(page, "sweep-range", "0:1:1")
+    page.find_element(By.ID, "sweep-start").click()
+    WebDriverWait(page, 10).until(lambda d: "whole number from 2" in
+                                  d.find_element(By.ID, "sweep-status").text)
+
+
 def test_every_control_is_labelled_and_nothing_leaves_the_machine(page):
     unlabelled = page.execute_script("""
         return [...document.querySelectorAll('input, button, canvas, ol')]
