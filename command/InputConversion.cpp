@@ -68,13 +68,14 @@ bool ReadStrictDecimal(std::string_view text, double& value)
         --end;
     const std::string_view number = text.substr(begin, end - begin);
     std::size_t i = 0, digits = 0;
+    bool nonZero = false;
     if (i < number.size() && (number[i] == '+' || number[i] == '-'))
         ++i;
-    for (; i < number.size() && IsDigit(number[i]); ++i)
-        ++digits;
+    for (; i < number.size() && IsDigit(number[i]); ++i, ++digits)
+        nonZero = nonZero || number[i] != '0';
     if (i < number.size() && number[i] == '.')
-        for (++i; i < number.size() && IsDigit(number[i]); ++i)
-            ++digits;
+        for (++i; i < number.size() && IsDigit(number[i]); ++i, ++digits)
+            nonZero = nonZero || number[i] != '0';
     if (digits == 0)
         return false;
     if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
@@ -90,7 +91,8 @@ bool ReadStrictDecimal(std::string_view text, double& value)
     if (i != number.size())
         return false;
     value = ConvertAlpha(number);
-    return std::isfinite(value);
+    // Beyond the doubles either way, as from_chars has it: too large, or too small for any.
+    return std::isfinite(value) && (value != 0.0 || !nonZero);
 }
 
 double ConvertAlpha(std::string_view text)

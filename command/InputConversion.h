@@ -20,5 +20,5 @@ double ConvertAlpha(std::string_view text);
 // The strict reading of a number outside the dialog: blanks and tabs around it allowed, an
 // optional sign, digits with at most one "." and an optional exponent (e or E), nothing else;
 // converted as ConvertAlpha converts it. Nothing where the text is no such number or its value
-// is not finite.
+// lies beyond the doubles (too large, or too small to be told from 0).
 bool ReadStrictDecimal(std::string_view text, double& value);

@@ -1,6 +1,6 @@
-// Shortest round-trip texts by trying ever more digits: the correctly rounded ones first, then,
-// where the gap to the next double is wider above than below (at a power of two), the decimal
-// one unit of the last digit away that still reads back.
+// Shortest round-trip texts: the fewest correctly rounded digits that read back, found by
+// bisection, then, where the gap to the next double is wider on one side (at a power of two),
+// one digit fewer one unit of its last digit away.
 #include "present/ShortestText.h"
 
 #include <cmath>
@@ -43,6 +43,19 @@ bool ReadsBack(std::uint64_t m, int p, int e, double a)
     return std::strtod(Scientific(m, p, e).c_str(), nullptr) == a;
 }
 
+// The correctly rounded p digits of a, as m (p digits) and the exponent e of the first.
+void RoundedDigits(double a, int p, std::uint64_t& m, int& e)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*e", p - 1, a);
+    m = 0;
+    const char* c = text;
+    for (; *c != 'e'; ++c)
+        if (*c >= '0' && *c <= '9')
+            m = m * 10 + static_cast<std::uint64_t>(*c - '0');
+    e = std::atoi(c + 1);
+}
+
 }  // namespace
 
 std::string ShortestText(double v)
@@ -55,46 +68,47 @@ std::string ShortestText(double v)
     if (v == 0.0)
         return sign + "0";
     const double a = std::fabs(v);
-    for (int p = 1; p <= 17; ++p) {
-        // The correctly rounded p digits, and their exponent.
-        char text[64];
-        std::snprintf(text, sizeof text, "%.*e", p - 1, a);
-        std::uint64_t m = 0;
-        const char* c = text;
-        for (; *c != 'e'; ++c)
-            if (*c >= '0' && *c <= '9')
-                m = m * 10 + static_cast<std::uint64_t>(*c - '0');
-        int e = std::atoi(c + 1);
+    // The fewest correctly rounded digits that read back, by bisection: where p digits do, so
+    // do p + 1, which lie nearer still. 17 always do.
+    int lo = 1, hi = 17;
+    std::uint64_t m = 0;
+    int e = 0;
+    while (lo < hi) {
+        const int p = (lo + hi) / 2;
+        RoundedDigits(a, p, m, e);
+        if (ReadsBack(m, p, e, a))
+            hi = p;
+        else
+            lo = p + 1;
+    }
+    int p = lo;
+    RoundedDigits(a, p, m, e);
+    // One digit fewer may still do one unit of its last digit away from the rounded value, on
+    // the side where the gap to the next double is wider (at a power of two).
+    if (p > 1) {
+        std::uint64_t fewer = 0;
+        int f = 0;
+        RoundedDigits(a, p - 1, fewer, f);
         std::uint64_t least = 1;
-        for (int k = 1; k < p; ++k)
+        for (int k = 1; k < p - 1; ++k)
             least *= 10;
-        bool found = ReadsBack(m, p, e, a);
-        if (!found) {
-            // One unit of the last digit away, on the wider side of the value.
-            for (const std::int64_t step : {-1, 1}) {
-                std::uint64_t n = m + static_cast<std::uint64_t>(step);
-                int f = e;
-                if (n == least * 10) {
-                    n = least;
-                    ++f;
-                }
-                if (n < least || found)
-                    continue;
-                if (ReadsBack(n, p, f, a)) {
-                    m = n;
-                    e = f;
-                    found = true;
-                }
+        for (const std::int64_t step : {-1, 1}) {
+            std::uint64_t n = fewer + static_cast<std::uint64_t>(step);
+            int g = f;
+            if (n == least * 10) {
+                n = least;
+                ++g;
+            }
+            if (n >= least && ReadsBack(n, p - 1, g, a)) {
+                m = n;
+                e = g;
+                --p;
+                break;
             }
         }
-        if (found) {
-            const std::string fixed = Fixed(m, p, e, a), scientific = Scientific(m, p, e);
-            return sign + (fixed.size() <= scientific.size() ? fixed : scientific);
-        }
     }
-    char text[64];
-    std::snprintf(text, sizeof text, "%.16e", v);
-    return text;
+    const std::string fixed = Fixed(m, p, e, a), scientific = Scientific(m, p, e);
+    return sign + (fixed.size() <= scientific.size() ? fixed : scientific);
 }
 
 std::string FixedSixText(double v)

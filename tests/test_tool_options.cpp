@@ -7,6 +7,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -335,6 +337,38 @@ TEST(ToolProgress, OnATerminalAloneOneLineRewrittenAndCleared)
     EXPECT_EQ(text.find("never shown"), std::string::npos);
     EXPECT_EQ(std::ftell(file), 0);
     std::fclose(file);
+}
+
+}  // namespace
+
+#include "command/InputConversion.h"
+
+namespace {
+
+// The page reads its numbers with ReadStrictDecimal, the tool with ReadFiniteNumber: the same
+// texts taken, and the same doubles.
+TEST(ToolNumbers, ThePagesStrictReadingIsTheTools)
+{
+    std::vector<std::string> texts = {"5", " 5.0 ", "\t-2.5e-3", "+7", "1e400", "nan", "inf", "2,5",
+                                      "", " ", ".5", "5.", "1e", "1e+", "0x10", "--1", "+-1",
+                                      "1 2", "1e-400", "4.9e-324", "12abc", "-0"};
+    std::mt19937_64 random(2026);
+    for (int k = 0; k < 2000; ++k) {
+        char text[48];
+        double v = 0.0;
+        std::uint64_t bits = random();
+        std::memcpy(&v, &bits, sizeof v);
+        std::snprintf(text, sizeof text, "%.*g", static_cast<int>(random() % 18) + 1, v);
+        texts.emplace_back(text);
+    }
+    for (const std::string& text : texts) {
+        double strict = 0.0;
+        const bool taken = ReadStrictDecimal(text, strict);
+        const std::optional<double> tool = ReadFiniteNumber(text);
+        ASSERT_EQ(taken, tool.has_value()) << QuotedText(text);
+        if (taken)
+            ASSERT_EQ(std::memcmp(&strict, &*tool, sizeof strict), 0) << QuotedText(text);
+    }
 }
 
 }  // namespace

@@ -85,8 +85,6 @@ EMSCRIPTEN_KEEPALIVE int membrane_compute(const char* divx, const char* divy, co
     page.option = option != 0;
     page.table = std::move(sink.table);
     const NodalField field(page.record);
-    page.csv = NodeCsv(field);
-    page.vtk = RectilinearVtk(field, SolutionTitle(field, page.option));
     ForEachMapCell(field, 0, MapBlockHeight(field), [&](const MapCell& c) {
         page.cells.insert(page.cells.end(),
                           {c.left, c.top, c.right - c.left, c.bottom - c.top, c.intensity});
@@ -96,10 +94,30 @@ EMSCRIPTEN_KEEPALIVE int membrane_compute(const char* divx, const char* divy, co
 
 EMSCRIPTEN_KEEPALIVE const char* membrane_list() { return ThePage().list.c_str(); }
 EMSCRIPTEN_KEEPALIVE const char* membrane_table() { return ThePage().table.c_str(); }
-EMSCRIPTEN_KEEPALIVE const char* membrane_csv() { return ThePage().csv.c_str(); }
+// The files of the last solution, made when first asked for: a computation writes only what the
+// dialog shows. Empty where nothing is solved.
+EMSCRIPTEN_KEEPALIVE const char* membrane_csv()
+{
+    Page& page = ThePage();
+    if (page.csv.empty() && page.record.m_bSolved)
+        page.csv = NodeCsv(NodalField(page.record));
+    return page.csv.c_str();
+}
 // The VTK file is binary: its length with it.
-EMSCRIPTEN_KEEPALIVE const char* membrane_vtk() { return ThePage().vtk.data(); }
-EMSCRIPTEN_KEEPALIVE int membrane_vtk_size() { return static_cast<int>(ThePage().vtk.size()); }
+EMSCRIPTEN_KEEPALIVE const char* membrane_vtk()
+{
+    Page& page = ThePage();
+    if (page.vtk.empty() && page.record.m_bSolved) {
+        const NodalField field(page.record);
+        page.vtk = RectilinearVtk(field, SolutionTitle(field, page.option));
+    }
+    return page.vtk.data();
+}
+EMSCRIPTEN_KEEPALIVE int membrane_vtk_size()
+{
+    membrane_vtk();
+    return static_cast<int>(ThePage().vtk.size());
+}
 
 // The colour map of the last solution, the dialog's cells in the dialog's pixels: the block's
 // size, and five numbers a cell (left, top, width, height, intensity; red = green = intensity,

@@ -65,19 +65,27 @@ function showList(list, text) {
   list.replaceChildren(...items);
 }
 
-let lastObjectUrls = [];
-function offerDownloads(membrane) {
-  for (const url of lastObjectUrls) URL.revokeObjectURL(url);
-  const link = (id, blob) => {
-    const url = URL.createObjectURL(blob);
-    lastObjectUrls.push(url);
-    $(id).href = url;
+// The files of the solution shown, made when a link is followed: a computation makes only what
+// the dialog shows.
+let downloadUrl = null;
+function setUpDownloads(membrane) {
+  const files = {
+    "download-csv": () => new Blob([membrane.csv()], { type: "text/csv" }),
+    "download-vtk": () => new Blob([membrane.vtk()], { type: "application/octet-stream" }),
+    "download-table": () => new Blob([membrane.table()], { type: "text/plain" }),
   };
-  lastObjectUrls = [];
-  link("download-csv", new Blob([membrane.csv()], { type: "text/csv" }));
-  link("download-vtk", new Blob([membrane.vtk()], { type: "application/octet-stream" }));
-  link("download-table", new Blob([membrane.table()], { type: "text/plain" }));
-  $("downloads").hidden = false;
+  for (const [id, make] of Object.entries(files)) {
+    $(id).href = "#";
+    $(id).addEventListener("click", (event) => {
+      event.preventDefault();
+      if (downloadUrl) URL.revokeObjectURL(downloadUrl);
+      downloadUrl = URL.createObjectURL(make());
+      const link = document.createElement("a");
+      link.href = downloadUrl;
+      link.download = $(id).getAttribute("download");
+      link.click();
+    });
+  }
 }
 
 // The table to the clipboard, as the dialog copies it after a computation; where the browser
@@ -219,7 +227,7 @@ async function main() {
       $("downloads").hidden = true;
       return;
     }
-    offerDownloads(membrane);
+    $("downloads").hidden = false;
     copyTable(membrane.table());
   };
   form.addEventListener("submit", (event) => {
@@ -239,6 +247,7 @@ async function main() {
     showResonances(membrane.resonances(Number($("resonance-count").value), $("option").checked));
   });
   setUpSweep(membrane);
+  setUpDownloads(membrane);
   $("compute").disabled = false;
   $("list-resonances").disabled = false;
   document.body.dataset.ready = "true";

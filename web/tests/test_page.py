@@ -249,6 +249,11 @@ def test_every_control_is_labelled_and_nothing_leaves_the_machine(page):
         By.CSS_SELECTOR, "meta[http-equiv='Content-Security-Policy']").get_attribute("content")
 
 
+def test_the_whole_site_weighs_at_most_500_kb():
+    size = sum(os.path.getsize(os.path.join(SITE, name)) for name in os.listdir(SITE))
+    assert size <= 500_000, size
+
+
 def test_no_error_in_the_console(page):
     errors = [entry for entry in page.get_log("browser") if entry["level"] == "SEVERE"]
     assert errors == []
