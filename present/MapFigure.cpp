@@ -12,6 +12,7 @@
 #include <QPainter>
 
 #include "present/ColorMap.h"
+#include "present/FieldRaster.h"
 #include "present/FigureLayout.h"
 
 namespace {
@@ -19,20 +20,6 @@ namespace {
 // The domain, 15 x 5 in its proportions, and the colour bar beside it.
 const QRect kDomain(72, 64, 720, 240);
 const QRect kBar(kDomain.right() + 44, kDomain.top(), 22, kDomain.height());
-
-// The nodal values of one field: w[n] for the nodes n = 1.. of a divX x divY mesh.
-struct Field {
-    const double* w;
-    int divX;
-    int divY;
-    double lenX;
-    double lenY;
-};
-
-Field FieldOf(const NodalField& m)
-{
-    return {m.m_W, m.m_nDivX, m.m_nDivY, m.m_dLenX, m.m_dLenY};
-}
 
 using Shader = std::function<QRgb(double)>;
 
@@ -63,31 +50,14 @@ struct GalleryLayout {
     int columns, rows, panelWidth, panelHeight, width, height;
 };
 
-// W at (x, y): the bilinear interpolation of the four nodes of the element holding the point.
-double FieldAt(const Field& m, double x, double y)
-{
-    const double dx = m.lenX / m.divX, dy = m.lenY / m.divY;
-    const int i = std::clamp(static_cast<int>(x / dx), 0, m.divX - 1);
-    const int j = std::clamp(static_cast<int>(y / dy), 0, m.divY - 1);
-    const double s = x / dx - i, t = y / dy - j;
-    const int rows = m.divY + 1;
-    const int n = i * rows + j + 1;  // lower left; then right, upper right, upper left
-    return (1 - s) * (1 - t) * m.w[n] + s * (1 - t) * m.w[n + rows] + s * t * m.w[n + rows + 1] +
-           (1 - s) * t * m.w[n + 1];
-}
-
 // The field over an area of the given size, one sample a pixel.
-QImage FieldImage(QSize size, const Field& m, const Shader& shade)
+QImage FieldImage(QSize size, const FieldGrid& m, const Shader& shade)
 {
     QImage image(size, QImage::Format_RGB32);
-    for (int py = 0; py < size.height(); ++py) {
-        const double y = (size.height() - py - 0.5) / size.height() * m.lenY;
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(py));
-        for (int px = 0; px < size.width(); ++px) {
-            const double x = (px + 0.5) / size.width() * m.lenX;
-            line[px] = shade(FieldAt(m, x, y));
-        }
-    }
+    const std::vector<std::uint32_t> pixels = FieldPixels(m, size.width(), size.height(), 1.0, shade);
+    for (int py = 0; py < size.height(); ++py)
+        std::copy_n(pixels.data() + static_cast<std::size_t>(py) * size.width(), size.width(),
+                    reinterpret_cast<QRgb*>(image.scanLine(py)));
     return image;
 }
 
@@ -172,7 +142,7 @@ void DrawTitle(QPainter& p, const QFont& font, int width, int top, const std::st
 void PaintFieldFigure(QPainter& p, const NodalField& record, const std::string& title, double lo,
                       double hi, const Shader& shade, const QString& barName)
 {
-    p.drawImage(kDomain.topLeft(), FieldImage(kDomain.size(), FieldOf(record), shade));
+    p.drawImage(kDomain.topLeft(), FieldImage(kDomain.size(), GridOf(record), shade));
     if (std::isfinite(lo) && std::isfinite(hi))
         p.drawImage(kBar.topLeft(), BarImage(lo, hi, shade));
     else
@@ -198,53 +168,19 @@ void PaintFieldFigure(QPainter& p, const NodalField& record, const std::string& 
     }
 }
 
-QRgb Diverging(double w, double limit)
-{
-    const Rgb c = DivergingRgb(w, limit);
-    return qRgb(c.r, c.g, c.b);
-}
-
-// The largest finite magnitude.
-double LargestMagnitude(const double* w, int nodes)
-{
-    double largest = 0.0;
-    for (int n = 1; n <= nodes; ++n)
-        if (std::isfinite(w[n]))
-            largest = std::max(largest, std::fabs(w[n]));
-    return largest;
-}
-
 }  // namespace
 
 void PaintMapFigure(QPainter& p, const NodalField& record, const std::string& title)
 {
-    // The colour map's own scale where every value is finite; else that of the finite ones.
-    MapScale scale = FindMapScale(record);
-    if (NotFiniteCount(record.m_W, record.m_nNode) > 0) {
-        scale = {-HUGE_VAL, HUGE_VAL};
-        for (int n = 1; n <= record.m_nNode; ++n)
-            if (std::isfinite(record.m_W[n])) {
-                scale.hi = std::max(scale.hi, record.m_W[n]);
-                scale.lo = std::min(scale.lo, record.m_W[n]);
-            }
-        if (scale.hi < scale.lo)
-            scale = {NAN, NAN};
-    }
-    const Shader shade = [&](double w) {
-        if (!std::isfinite(w) || !std::isfinite(scale.lo))
-            return kNotFinite;
-        const int d = MapIntensity(w, scale.lo, scale.hi - scale.lo);
-        return qRgb(d, d, 255);
-    };
+    const MapScale scale = SolutionScale(record);
+    const Shader shade = [&](double w) { return SolutionColour(w, scale); };
     PaintFieldFigure(p, record, title, scale.lo, scale.hi, shade, QStringLiteral("W"));
 }
 
 void PaintShapeFigure(QPainter& p, const NodalField& record, const std::string& title)
 {
-    const double limit = LargestMagnitude(record.m_W, record.m_nNode);
-    const Shader shade = [&](double w) {
-        return std::isfinite(w) ? Diverging(w, limit) : kNotFinite;
-    };
+    const double limit = ShapeLimit(record.m_W, record.m_nNode);
+    const Shader shade = [&](double w) { return ShapeColour(w, limit); };
     PaintFieldFigure(p, record, title, -limit, limit, shade, QStringLiteral("phi"));
 }
 
@@ -262,8 +198,8 @@ void PaintShapeGallery(QPainter& p, std::int32_t divX, std::int32_t divY,
     const int nodes = (divX + 1) * (divY + 1);
     double limit = 0.0;
     for (const ShapePanel& panel : panels)
-        limit = std::max(limit, LargestMagnitude(panel.phi, nodes));
-    const Shader shade = [&](double w) { return Diverging(w, limit); };
+        limit = std::max(limit, ShapeLimit(panel.phi, nodes));
+    const Shader shade = [&](double w) { return ShapeColour(w, limit); };
 
     QFont font = p.font();
     font.setPixelSize(14);
@@ -276,8 +212,8 @@ void PaintShapeGallery(QPainter& p, std::int32_t divX, std::int32_t divY,
         const QRect area(x, y + g.labelHeight, g.panelWidth, g.panelHeight);
         p.drawImage(area.topLeft(),
                     FieldImage(area.size(),
-                               Field{panel.phi, divX, divY, MembraneModel::kLenX,
-                                     MembraneModel::kLenY},
+                               FieldGrid{panel.phi, divX, divY, MembraneModel::kLenX,
+                                         MembraneModel::kLenY},
                                shade));
         p.setPen(Qt::black);
         p.drawRect(area.adjusted(-1, -1, 0, 0));

@@ -17,9 +17,11 @@
 #include "command/RunArguments.h"
 #include "command/Sweep.h"
 #include "present/ColorMap.h"
+#include "present/FieldRaster.h"
 #include "present/FigureTitles.h"
 #include "present/NodeExport.h"
 #include "present/ReportSink.h"
+#include "solver/ModeShape.h"
 
 namespace {
 
@@ -38,6 +40,11 @@ struct Page {
     std::int64_t points = 0;
     std::vector<SweepPoint> swept;
     std::string sweepText;
+    // The figures: the pixels handed out, the shapes found, and the text that describes them.
+    std::vector<std::uint32_t> pixels;
+    std::vector<ModeShape> shapes;
+    std::int32_t shapesDivX = 0, shapesDivY = 0;
+    std::string figureText;
 };
 
 std::string Shortest(double v)
@@ -242,6 +249,83 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_lines()
         page.sweepText += Shortest(line.alpha) + (line.excited ? ",1\n" : ",0\n");
     return page.sweepText.c_str();
 }
+
+// The solution's figure as --figure draws its field: width x height pixels over the domain, the
+// top row first, 0xAABBGGRR as a canvas's image data takes them; nothing where nothing is
+// solved. membrane_figure_text then holds "lowest,highest" of its colour bar.
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_field_pixels(int width, int height)
+{
+    Page& page = ThePage();
+    page.pixels.clear();
+    page.figureText.clear();
+    if (page.record.m_bSolved == 0 || width < 1 || height < 1)
+        return page.pixels.data();
+    const NodalField field(page.record);
+    const MapScale scale = SolutionScale(field);
+    page.pixels = FieldPixels(GridOf(field), width, height, 1.0,
+                              [&](double w) { return SolutionColour(w, scale); });
+    for (std::uint32_t& p : page.pixels)  // ARGB to the canvas's RGBA bytes
+        p = (p & 0xff00ff00u) | (p >> 16 & 0xffu) | (p & 0xffu) << 16;
+    page.figureText = Shortest(scale.lo) + ',' + Shortest(scale.hi);
+    return page.pixels.data();
+}
+
+// Finds the shapes of the resonances first..last of the mesh of the last solution, as
+// membrane-solve --shape and --shapes find them, with the load of the option; returns one line
+// "index,alpha,kx,ky,participation" for each, or "error: " and the reason.
+EMSCRIPTEN_KEEPALIVE const char* membrane_find_shapes(int first, int last, int option)
+{
+    Page& page = ThePage();
+    page.shapes.clear();
+    const std::int32_t divX = page.record.m_nDivX, divY = page.record.m_nDivY;
+    const std::int32_t available = page.record.m_bSolved ? ResonanceCount(divX, divY) : 0;
+    if (page.record.m_bSolved == 0)
+        page.figureText = "error: compute first: the shapes are those of the mesh computed";
+    else if (available < 1)
+        page.figureText = "error: " + NoResonanceText(divX, divY);
+    else if (first < 1 || last < first || last > available)
+        page.figureText = "error: the " + std::to_string(divX) + " x " + std::to_string(divY) +
+                          " mesh has resonances 1 to " + std::to_string(available);
+    else
+        page.figureText.clear();
+    if (!page.figureText.empty())
+        return page.figureText.c_str();
+    page.shapes = ResonanceShapes(MeshSearch(divX, divY, 1), option != 0, first, last);
+    page.shapesDivX = divX;
+    page.shapesDivY = divY;
+    for (const ModeShape& s : page.shapes)
+        page.figureText += std::to_string(s.index) + ',' + Shortest(s.alpha) + ',' +
+                           std::to_string(s.kx) + ',' + std::to_string(s.ky) + ',' +
+                           Shortest(s.participation) + '\n';
+    return page.figureText.c_str();
+}
+
+// Shape k of those found (from 0) as --shape --figure draws it, times `factor` on the shape's own
+// scale (1 for the shape, cos(omega t) as it vibrates); or with `shared`, on the scale of all
+// those found, as the gallery draws them.
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_shape_pixels(int k, int width, int height,
+                                                                  double factor, int shared)
+{
+    Page& page = ThePage();
+    page.pixels.clear();
+    if (k < 0 || k >= static_cast<int>(page.shapes.size()) || width < 1 || height < 1)
+        return page.pixels.data();
+    const std::int32_t nodes = (page.shapesDivX + 1) * (page.shapesDivY + 1);
+    double limit = 0.0;
+    for (const ModeShape& s : page.shapes)
+        if (shared || &s == &page.shapes[static_cast<std::size_t>(k)])
+            limit = std::max(limit, ShapeLimit(s.phi.data(), nodes));
+    const FieldGrid grid{page.shapes[static_cast<std::size_t>(k)].phi.data(), page.shapesDivX,
+                         page.shapesDivY, MembraneModel::kLenX, MembraneModel::kLenY};
+    page.pixels = FieldPixels(grid, width, height, factor,
+                              [&](double w) { return ShapeColour(w, limit); });
+    for (std::uint32_t& p : page.pixels)
+        p = (p & 0xff00ff00u) | (p >> 16 & 0xffu) | (p & 0xffu) << 16;
+    page.figureText = Shortest(-limit) + ',' + Shortest(limit);
+    return page.pixels.data();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* membrane_figure_text() { return ThePage().figureText.c_str(); }
 
 // The mesh of the last solution: its counts, 0 where nothing is solved.
 EMSCRIPTEN_KEEPALIVE int membrane_divx()

@@ -15,6 +15,23 @@ function bind(module) {
     },
     list: text("list"),
     mesh: () => [module._membrane_divx(), module._membrane_divy()],
+    figureText: text("figure_text"),
+    // An image of width x height device pixels from the module's RGBA pixels.
+    image(pointer, width, height) {
+      if (!pointer || !width || !height) return null;
+      const bytes = module.HEAPU8.slice(pointer, pointer + 4 * width * height);
+      return new ImageData(new Uint8ClampedArray(bytes.buffer), width, height);
+    },
+    fieldImage(width, height) {
+      return this.image(module._membrane_field_pixels(width, height), width, height);
+    },
+    findShapes(first, last, option) {
+      return module.UTF8ToString(module._membrane_find_shapes(first, last, option ? 1 : 0));
+    },
+    shapeImage(k, width, height, factor, shared) {
+      return this.image(module._membrane_shape_pixels(k, width, height, factor, shared ? 1 : 0),
+                        width, height);
+    },
     resonances(n, option) {
       return module.UTF8ToString(module._membrane_resonances(n, option ? 1 : 0));
     },
@@ -68,6 +85,7 @@ function showList(list, text) {
 // The files of the solution shown, made when a link is followed: a computation makes only what
 // the dialog shows.
 let downloadUrl = null;
+let drawField = null;
 function setUpDownloads(membrane) {
   const files = {
     "download-csv": () => new Blob([membrane.csv()], { type: "text/csv" }),
@@ -212,6 +230,103 @@ function setUpSweep(membrane) {
   $("sweep-start").disabled = false;
 }
 
+// Draws an image the module made at the canvas's own device pixels, so that it stays sharp.
+function paintField(canvas, make) {
+  const scale = window.devicePixelRatio || 1;
+  const width = Math.max(1, Math.round(canvas.clientWidth * scale));
+  const height = Math.max(1, Math.round(canvas.clientHeight * scale));
+  const image = make(width, height);
+  canvas.width = width;
+  canvas.height = height;
+  if (image) canvas.getContext("2d").putImageData(image, 0, 0);
+  return image !== null;
+}
+
+function setUpFigures(membrane) {
+  const drawField = () => {
+    const drawn = paintField($("field"), (w, h) => membrane.fieldImage(w, h));
+    const [lo, hi] = membrane.figureText().split(",");
+    $("field-scale").textContent = drawn ? `W from ${lo} (blue) to ${hi} (white)` : "";
+  };
+  $("download-field").addEventListener("click", (event) => {
+    event.preventDefault();
+    $("field").toBlob((blob) => {
+      const link = document.createElement("a");
+      link.href = URL.createObjectURL(blob);
+      link.download = "field.png";
+      link.click();
+    });
+  });
+
+  let shapes = [], timer = null, started = 0;
+  const stop = () => {
+    if (timer) cancelAnimationFrame(timer);
+    timer = null;
+    $("shape-play").setAttribute("aria-pressed", "false");
+    $("shape-play").textContent = "Play";
+  };
+  const drawShape = (factor) =>
+    paintField($("shape"), (w, h) => membrane.shapeImage(0, w, h, factor, false));
+  $("shape-form").addEventListener("submit", (event) => {
+    event.preventDefault();
+    stop();
+    const k = Number($("shape-k").value);
+    const found = membrane.findShapes(k, k, $("option").checked);
+    if (found.startsWith("error: ")) {
+      $("shape-status").textContent = found.slice(7);
+      $("shape-play").disabled = true;
+      return;
+    }
+    const [index, alpha, kx, ky] = found.trim().split(",");
+    shapes = [found];
+    $("shape-status").textContent = `Shape ${index}: alpha ${alpha}, (kx, ky) = (${kx}, ${ky})`;
+    drawShape(1);
+    $("shape-play").disabled = false;
+  });
+  // The membrane vibrating: the shape times cos of the time, one period in two seconds.
+  $("shape-play").addEventListener("click", () => {
+    if (timer) { stop(); drawShape(1); return; }
+    $("shape-play").setAttribute("aria-pressed", "true");
+    $("shape-play").textContent = "Pause";
+    started = performance.now();
+    const frame = (now) => {
+      drawShape(Math.cos(Math.PI * (now - started) / 1000));
+      timer = requestAnimationFrame(frame);
+    };
+    timer = requestAnimationFrame(frame);
+  });
+  $("gallery-form").addEventListener("submit", (event) => {
+    event.preventDefault();
+    stop();
+    const n = Math.min(36, Math.max(1, Number($("gallery-n").value)));
+    const found = membrane.findShapes(1, n, $("option").checked);
+    if (found.startsWith("error: ")) {
+      $("shape-status").textContent = found.slice(7);
+      return;
+    }
+    const rows = found.trim().split("\n");
+    const figures = rows.map((row, k) => {
+      const [index, alpha, kx, ky] = row.split(",");
+      const figure = document.createElement("figure");
+      const canvas = document.createElement("canvas");
+      canvas.setAttribute("role", "img");
+      canvas.setAttribute("aria-label", `shape ${index}`);
+      const caption = document.createElement("figcaption");
+      caption.textContent = `${index}   (${kx}, ${ky})   α = ${alpha}`;
+      figure.append(caption, canvas);
+      return [figure, canvas, k];
+    });
+    $("gallery").replaceChildren(...figures.map(([figure]) => figure));
+    for (const [, canvas, k] of figures)
+      paintField(canvas, (w, h) => membrane.shapeImage(k, w, h, 1, true));
+    $("shape-status").textContent = `The ${rows.length} lowest shapes on one scale.`;
+    $("shape-play").disabled = true;
+  });
+  $("shape-show").disabled = false;
+  $("gallery-show").disabled = false;
+  return drawField;
+}
+
 async function main() {
   const membrane = bind(await MembraneModule());
   window.membrane = membrane;  // for the page's tests and users' own automation
@@ -223,6 +338,7 @@ async function main() {
       history.pushState(null, "", inputsToAddress());
     showList($("list"), membrane.list());
     paintMap($("map"), membrane.map());
+    drawField?.();
     if (outcome === 2) {
       $("downloads").hidden = true;
       return;
@@ -239,8 +355,6 @@ async function main() {
     if (addressToInputs())
       run(false);
   });
-  if (addressToInputs())
-    run(false);
   $("copy").addEventListener("click", () => copyTable(membrane.table()));
   $("resonances-form").addEventListener("submit", (event) => {
     event.preventDefault();
@@ -248,6 +362,9 @@ async function main() {
   });
   setUpSweep(membrane);
   setUpDownloads(membrane);
+  drawField = setUpFigures(membrane);
+  if (addressToInputs())
+    run(false);
   $("compute").disabled = false;
   $("list-resonances").disabled = false;
   document.body.dataset.ready = "true";

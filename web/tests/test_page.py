@@ -235,6 +235,50 @@ def test_a_long_sweep_leaves_the_page_responsive_and_cancels(page):
                                   d.find_element(By.ID, "sweep-status").text)
 
 
+def sampled(page, make):
+    """Pixels of a 720 x 240 image the module makes, at a grid of points: (x, y, (r, g, b))."""
+    return page.execute_script(f"""
+        const image = {make};
+        const out = [];
+        for (let y = 3; y < 240; y += 23)
+            for (let x = 5; x < 720; x += 37) {{
+                const at = 4 * (y * 720 + x);
+                out.push([x, y, [image.data[at], image.data[at + 1], image.data[at + 2]]]);
+            }}
+        return out;""")
+
+
+def test_the_figures_are_those_of_figure_and_shape(page):
+    """The page's field and shape are the pixels of membrane-solve's figures, whose domain is
+    720 x 240 pixels from (72, 64)."""
+    compute(page, "30", "10", "3.3", True)
+    with tempfile.TemporaryDirectory() as folder:
+        field, shape = os.path.join(folder, "f.png"), os.path.join(folder, "s.png")
+        tool("--divx", "30", "--divy", "10", "--alpha", "3.3", "--figure", field)
+        subprocess.run([SOLVE, "--divx", "30", "--divy", "10", "--shape", "7", "--figure", shape,
+                        "--quiet"], capture_output=True, check=True)
+        image = Image.open(field).convert("RGB")
+        for x, y, rgb in sampled(page, "window.membrane.fieldImage(720, 240)"):
+            assert tuple(rgb) == image.getpixel((72 + x, 64 + y)), (x, y)
+        found = page.execute_script("return window.membrane.findShapes(7, 7, true)")
+        assert found.startswith("7,")
+        image = Image.open(shape).convert("RGB")
+        for x, y, rgb in sampled(page, "window.membrane.shapeImage(0, 720, 240, 1, false)"):
+            assert tuple(rgb) == image.getpixel((72 + x, 64 + y)), (x, y)
+    # The gallery labels its shapes as --modes --details does.
+    type_into(page, "gallery-n", "6")
+    page.find_element(By.ID, "gallery-show").click()
+    captions = [c.text for c in page.find_elements(By.CSS_SELECTOR, "#gallery figcaption")]
+    _, details, _ = tool("--divx", "30", "--divy", "10", "--modes", "6", "--details")
+    rows = [line.split(",") for line in details.decode().splitlines()[1:]]
+    assert [c.split()[:3] for c in captions] == [[r[0], f"({r[2]},", f"{r[3]})"] for r in rows]
+    page.find_element(By.ID, "shape-show").click()
+    page.find_element(By.ID, "shape-play").click()
+    assert page.find_element(By.ID, "shape-play").get_attribute("aria-pressed") == "true"
+    page.find_element(By.ID, "shape-play").click()
+    assert page.find_element(By.ID, "shape-play").get_attribute("aria-pressed") == "false"
+
+
 def test_every_control_is_labelled_and_nothing_leaves_the_machine(page):
     unlabelled = page.execute_script("""
         return [...document.querySelectorAll('input, button, canvas, ol')]
