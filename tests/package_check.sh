@@ -26,7 +26,7 @@ grep -qx '\./usr/libexec/membrane/membrane-figures\.so' <<<"$contents" || fail "
 grep -qx '\./usr/libexec/membrane/membrane-clipboard' <<<"$contents" || fail "clipboard holder missing"
 # The web page where it was built: the site's folder as it is.
 if [ -e "$build/site/membrane.wasm" ]; then
-    for f in index.html app.js style.css membrane.js membrane.wasm; do
+    for f in index.html app.js style.css membrane.js membrane.wasm membrane.html; do
         grep -qx -- "./usr/share/membrane/web/$f" <<<"$contents" || fail "web page: $f missing"
     done
 fi

@@ -50,19 +50,25 @@ class Site(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-@pytest.fixture(scope="module")
-def page():
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
-                                             functools.partial(Site, directory=SITE))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    url = f"http://127.0.0.1:{server.server_address[1]}/index.html"
+def chromium_options():
+    """Debian's Chromium, headless, without its sandbox (tests may run as root), at a device
+    pixel ratio of 2, its console kept."""
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for argument in ("--headless=new", "--no-sandbox", "--disable-gpu",
                      "--window-size=1280,1000", "--force-device-scale-factor=2"):
         options.add_argument(argument)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    return options
+
+
+@pytest.fixture(scope="module")
+def page():
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
+                                             functools.partial(Site, directory=SITE))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    url = f"http://127.0.0.1:{server.server_address[1]}/index.html"
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chromium_options())
     driver.execute_cdp_cmd("Browser.grantPermissions", {
         "origin": url.rsplit("/", 1)[0],
         "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
@@ -294,8 +300,37 @@ def test_every_control_is_labelled_and_nothing_leaves_the_machine(page):
 
 
 def test_the_whole_site_weighs_at_most_500_kb():
-    size = sum(os.path.getsize(os.path.join(SITE, name)) for name in os.listdir(SITE))
+    """The site, and apart from it the self-contained page, which is the same in one file."""
+    names = [name for name in os.listdir(SITE) if name != "membrane.html"]
+    size = sum(os.path.getsize(os.path.join(SITE, name)) for name in names)
     assert size <= 500_000, size
+    assert os.path.getsize(os.path.join(SITE, "membrane.html")) <= 500_000
+
+
+def test_the_self_contained_page_works_from_disk():
+    """membrane.html opened from the file system, offline: the computation, and a sweep in its
+    worker, as the served site has them."""
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chromium_options())
+    try:
+        driver.get("file://" + os.path.join(SITE, "membrane.html"))
+        WebDriverWait(driver, 20).until(
+            lambda d: d.execute_script("return document.body.dataset.ready === 'true'"))
+        compute(driver, "12", "4", "2.5", False)
+        _, listed, _ = tool("--divx", "12", "--divy", "4", "--alpha", "2.5", "--option", "off",
+                            "--list")
+        assert driver.execute_script(
+            "return [...document.querySelectorAll('#list > li')].map(li => li.textContent)") \
+            == listed.decode().splitlines()
+        type_into(driver, "sweep-range", "0:1:50")
+        driver.find_element(By.ID, "sweep-start").click()
+        WebDriverWait(driver, 30).until(
+            lambda d: d.find_element(By.ID, "sweep-status").text.startswith("Swept 50 points"))
+        _, swept, _ = tool("--divx", "12", "--divy", "4", "--option", "off", "--sweep", "0:1:50")
+        assert driver.execute_script("return window.membrane.lastSweep") == swept.decode()
+        severe = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"]
+        assert severe == []
+    finally:
+        driver.quit()
 
 
 def test_no_error_in_the_console(page):
