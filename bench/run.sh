@@ -16,4 +16,8 @@ if [ -e build/python/membrane.pyi ]; then
     if /usr/bin/python3 -c "import scipy" 2>/dev/null; then
         PYTHONPATH=build/python /usr/bin/python3 bench/scipy_peer.py
     fi
+    # The web page in headless Chromium beside the native build, where the page is built.
+    if [ -e build/site/membrane.wasm ] && command -v chromedriver >/dev/null; then
+        PYTHONPATH=build/python /usr/bin/python3 bench/web_peer.py build/site build/membrane-solve
+    fi
 fi
