@@ -115,6 +115,11 @@ void StartHolder(const QString& holder, const QByteArray& text)
 
 void HandOverClipboard(const QString& holder)
 {
+    // Only a window system's clipboard outlives a program; the holder speaks to the same one.
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QStringLiteral("xcb") && platform != QStringLiteral("wayland"))
+        return;
+    qputenv("QT_QPA_PLATFORM", platform.toUtf8());
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard || !clipboard->ownsClipboard())
         return;
