@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr int kHolderWaitMs = 3000;
+constexpr int kHolderWaitMs = 10000;
 
 // Whether a clipboard manager on the X display will save the clipboard as the program ends.
 bool ClipboardManagerSaves()
