@@ -75,7 +75,7 @@ wait_for 20 "the program ending after Esc" press_escape_until_ended
 wait "$app" || { echo "the program failed"; head -c 4000 "$work/app.log"; exit 1; }
 app=
 
-wait_for 10 "wl-paste reading the table after the dialog" wayland_holds_table
+wait_for 20 "wl-paste reading the table after the dialog" wayland_holds_table
 echo "after the dialog wl-paste still reads the table"
 printf 'something else' | wl-copy
 new_copy() { [ "$(timeout 5 wl-paste -n 2>/dev/null)" = "something else" ]; }
