@@ -134,14 +134,7 @@ std::optional<double> ReadAlpha(const ToolOptions& options, const ToolContext& c
 std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_view text,
                                          bool withCount, std::string& error)
 {
-    std::vector<std::string_view> fields;
-    for (std::size_t start = 0;;) {
-        const std::size_t colon = text.find(':', start);
-        fields.push_back(text.substr(start, colon - start));
-        if (colon == std::string_view::npos)
-            break;
-        start = colon + 1;
-    }
+    const std::vector<std::string_view> fields = ColonFields(text);
     const std::string name(option), shown = QuotedText(text);
     if (fields.size() != (withCount ? 3u : 2u)) {
         error = name + " takes " + (withCount ? "A0:A1:N" : "A0:A1") + ", not " + shown;

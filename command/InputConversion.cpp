@@ -59,6 +59,18 @@ std::int32_t ConvertCount(std::string_view text)
     return static_cast<std::int32_t>(value);  // -2^31 at least
 }
 
+std::vector<std::string_view> ColonFields(std::string_view text)
+{
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t colon = text.find(':', start);
+        fields.push_back(text.substr(start, colon - start));
+        if (colon == std::string_view::npos)
+            return fields;
+        start = colon + 1;
+    }
+}
+
 bool ReadStrictDecimal(std::string_view text, double& value)
 {
     std::size_t begin = 0, end = text.size();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 // Skips leading white space (blank, \t, \n, \v, \f, \r), takes one optional sign and the
 // decimal digits 0-9 up to the first other character. No digits give 0; a value beyond the
@@ -22,3 +23,6 @@ double ConvertAlpha(std::string_view text);
 // converted as ConvertAlpha converts it. Nothing where the text is no such number or its value
 // lies beyond the doubles (too large, or too small to be told from 0).
 bool ReadStrictDecimal(std::string_view text, double& value);
+
+// The fields of "A0:A1" or "A0:A1:N", as they stand between the colons.
+std::vector<std::string_view> ColonFields(std::string_view text);

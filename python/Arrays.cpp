@@ -1,6 +1,9 @@
 // Read-only views and copies of nodal values.
 #include "Arrays.h"
 
+#include <cstring>
+#include <string>
+
 namespace {
 
 py::array ReadOnly(py::array array)
@@ -23,6 +26,19 @@ py::array NodeGrid(const py::object& owner, const double* first, std::int32_t di
     return ReadOnly(py::array_t<double>({divX + 1, divY + 1},
                                         {row, static_cast<py::ssize_t>(sizeof(double))}, first,
                                         owner));
+}
+
+py::bytes DoubleBytes(const std::vector<double>& v)
+{
+    return {reinterpret_cast<const char*>(v.data()), v.size() * sizeof(double)};
+}
+
+std::vector<double> BytesDoubles(const py::bytes& bytes)
+{
+    const std::string text = bytes;
+    std::vector<double> v(text.size() / sizeof(double));
+    std::memcpy(v.data(), text.data(), v.size() * sizeof(double));
+    return v;
 }
 
 py::array_t<double> Copy(const std::vector<double>& v)

@@ -15,6 +15,9 @@ py::array NodeValues(const py::object& owner, const double* first, std::int32_t 
 // The same as a grid [i, j] of the node columns and rows.
 py::array NodeGrid(const py::object& owner, const double* first, std::int32_t divX,
                    std::int32_t divY);
+// Doubles as bytes and back, every value to the bit: what a pickle keeps.
+py::bytes DoubleBytes(const std::vector<double>& v);
+std::vector<double> BytesDoubles(const py::bytes& bytes);
 // A fresh array of the values.
 py::array_t<double> Copy(const std::vector<double>& v);
 // The coordinate of every node in the grid's own shape (len(x), len(y)), as

@@ -32,24 +32,11 @@ struct Shape {
     }
 };
 
-py::bytes Bytes(const std::vector<double>& v)
-{
-    return {reinterpret_cast<const char*>(v.data()), v.size() * sizeof(double)};
-}
-
-std::vector<double> Doubles(const py::bytes& bytes)
-{
-    const std::string text = bytes;
-    std::vector<double> v(text.size() / sizeof(double));
-    std::memcpy(v.data(), text.data(), v.size() * sizeof(double));
-    return v;
-}
-
 py::tuple PickledShape(const Shape& s)
 {
     return py::make_tuple(s.divX, s.divY, s.option, s.mode.index, s.mode.alpha,
-                          Bytes(s.mode.phi), s.mode.kx, s.mode.ky, s.mode.participation,
-                          Bytes(s.x), Bytes(s.y));
+                          DoubleBytes(s.mode.phi), s.mode.kx, s.mode.ky, s.mode.participation,
+                          DoubleBytes(s.x), DoubleBytes(s.y));
 }
 
 Shape UnpickledShape(const py::tuple& t)
@@ -62,12 +49,12 @@ Shape UnpickledShape(const py::tuple& t)
     s.option = t[2].cast<bool>();
     s.mode.index = t[3].cast<std::int32_t>();
     s.mode.alpha = t[4].cast<double>();
-    s.mode.phi = Doubles(t[5]);
+    s.mode.phi = BytesDoubles(t[5]);
     s.mode.kx = t[6].cast<std::int32_t>();
     s.mode.ky = t[7].cast<std::int32_t>();
     s.mode.participation = t[8].cast<double>();
-    s.x = Doubles(t[9]);
-    s.y = Doubles(t[10]);
+    s.x = BytesDoubles(t[9]);
+    s.y = BytesDoubles(t[10]);
     if (s.divX < 1 || s.divY < 1 || s.mode.phi.size() != static_cast<std::size_t>(s.Nodes()) + 1 ||
         s.x.size() != static_cast<std::size_t>(s.divX) + 1 ||
         s.y.size() != static_cast<std::size_t>(s.divY) + 1)

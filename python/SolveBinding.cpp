@@ -62,24 +62,10 @@ struct Solution {
     std::string Title() const { return SolutionTitle(Field(), option); }
 };
 
-// A double's bytes, and back: pickles keep every value to the bit.
-py::bytes Bytes(const std::vector<double>& v)
-{
-    return {reinterpret_cast<const char*>(v.data()), v.size() * sizeof(double)};
-}
-
-std::vector<double> Doubles(const py::bytes& bytes)
-{
-    const std::string text = bytes;
-    std::vector<double> v(text.size() / sizeof(double));
-    std::memcpy(v.data(), text.data(), v.size() * sizeof(double));
-    return v;
-}
-
 py::tuple PickledSolution(const Solution& s)
 {
-    return py::make_tuple(s.divX, s.divY, s.alpha, s.option, Bytes(s.cells), Bytes(s.x),
-                          Bytes(s.y), s.report.head, s.report.tail, s.report.valuesListed,
+    return py::make_tuple(s.divX, s.divY, s.alpha, s.option, DoubleBytes(s.cells), DoubleBytes(s.x),
+                          DoubleBytes(s.y), s.report.head, s.report.tail, s.report.valuesListed,
                           py::bytes(s.report.table), s.described.maxAbsW, s.described.modesBelow,
                           s.described.firstZeroPivot, s.finite);
 }
@@ -93,9 +79,9 @@ Solution UnpickledSolution(const py::tuple& t)
     s.divY = t[1].cast<std::int32_t>();
     s.alpha = t[2].cast<double>();
     s.option = t[3].cast<bool>();
-    s.cells = Doubles(t[4]);
-    s.x = Doubles(t[5]);
-    s.y = Doubles(t[6]);
+    s.cells = BytesDoubles(t[4]);
+    s.x = BytesDoubles(t[5]);
+    s.y = BytesDoubles(t[6]);
     if (s.divX < 1 || s.divY < 1 || s.cells.size() != static_cast<std::size_t>(s.Nodes()) + 1 ||
         s.x.size() != static_cast<std::size_t>(s.divX) + 1 ||
         s.y.size() != static_cast<std::size_t>(s.divY) + 1)

@@ -16,26 +16,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# wait_for SECONDS WHAT COMMAND...: runs COMMAND every 50 ms until it succeeds; after SECONDS
-# prints "WHAT did not happen within SECONDS s" and fails.
-wait_for() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        if [ "$SECONDS" -ge "$deadline" ]; then
-            echo "$what did not happen within $seconds s"
-            return 1
-        fi
-        sleep 0.05
-    done
-}
+source "$(dirname "$0")/e2e_common.sh"
 
 # Xvfb chooses a free display itself and writes its number once it accepts connections.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-display_ready() { [ -s "$work/display" ]; }
-wait_for 20 "Xvfb reporting its display" display_ready || { cat "$work/xvfb.log"; exit 1; }
+start_xvfb "$work" 1024x768x24 || exit 1
 export DISPLAY=:$(head -n 1 "$work/display")
 
 locale=C.UTF-8

@@ -17,23 +17,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wait_for() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        if [ "$SECONDS" -ge "$deadline" ]; then
-            echo "$what did not happen within $seconds s"
-            return 1
-        fi
-        sleep 0.05
-    done
-}
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-display_ready() { [ -s "$work/display" ]; }
-wait_for 20 "Xvfb reporting its display" display_ready || { cat "$work/xvfb.log"; exit 1; }
+source "$(dirname "$0")/e2e_common.sh"
+start_xvfb "$work" 1280x1024x24 || exit 1
 
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"

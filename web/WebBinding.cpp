@@ -181,15 +181,7 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const 
     Page& page = ThePage();
     page.swept.clear();
     page.points = 0;
-    std::string_view text(range);
-    std::vector<std::string_view> fields;
-    for (std::size_t start = 0;;) {
-        const std::size_t colon = text.find(':', start);
-        fields.push_back(text.substr(start, colon - start));
-        if (colon == std::string_view::npos)
-            break;
-        start = colon + 1;
-    }
+    const std::vector<std::string_view> fields = ColonFields(range);
     double a0 = 0.0, a1 = 0.0, n = 0.0;
     if (divx < 1 || divy < 1)
         page.sweepText = "the sweep needs a mesh of at least 1 x 1";

@@ -1,0 +1,27 @@
+# What the end-to-end tests of the dialog share: a wait that polls until its deadline and then
+# says what did not happen, and a virtual X server on a free display. Sourced, not run.
+
+# wait_for SECONDS WHAT COMMAND...: runs COMMAND every 50 ms until it succeeds; after SECONDS
+# prints "WHAT did not happen within SECONDS s" and fails.
+wait_for() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            echo "$what did not happen within $seconds s"
+            return 1
+        fi
+        sleep 0.05
+    done
+}
+
+# start_xvfb WORK GEOMETRY: starts Xvfb on the display it chooses itself, sets xvfb to its
+# process and prints the display's number once it accepts connections.
+start_xvfb() {
+    local work=$1 geometry=$2
+    Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    display_ready() { [ -s "$work/display" ]; }
+    wait_for 20 "Xvfb reporting its display" display_ready >&2 || { cat "$work/xvfb.log" >&2; return 1; }
+}
