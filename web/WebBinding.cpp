@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
 #include "command/LowestResonances.h"
 #include "command/ResonanceDetails.h"
-#include "command/InputConversion.h"
 #include "command/RunArguments.h"
 #include "command/Sweep.h"
 #include "present/ColorMap.h"
@@ -52,6 +52,13 @@ std::string Shortest(double v)
     std::string text;
     AppendValue(text, v, ValueFormat::Shortest);
     return text;
+}
+
+// 0xAARRGGBB to the bytes R, G, B, A of a canvas's image data, in a little-endian word.
+void ToCanvasOrder(std::vector<std::uint32_t>& pixels)
+{
+    for (std::uint32_t& p : pixels)
+        p = (p & 0xff00ff00u) | (p >> 16 & 0xffu) | (p & 0xffu) << 16;
 }
 
 Page& ThePage()
@@ -256,8 +263,7 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_field_pixels(int width, int h
     const MapScale scale = SolutionScale(field);
     page.pixels = FieldPixels(GridOf(field), width, height, 1.0,
                               [&](double w) { return SolutionColour(w, scale); });
-    for (std::uint32_t& p : page.pixels)  // ARGB to the canvas's RGBA bytes
-        p = (p & 0xff00ff00u) | (p >> 16 & 0xffu) | (p & 0xffu) << 16;
+    ToCanvasOrder(page.pixels);
     page.figureText = Shortest(scale.lo) + ',' + Shortest(scale.hi);
     return page.pixels.data();
 }
@@ -311,8 +317,7 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_shape_pixels(int k, int width
                          page.shapesDivY, MembraneModel::kLenX, MembraneModel::kLenY};
     page.pixels = FieldPixels(grid, width, height, factor,
                               [&](double w) { return ShapeColour(w, limit); });
-    for (std::uint32_t& p : page.pixels)
-        p = (p & 0xff00ff00u) | (p >> 16 & 0xffu) | (p & 0xffu) << 16;
+    ToCanvasOrder(page.pixels);
     page.figureText = Shortest(-limit) + ',' + Shortest(limit);
     return page.pixels.data();
 }
