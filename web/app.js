@@ -1,5 +1,7 @@
-// The dialog's part of the page: the three fields, 計算 and ｵﾌﾟｼｮﾝ, the report list, the table
-// on the clipboard and the colour map, all from the project's own C++ compiled to WebAssembly.
+// The page: the dialog's part (the three fields, 計算 and ｵﾌﾟｼｮﾝ, the report list, the table on
+// the clipboard, the colour map and the files) and beyond it the solution's figure, the
+// resonances, the mode shapes and the sweep. Every number comes from the project's own C++
+// compiled to WebAssembly; this module only shows them.
 import MembraneModule from "./membrane.js";
 import { SweepPlot } from "./sweep.js";
 
