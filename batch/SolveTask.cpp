@@ -6,7 +6,6 @@
 #include "batch/RecordMemory.h"
 #include "batch/ToolSupport.h"
 #include "batch/ToolTasks.h"
-#include "command/InputConversion.h"
 #include "command/ResonanceDetails.h"
 #include "command/RunArguments.h"
 #include "present/FigureTitles.h"

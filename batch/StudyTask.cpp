@@ -4,7 +4,6 @@
 
 #include "batch/ToolSupport.h"
 #include "batch/ToolTasks.h"
-#include "command/InputConversion.h"
 #include "command/RunArguments.h"
 #include "command/Study.h"
 #include "present/FigureApi.h"
@@ -119,10 +118,10 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
             return ReportBadValue(context, "--study compares the solution with the continuum of "
                                            "the option off (--option off): with the peak, the "
                                            "edge values depend on the mesh");
-        const double alpha = ConvertAlpha(options.alpha);
-        if (!std::isfinite(alpha))
-            return ReportBadValue(context, "--study needs a finite alpha, not " +
-                                               QuotedText(options.alpha));
+        const std::optional<double> read = ReadAlpha(options, context);
+        if (!read)
+            return kExitUsage;
+        const double alpha = *read;
         if (NearContinuumResonance(alpha))
             return ReportBadValue(context, "alpha " + Shortest(alpha) + " lies within 1e-6 of a "
                                            "resonance of the continuum, where sin(15 alpha) = 0: "

@@ -886,6 +886,7 @@ TEST(BatchStudy, TablesAndRefusals)
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"--study"},  // the option is on by default
           {"--study", "--option", "off", "--alpha", "3.141592653589793"},  // 15 alpha = 15 pi
+          {"--study", "--option", "off", "--alpha", "nan"},  // read strictly, as a solve reads it
           {"--study", "--option", "off", "--ladder", "30x10,15x5"},
           {"--study", "--option", "off", "--csv", "x.csv"},
           {"--study", "--modes", "0"}}) {
