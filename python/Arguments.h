@@ -13,64 +13,43 @@
 
 namespace py = pybind11;
 
-// A count as the user passed it, read later by ReadCount; its signatures show it as an int.
+// Arguments kept as the objects the user passed, each read later by its reader (ReadCount,
+// ReadReal, ReadFlag), so that a wrong type is refused in words that name the argument, not in
+// the binding's; their signatures show the types they take.
 struct CountArgument {
+    static constexpr auto kPythonName = pybind11::detail::const_name("int");
     py::object value;
 };
-
-namespace pybind11::detail {
-template <>
-struct type_caster<CountArgument> {
-    PYBIND11_TYPE_CASTER(CountArgument, const_name("int"));
-    bool load(handle source, bool)
-    {
-        value.value = reinterpret_borrow<object>(source);
-        return true;
-    }
-    static handle cast(const CountArgument& count, return_value_policy, handle)
-    {
-        return count.value.inc_ref();
-    }
-};
-}  // namespace pybind11::detail
-
-// A real number and a flag as the user passed them, read later by ReadReal and ReadFlag, so that
-// a wrong type is refused in words that name the argument, not in the binding's; their
-// signatures show them as float and bool.
 struct RealArgument {
+    static constexpr auto kPythonName = pybind11::detail::const_name("float");
     py::object value;
 };
 struct FlagArgument {
+    static constexpr auto kPythonName = pybind11::detail::const_name("bool");
     py::object value;
 };
 
 namespace pybind11::detail {
-template <>
-struct type_caster<RealArgument> {
-    PYBIND11_TYPE_CASTER(RealArgument, const_name("float"));
+// Takes any object as it is.
+template <class Argument>
+struct UnreadArgumentCaster {
+    PYBIND11_TYPE_CASTER(Argument, Argument::kPythonName);
     bool load(handle source, bool)
     {
         value.value = reinterpret_borrow<object>(source);
         return true;
     }
-    static handle cast(const RealArgument& real, return_value_policy, handle)
+    static handle cast(const Argument& argument, return_value_policy, handle)
     {
-        return real.value.inc_ref();
+        return argument.value.inc_ref();
     }
 };
 template <>
-struct type_caster<FlagArgument> {
-    PYBIND11_TYPE_CASTER(FlagArgument, const_name("bool"));
-    bool load(handle source, bool)
-    {
-        value.value = reinterpret_borrow<object>(source);
-        return true;
-    }
-    static handle cast(const FlagArgument& flag, return_value_policy, handle)
-    {
-        return flag.value.inc_ref();
-    }
-};
+struct type_caster<CountArgument> : UnreadArgumentCaster<CountArgument> {};
+template <>
+struct type_caster<RealArgument> : UnreadArgumentCaster<RealArgument> {};
+template <>
+struct type_caster<FlagArgument> : UnreadArgumentCaster<FlagArgument> {};
 }  // namespace pybind11::detail
 
 // A real number: a float, an int or one of NumPy's; a TypeError that names the argument for

@@ -46,22 +46,13 @@ py::array_t<double> Copy(const std::vector<double>& v)
     return py::array_t<double>(static_cast<py::ssize_t>(v.size()), v.data());
 }
 
-py::array_t<double> GridX(const std::vector<double>& x, const std::vector<double>& y)
+py::array_t<double> GridCoordinate(const std::vector<double>& x, const std::vector<double>& y,
+                                   bool alongX)
 {
     py::array_t<double> grid({x.size(), y.size()});
     auto at = grid.mutable_unchecked<2>();
     for (std::size_t i = 0; i < x.size(); ++i)
         for (std::size_t j = 0; j < y.size(); ++j)
-            at(static_cast<py::ssize_t>(i), static_cast<py::ssize_t>(j)) = x[i];
-    return grid;
-}
-
-py::array_t<double> GridY(const std::vector<double>& x, const std::vector<double>& y)
-{
-    py::array_t<double> grid({x.size(), y.size()});
-    auto at = grid.mutable_unchecked<2>();
-    for (std::size_t i = 0; i < x.size(); ++i)
-        for (std::size_t j = 0; j < y.size(); ++j)
-            at(static_cast<py::ssize_t>(i), static_cast<py::ssize_t>(j)) = y[j];
+            at(static_cast<py::ssize_t>(i), static_cast<py::ssize_t>(j)) = alongX ? x[i] : y[j];
     return grid;
 }

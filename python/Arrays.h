@@ -20,7 +20,8 @@ py::bytes DoubleBytes(const std::vector<double>& v);
 std::vector<double> BytesDoubles(const py::bytes& bytes);
 // A fresh array of the values.
 py::array_t<double> Copy(const std::vector<double>& v);
-// The coordinate of every node in the grid's own shape (len(x), len(y)), as
-// numpy.meshgrid(x, y, indexing="ij") gives it: x[i] along the rows of X, y[j] along Y's columns.
-py::array_t<double> GridX(const std::vector<double>& x, const std::vector<double>& y);
-py::array_t<double> GridY(const std::vector<double>& x, const std::vector<double>& y);
+// One coordinate of every node in the grid's own shape (len(x), len(y)), as
+// numpy.meshgrid(x, y, indexing="ij") gives it: x[i] along X's rows with alongX, else y[j] along
+// Y's columns.
+py::array_t<double> GridCoordinate(const std::vector<double>& x, const std::vector<double>& y,
+                                   bool alongX);

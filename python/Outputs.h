@@ -7,8 +7,10 @@
 
 #include <string>
 
+#include "Arrays.h"
 #include "present/FigureApi.h"
 #include "present/NodalField.h"
+#include "present/NodeExport.h"
 
 namespace py = pybind11;
 
@@ -30,3 +32,33 @@ extern const char* const kFigureDoc;
 extern const char* const kToCsvDoc;
 extern const char* const kToVtkDoc;
 extern const char* const kToTableDoc;
+
+// Adds to the class of a result with a field what Solution and Shape share: X and Y, figure(),
+// _repr_png_(), to_csv(), to_vtk() and to_table(). T has x and y, Field(), Title() and Table().
+template <class T>
+void BindFieldOutputs(py::class_<T>& result, FieldFigure figure)
+{
+    result
+        .def_property_readonly("X", [](const T& r) { return GridCoordinate(r.x, r.y, true); })
+        .def_property_readonly("Y", [](const T& r) { return GridCoordinate(r.x, r.y, false); })
+        .def(
+            "figure",
+            [figure](const T& r, const py::object& path, const py::object& format) {
+                return Figure(r.Field(), r.Title(), figure, path, format);
+            },
+            py::arg("path") = py::none(), py::arg("format") = py::none(), kFigureDoc)
+        .def("_repr_png_",
+             [figure](const T& r) { return FigurePng(r.Field(), r.Title(), figure); })
+        .def(
+            "to_csv", [](const T& r, const py::object& path) { WriteFile(path, NodeCsv(r.Field())); },
+            py::arg("path"), kToCsvDoc)
+        .def(
+            "to_vtk",
+            [](const T& r, const py::object& path) {
+                WriteFile(path, RectilinearVtk(r.Field(), r.Title()));
+            },
+            py::arg("path"), kToVtkDoc)
+        .def(
+            "to_table", [](const T& r, const py::object& path) { WriteFile(path, r.Table()); },
+            py::arg("path"), kToTableDoc);
+}

@@ -30,6 +30,7 @@ struct Shape {
     {
         return ShapeTitle(mode.index, mode.kx, mode.ky, mode.alpha, divX, divY);
     }
+    std::string Table() const { return BuildTable(Field()); }
 };
 
 py::tuple PickledShape(const Shape& s)
@@ -163,7 +164,8 @@ Examples
 
 void BindShapes(py::module_& m)
 {
-    py::class_<Shape>(m, "Shape", kShapeClassDoc)
+    py::class_<Shape> shape(m, "Shape", kShapeClassDoc);
+    shape
         .def_property_readonly("index", [](const Shape& s) { return s.mode.index; })
         .def_property_readonly("alpha", [](const Shape& s) { return s.mode.alpha; })
         .def_property_readonly("kx", [](const Shape& s) { return s.mode.kx; })
@@ -186,31 +188,9 @@ void BindShapes(py::module_& m)
                                })
         .def_property_readonly("x", [](const Shape& s) { return Copy(s.x); })
         .def_property_readonly("y", [](const Shape& s) { return Copy(s.y); })
-        .def_property_readonly("X", [](const Shape& s) { return GridX(s.x, s.y); })
-        .def_property_readonly("Y", [](const Shape& s) { return GridY(s.x, s.y); })
-        .def(
-            "figure",
-            [](const Shape& s, const py::object& path, const py::object& format) {
-                return Figure(s.Field(), s.Title(), &FigureApi::shapeFigure, path, format);
-            },
-            py::arg("path") = py::none(), py::arg("format") = py::none(), kFigureDoc)
-        .def("_repr_png_",
-             [](const Shape& s) { return FigurePng(s.Field(), s.Title(), &FigureApi::shapeFigure); })
-        .def(
-            "to_csv", [](const Shape& s, const py::object& path) { WriteFile(path, NodeCsv(s.Field())); },
-            py::arg("path"), kToCsvDoc)
-        .def(
-            "to_vtk",
-            [](const Shape& s, const py::object& path) {
-                WriteFile(path, RectilinearVtk(s.Field(), s.Title()));
-            },
-            py::arg("path"), kToVtkDoc)
-        .def(
-            "to_table",
-            [](const Shape& s, const py::object& path) { WriteFile(path, BuildTable(s.Field())); },
-            py::arg("path"), kToTableDoc)
         .def(py::pickle(&PickledShape, &UnpickledShape))
         .def("__repr__", &Repr);
+    BindFieldOutputs(shape, &FigureApi::shapeFigure);
 
     m.def("shape", &FindShape, py::arg("divx"), py::arg("divy"), py::arg("k"), py::kw_only(),
           py::arg("option") = true, py::arg("threads") = py::none(), kShapeDoc);

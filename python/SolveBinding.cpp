@@ -60,6 +60,7 @@ struct Solution {
     double PointsPerWavelength() const { return ::PointsPerWavelength({divX, divY}, alpha); }
     NodalField Field() const { return {divX, divY, alpha, cells.data()}; }
     std::string Title() const { return SolutionTitle(Field(), option); }
+    const std::string& Table() const { return report.table; }
 };
 
 py::tuple PickledSolution(const Solution& s)
@@ -266,7 +267,8 @@ MembraneModel& ThreadRecord()
 
 void BindSolve(py::module_& m)
 {
-    py::class_<Solution>(m, "Solution", kSolutionDoc)
+    py::class_<Solution> solution(m, "Solution", kSolutionDoc);
+    solution
         .def_readonly("divx", &Solution::divX)
         .def_readonly("divy", &Solution::divY)
         .def_readonly("alpha", &Solution::alpha)
@@ -289,34 +291,11 @@ void BindSolve(py::module_& m)
                                })
         .def_property_readonly("x", [](const Solution& s) { return Copy(s.x); })
         .def_property_readonly("y", [](const Solution& s) { return Copy(s.y); })
-        .def_property_readonly("X", [](const Solution& s) { return GridX(s.x, s.y); })
-        .def_property_readonly("Y", [](const Solution& s) { return GridY(s.x, s.y); })
         .def("report_lines", &ReportLines, kReportLinesDoc)
         .def("table", [](const Solution& s) { return s.report.table; }, kTableDoc)
-        .def(
-            "figure",
-            [](const Solution& s, const py::object& path, const py::object& format) {
-                return Figure(s.Field(), s.Title(), &FigureApi::solutionFigure, path, format);
-            },
-            py::arg("path") = py::none(), py::arg("format") = py::none(), kFigureDoc)
-        .def("_repr_png_",
-             [](const Solution& s) {
-                 return FigurePng(s.Field(), s.Title(), &FigureApi::solutionFigure);
-             })
-        .def(
-            "to_csv", [](const Solution& s, const py::object& path) { WriteFile(path, NodeCsv(s.Field())); },
-            py::arg("path"), kToCsvDoc)
-        .def(
-            "to_vtk",
-            [](const Solution& s, const py::object& path) {
-                WriteFile(path, RectilinearVtk(s.Field(), s.Title()));
-            },
-            py::arg("path"), kToVtkDoc)
-        .def(
-            "to_table", [](const Solution& s, const py::object& path) { WriteFile(path, s.report.table); },
-            py::arg("path"), kToTableDoc)
         .def(py::pickle(&PickledSolution, &UnpickledSolution))
         .def("__repr__", &Repr);
+    BindFieldOutputs(solution, &FigureApi::solutionFigure);
 
     m.def("solve", &Solve, py::arg("divx") = 90, py::arg("divy") = 30, py::arg("alpha") = 5.0,
           py::kw_only(), py::arg("option") = true, kSolveDoc);
