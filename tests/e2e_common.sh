@@ -16,6 +16,17 @@ wait_for() {
     done
 }
 
+# stop_process PID: asks the process to end, and kills it when it has not ended within 3 s. A
+# compositor whose X server goes first spins on its lost connection, so the caller stops its
+# processes in the order opposite to their start, each one ended before the next.
+stop_process() {
+    local pid=$1
+    kill "$pid" 2>/dev/null || return 0
+    gone() { ! kill -0 "$pid" 2>/dev/null; }
+    wait_for 3 "process $pid ending" gone >/dev/null || kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
+
 # start_xvfb WORK GEOMETRY: starts Xvfb on the display it chooses itself, sets xvfb to its
 # process and prints the display's number once it accepts connections.
 start_xvfb() {

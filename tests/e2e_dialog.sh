@@ -10,8 +10,8 @@ print_table=$2
 work=$(mktemp -d)
 
 cleanup() {
-    [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+    [ -n "${app:-}" ] && stop_process "$app"
+    [ -n "${xvfb:-}" ] && stop_process "$xvfb"
     rm -rf "$work"
 }
 trap cleanup EXIT

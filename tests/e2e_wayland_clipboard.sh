@@ -9,9 +9,13 @@ print_table=$2
 work=$(mktemp -d)
 
 cleanup() {
-    [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-    [ -n "${weston:-}" ] && kill "$weston" 2>/dev/null || true
-    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+    [ -n "${app:-}" ] && stop_process "$app"
+    if [ -n "${weston:-}" ]; then
+        xwayland=$(pgrep -P "$weston" -x Xwayland || true)
+        stop_process "$weston"
+        [ -n "$xwayland" ] && stop_process "$xwayland"
+    fi
+    [ -n "${xvfb:-}" ] && stop_process "$xvfb"
     pkill -f -x "$(dirname "$membrane")/membrane-clipboard" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -47,7 +51,13 @@ press_enter_until_table() {
     xdotool key Return
     wait_for 2 "the clipboard receiving the table after Enter" wayland_holds_table >/dev/null
 }
-wait_for 30 "wl-paste reading the table" press_enter_until_table
+# What the run saw, for a failure: the clipboard's size against the table's, and both logs.
+show_state() {
+    echo "the clipboard held $(wc -c <"$work/clipboard.txt" 2>/dev/null || echo no) bytes of $(wc -c <"$work/expected.txt")"
+    echo "--- the program's log"; head -c 2000 "$work/app.log"
+    echo "--- Weston's log"; tail -c 2000 "$work/weston.log"
+}
+wait_for 30 "wl-paste reading the table" press_enter_until_table || { show_state; exit 1; }
 echo "wl-paste reads the table: $(wc -c <"$work/expected.txt") bytes"
 
 app_ended() { ! kill -0 "$app" 2>/dev/null; }
@@ -60,7 +70,7 @@ wait_for 20 "the program ending after Esc" press_escape_until_ended
 wait "$app" || { echo "the program failed"; head -c 4000 "$work/app.log"; exit 1; }
 app=
 
-wait_for 20 "wl-paste reading the table after the dialog" wayland_holds_table
+wait_for 20 "wl-paste reading the table after the dialog" wayland_holds_table || { show_state; exit 1; }
 echo "after the dialog wl-paste still reads the table"
 printf 'something else' | wl-copy
 new_copy() { [ "$(timeout 5 wl-paste -n 2>/dev/null)" = "something else" ]; }
