@@ -1,6 +1,6 @@
 // The convergence study as CSV: the solution or the resonances on a ladder of meshes against
 // the continuum, each with the order it shows against the mesh before.
-#include <cmath>
+#include <algorithm>
 
 #include "batch/ToolSupport.h"
 #include "batch/ToolTasks.h"
@@ -10,58 +10,37 @@
 
 namespace {
 
-// An order, or nothing where there is none.
-std::string Order(double order)
+// The plot's series of the solution study: the three errors against h.
+std::vector<StudySeries> SolutionSeries(const std::vector<SolutionErrors>& rows)
 {
-    return std::isnan(order) ? std::string() : Shortest(order);
-}
-
-// The solution study: one row a mesh; and the plot's series.
-std::string SolutionCsv(const std::vector<SolutionErrors>& rows, std::vector<StudySeries>& series)
-{
-    std::string csv = "divx,divy,h,points_per_wavelength,max_nodal_error,l2_error,h1_error,"
-                      "order_max_nodal,order_l2,order_h1\n";
-    series = {{"largest nodal error", {}, {}}, {"L2 error", {}, {}}, {"H1-seminorm error", {}, {}}};
-    for (const SolutionErrors& e : rows) {
+    std::vector<StudySeries> series = {
+        {"largest nodal error", {}, {}}, {"L2 error", {}, {}}, {"H1-seminorm error", {}, {}}};
+    for (const SolutionErrors& e : rows)
         for (auto [s, error] : {std::pair{&series[0], e.maxNodal}, {&series[1], e.l2},
                                 {&series[2], e.h1}}) {
             s->h.push_back(e.h);
             s->error.push_back(error);
         }
-        csv += std::to_string(e.mesh.divX) + ',' + std::to_string(e.mesh.divY) + ',' +
-               Shortest(e.h) + ',' + Shortest(e.pointsPerWavelength) + ',' +
-               Shortest(e.maxNodal) + ',' + Shortest(e.l2) + ',' + Shortest(e.h1) + ',' +
-               Order(e.orderMaxNodal) + ',' + Order(e.orderL2) + ',' + Order(e.orderH1) + '\n';
-    }
-    return csv;
+    return series;
 }
 
-// The resonance study: one row a resonance and mesh, and the plot's series of the first six.
-// False where the inertia did not confirm a closed form.
+// The plot's series of the resonance study: the first six resonances' errors against h.
 constexpr std::int32_t kPlottedResonances = 6;
 
-bool ResonanceCsv(const std::vector<ResonanceErrors>& rows, std::string& csv,
-                  std::vector<StudySeries>& series)
+std::vector<StudySeries> ResonanceSeries(const std::vector<ResonanceErrors>& rows)
 {
-    csv = "index,kx,ky,divx,divy,h,alpha,alpha_continuum,error,order\n";
-    bool confirmed = true;
+    std::vector<StudySeries> series;
     for (const ResonanceErrors& r : rows) {
-        if (r.index <= kPlottedResonances) {
-            if (series.size() < static_cast<std::size_t>(r.index))
-                series.push_back({"resonance " + std::to_string(r.index) + ", (kx, ky) = (" +
-                                      std::to_string(r.kx) + ", " + std::to_string(r.ky) + ")",
-                                  {}, {}});
-            series.back().h.push_back(r.h);
-            series.back().error.push_back(r.error);
-        }
-        csv += std::to_string(r.index) + ',' + std::to_string(r.kx) + ',' +
-               std::to_string(r.ky) + ',' + std::to_string(r.mesh.divX) + ',' +
-               std::to_string(r.mesh.divY) + ',' + Shortest(r.h) + ',' + Shortest(r.alpha) +
-               ',' + Shortest(r.continuum) + ',' + Shortest(r.error) + ',' + Order(r.order) +
-               '\n';
-        confirmed = confirmed && r.counted;
+        if (r.index > kPlottedResonances)
+            continue;
+        if (series.size() < static_cast<std::size_t>(r.index))
+            series.push_back({"resonance " + std::to_string(r.index) + ", (kx, ky) = (" +
+                                  std::to_string(r.kx) + ", " + std::to_string(r.ky) + ")",
+                              {}, {}});
+        series.back().h.push_back(r.h);
+        series.back().error.push_back(r.error);
     }
-    return confirmed;
+    return series;
 }
 
 }  // namespace
@@ -106,8 +85,11 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
             const Progress progress(context, "study of the resonances");
             rows = StudyResonances(static_cast<std::int32_t>(*n), ladder, *threads);
         }
+        csv = StudyResonanceCsv(rows);
+        series = ResonanceSeries(rows);
         // Not to be expected: the closed form is the grid's own spectrum.
-        if (!ResonanceCsv(rows, csv, series)) {
+        const auto counted = [](const ResonanceErrors& r) { return r.counted; };
+        if (!std::all_of(rows.begin(), rows.end(), counted)) {
             ReportBadValue(context, "the inertia did not confirm every resonance of the closed "
                                     "form; the table is written, to be read with care");
             status = kExitNonFinite;
@@ -131,7 +113,8 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
             const Progress progress(context, "study of the solution");
             rows = StudySolution(alpha, ladder);
         }
-        csv = SolutionCsv(rows, series);
+        csv = StudySolutionCsv(rows);
+        series = SolutionSeries(rows);
         title = "The solution at alpha " + Shortest(alpha) + " against the continuum's";
     }
     if (!WriteStandardOutput(options, context, csv))

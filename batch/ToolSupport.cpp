@@ -26,20 +26,6 @@ void ReportLine(const ToolContext& context, std::string_view message)
                  message.data());
 }
 
-// The text without the blanks around it, and without an optional "+" that from_chars does not
-// take; a sign after it makes the text unreadable.
-std::string_view Bare(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    if (text.starts_with('+') && !text.substr(1).starts_with('-'))
-        text.remove_prefix(1);
-    return text;
-}
-
 // One count option read strictly; see ReadMeshCounts.
 std::optional<std::int32_t> ReadCount(const ToolContext& context, std::string_view option,
                                       std::string_view text, int& status)
@@ -72,19 +58,9 @@ int ReportNonFinite(const ToolContext& context)
     return kExitNonFinite;
 }
 
-std::optional<long long> ReadWholeNumber(std::string_view text)
-{
-    text = Bare(text);
-    long long value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 std::optional<double> ReadFiniteNumber(std::string_view text)
 {
-    text = Bare(text);
+    text = BareNumber(text);
     // from_chars also reads "inf", "nan" and "infinity": only digits may start the number.
     const std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
     if (digits.empty() || !(std::isdigit(static_cast<unsigned char>(digits[0])) || digits[0] == '.'))
@@ -105,7 +81,7 @@ std::string QuotedNumber(std::string_view text)
                                                      pointed.find(',', comma + 1) == std::string::npos) {
         pointed[comma] = '.';
         if (ReadFiniteNumber(pointed))
-            said += " (the decimal mark is a point: " + std::string(Bare(pointed)) + ")";
+            said += " (the decimal mark is a point: " + std::string(BareNumber(pointed)) + ")";
     }
     return said;
 }
@@ -209,13 +185,6 @@ std::optional<std::int32_t> ReadResonanceNumber(std::string_view option, std::st
         return std::nullopt;
     }
     return static_cast<std::int32_t>(*n);
-}
-
-std::string Shortest(double value)
-{
-    std::string s;
-    AppendValue(s, value, ValueFormat::Shortest);
-    return s;
 }
 
 void NoteAccuracy(const ToolOptions& options, const ToolContext& context, std::int32_t divX,

@@ -16,7 +16,9 @@
 
 #include "batch/SolveTool.h"
 #include "batch/ToolOptions.h"
+#include "command/InputConversion.h"
 #include "present/FigureApi.h"
+#include "present/ReportText.h"
 #include "solver/Resonance.h"
 
 // Writes "membrane-solve: <message>" on err and returns kExitUsage.
@@ -26,9 +28,6 @@ void ReportNote(const ToolContext& context, std::string_view note);
 // Writes the line that says a value is not finite on err and returns kExitNonFinite.
 int ReportNonFinite(const ToolContext& context);
 
-// The text as a decimal integer, blanks around it allowed, an optional sign first; nothing for
-// anything else.
-std::optional<long long> ReadWholeNumber(std::string_view text);
 // The text as a finite decimal number, blanks around it allowed, an optional sign first;
 // nothing for anything else (nan, inf, a decimal comma, a value beyond the doubles).
 std::optional<double> ReadFiniteNumber(std::string_view text);
@@ -70,9 +69,6 @@ std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const Tool
 std::optional<std::int32_t> ReadResonanceNumber(std::string_view option, std::string_view text,
                                                 const ResonanceSearch& search, std::int32_t most,
                                                 const ToolContext& context);
-
-// The shortest text that reads back to the same double.
-std::string Shortest(double value);
 
 // Writes the text of standard output, unless an output file takes standard output ("-").
 // Reports a failure and returns false.

@@ -71,6 +71,28 @@ std::vector<std::string_view> ColonFields(std::string_view text)
     }
 }
 
+std::string_view BareNumber(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    if (text.starts_with('+') && !text.substr(1).starts_with('-'))
+        text.remove_prefix(1);
+    return text;
+}
+
+std::optional<long long> ReadWholeNumber(std::string_view text)
+{
+    text = BareNumber(text);
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
 bool ReadStrictDecimal(std::string_view text, double& value)
 {
     std::size_t begin = 0, end = text.size();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -23,6 +24,14 @@ double ConvertAlpha(std::string_view text);
 // converted as ConvertAlpha converts it. Nothing where the text is no such number or its value
 // lies beyond the doubles (too large, or too small to be told from 0).
 bool ReadStrictDecimal(std::string_view text, double& value);
+
+// The text without the blanks and tabs around it, and without an optional "+" that
+// std::from_chars does not take; a sign after it makes the text unreadable.
+std::string_view BareNumber(std::string_view text);
+
+// The text as a decimal integer, blanks around it allowed, an optional sign first; nothing for
+// anything else.
+std::optional<long long> ReadWholeNumber(std::string_view text);
 
 // The fields of "A0:A1" or "A0:A1:N", as they stand between the colons.
 std::vector<std::string_view> ColonFields(std::string_view text);

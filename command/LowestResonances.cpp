@@ -4,14 +4,6 @@
 #include "command/ComputeCommand.h"
 #include "solver/ShiftInvertLanczos.h"
 
-namespace {
-
-// Lanczos keeps about twice as many vectors as resonances: beyond this many, inverse iteration
-// at the resonances themselves costs less memory and time.
-constexpr std::int32_t kLanczosMost = 400;
-
-}  // namespace
-
 std::vector<double> LowestResonances(const ResonanceSearch& search, std::int32_t n)
 {
     if (!WithinDialogLimits(search.divX, search.divY) && n <= kLanczosMost)

@@ -11,6 +11,11 @@
 #include "solver/ModeShape.h"
 #include "solver/Resonance.h"
 
+// Beyond the dialog's limits, Lanczos finds at most this many lowest resonances: it keeps about
+// twice as many vectors as resonances, and beyond this many, inverse iteration at the
+// resonances themselves costs less memory and time.
+inline constexpr std::int32_t kLanczosMost = 400;
+
 // The n lowest resonant alphas, increasing.
 std::vector<double> LowestResonances(const ResonanceSearch& search, std::int32_t n);
 // The shapes of the resonances first..last, as FindShapes gives them.

@@ -21,8 +21,9 @@ std::uint64_t PhysicalMemory()
     return 0;
 }
 
-// "52 GB", "830 MB": bytes in decimal units, to two significant digits or more.
-std::string Bytes(double bytes)
+}  // namespace
+
+std::string ByteText(double bytes)
 {
     const char* units[] = {"bytes", "kB", "MB", "GB", "TB", "PB", "EB"};
     int u = 0;
@@ -36,27 +37,32 @@ std::string Bytes(double bytes)
     return text;
 }
 
-}  // namespace
-
 bool CountAccepted(long long divisions)
 {
     return divisions >= 1;
 }
 
-std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, int copies)
+std::optional<std::string> MeshOverBudget(std::int64_t divX, std::int64_t divY, int copies,
+                                          double budget, std::string_view budgetName)
 {
     const std::string mesh = "a " + std::to_string(divX) + " x " + std::to_string(divY) + " mesh";
     const std::optional<std::uint64_t> bytes = SizedRecordBytes(divX, divY);
     if (!bytes)
         return mesh + " has more nodes than a record can number (2^31 - 1)";
-    const std::uint64_t memory = PhysicalMemory();
     const double need = static_cast<double>(*bytes) * copies;
-    if (memory == 0 || need <= 0.5 * static_cast<double>(memory))
+    if (need <= budget)
         return std::nullopt;
     const std::string threads =
         copies > 1 ? " for its " + std::to_string(copies) + " threads" : std::string();
-    return mesh + " needs " + Bytes(need) + threads + ", more than half of this machine's " +
-           Bytes(static_cast<double>(memory));
+    return mesh + " needs " + ByteText(need) + threads + ", more than " + std::string(budgetName);
+}
+
+std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, int copies)
+{
+    const std::uint64_t memory = PhysicalMemory();
+    const double budget = memory == 0 ? INFINITY : 0.5 * static_cast<double>(memory);
+    return MeshOverBudget(divX, divY, copies, budget,
+                          "half of this machine's " + ByteText(static_cast<double>(memory)));
 }
 
 bool ThreadsAccepted(long long threads)

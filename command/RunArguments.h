@@ -1,11 +1,12 @@
-// The rules for what the batch tool and the Python module take beyond the dialog's three fields:
-// the mesh of a search, its threads, an interval of alpha. Each front end reads values of its own
-// kind and words its own messages; what is accepted is decided here, once.
+// The rules for what the batch tool, the Python module and the page take beyond the dialog's
+// three fields: the mesh of a search, its threads, an interval of alpha. Each front end reads
+// values of its own kind and words its own messages; what is accepted is decided here, once.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "solver/Resonance.h"
 
@@ -20,6 +21,12 @@ bool ThreadsAccepted(long long threads);
 // if not, why not, in words: "a 20000 x 20000 mesh needs 52 GB, more than half of this
 // machine's 24 GB".
 std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, int copies);
+// The same against a budget of bytes that `budgetName` names: "a 2000 x 700 mesh needs 3.1 GB,
+// more than <budgetName>".
+std::optional<std::string> MeshOverBudget(std::int64_t divX, std::int64_t divY, int copies,
+                                          double budget, std::string_view budgetName);
+// "52 GB", "830 MB": bytes in decimal units, to two significant digits or more.
+std::string ByteText(double bytes);
 // One thread per processor, at least one.
 int EveryProcessor();
 

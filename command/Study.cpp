@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "command/ComputeCommand.h"
+#include "present/ReportText.h"
 #include "solver/Resonance.h"
 #include "solver/SeparableModes.h"
 #include "solver/SizedRecord.h"
@@ -290,4 +291,38 @@ std::optional<std::string> AccuracyNote(const StudyMesh& mesh, double alpha)
                   "note: %.3g points per wavelength on the %d x %d mesh at alpha %.6g: %s; %s",
                   d.pointsPerWavelength, mesh.divX, mesh.divY, alpha, error, fine);
     return std::string(text);
+}
+
+namespace {
+
+// An order, or nothing where there is none.
+std::string Order(double order)
+{
+    return std::isnan(order) ? std::string() : Shortest(order);
+}
+
+}  // namespace
+
+std::string StudySolutionCsv(const std::vector<SolutionErrors>& rows)
+{
+    std::string csv = "divx,divy,h,points_per_wavelength,max_nodal_error,l2_error,h1_error,"
+                      "order_max_nodal,order_l2,order_h1\n";
+    for (const SolutionErrors& e : rows)
+        csv += std::to_string(e.mesh.divX) + ',' + std::to_string(e.mesh.divY) + ',' +
+               Shortest(e.h) + ',' + Shortest(e.pointsPerWavelength) + ',' +
+               Shortest(e.maxNodal) + ',' + Shortest(e.l2) + ',' + Shortest(e.h1) + ',' +
+               Order(e.orderMaxNodal) + ',' + Order(e.orderL2) + ',' + Order(e.orderH1) + '\n';
+    return csv;
+}
+
+std::string StudyResonanceCsv(const std::vector<ResonanceErrors>& rows)
+{
+    std::string csv = "index,kx,ky,divx,divy,h,alpha,alpha_continuum,error,order\n";
+    for (const ResonanceErrors& r : rows)
+        csv += std::to_string(r.index) + ',' + std::to_string(r.kx) + ',' +
+               std::to_string(r.ky) + ',' + std::to_string(r.mesh.divX) + ',' +
+               std::to_string(r.mesh.divY) + ',' + Shortest(r.h) + ',' + Shortest(r.alpha) +
+               ',' + Shortest(r.continuum) + ',' + Shortest(r.error) + ',' + Order(r.order) +
+               '\n';
+    return csv;
 }

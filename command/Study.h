@@ -71,6 +71,13 @@ struct ResonanceErrors {
 std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<StudyMesh>& ladder,
                                              int threads);
 
+// The solution study as CSV: one row a mesh, "divx,divy,h,points_per_wavelength,
+// max_nodal_error,l2_error,h1_error,order_max_nodal,order_l2,order_h1", no order on the first.
+std::string StudySolutionCsv(const std::vector<SolutionErrors>& rows);
+// The resonance study as CSV: one row a resonance and mesh, "index,kx,ky,divx,divy,h,alpha,
+// alpha_continuum,error,order".
+std::string StudyResonanceCsv(const std::vector<ResonanceErrors>& rows);
+
 // What the mesh's dispersion says of a solve at alpha: the points per wavelength, the phase
 // error per wavelength of the discrete wave of a line of elements of the mesh's size h (cos(k h)
 // = (6 - 2 (alpha h)^2) / (6 + (alpha h)^2), the error |k - alpha| / alpha; infinite where no

@@ -103,6 +103,13 @@ void AppendValue(std::string& out, double v, ValueFormat format)
     out += FormatValue(buf, v, format);
 }
 
+std::string Shortest(double v)
+{
+    std::string text;
+    AppendValue(text, v, ValueFormat::Shortest);
+    return text;
+}
+
 ValueLines::ValueLines(const NodalField& field, ValueFormat format)
     : ValueLines(field.m_W, field.m_nDivY + 1, field.m_nNode, format)
 {

@@ -10,6 +10,8 @@
 
 // Appends v in the given format; non-finite values read "nan", "-nan", "inf", "-inf".
 void AppendValue(std::string& out, double v, ValueFormat format = ValueFormat::Fixed6);
+// v as ValueFormat::Shortest writes it: the fewest digits that read back to v.
+std::string Shortest(double v);
 
 // The value lines of a solved record, line by line: "W(%d) = %.6f" for every node 1..m_nNode,
 // with an empty line ahead of every node column. It reads the record's values when a line is

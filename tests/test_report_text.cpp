@@ -140,10 +140,11 @@ TEST(ReportText, PrintfTextsAreToCharsTexts)
         ASSERT_EQ(ShortestText(v), std::string(buf, shortest.ptr)) << std::hexfloat << v;
         const auto fixed = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
         ASSERT_EQ(FixedSixText(v), std::string(buf, fixed.ptr)) << std::hexfloat << v;
-        if (std::isfinite(v))
+        if (std::isfinite(v)) {
             for (int digits : {1, 7, 13, 17})
                 ASSERT_EQ(RoundedToDigitsByPrintf(v, digits), RoundedToDigits(v, digits))
                     << std::hexfloat << v << " to " << digits;
+        }
     }
 }
 

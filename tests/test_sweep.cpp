@@ -9,16 +9,10 @@
 
 #include "TestSupport.h"
 #include "command/Sweep.h"
+#include "present/ReportText.h"
 #include "solver/Resonance.h"
 
 namespace {
-
-std::string Shortest(double v)
-{
-    std::string s;
-    AppendValue(s, v, ValueFormat::Shortest);
-    return s;
-}
 
 // The largest |W| of the exact table that a single computation with the alpha's text gives.
 double LargestOfExactTable(int divX, int divY, double alpha, bool option)

@@ -366,8 +366,9 @@ TEST(ToolNumbers, ThePagesStrictReadingIsTheTools)
         const bool taken = ReadStrictDecimal(text, strict);
         const std::optional<double> tool = ReadFiniteNumber(text);
         ASSERT_EQ(taken, tool.has_value()) << QuotedText(text);
-        if (taken)
+        if (taken) {
             ASSERT_EQ(std::memcmp(&strict, &*tool, sizeof strict), 0) << QuotedText(text);
+        }
     }
 }
 

@@ -1,12 +1,15 @@
 // The page's numbers: the compute command of the dialog and the exports of membrane-solve,
 // compiled to WebAssembly, behind a small C interface that the page's module calls. One record
-// lives for the page, as the dialog keeps one; every text the page reads stays valid until the
-// next computation.
+// lives for the page, as the dialog keeps one, and beside it one sized to a finer mesh; every
+// text the page reads stays valid until the next call that makes the same kind of text.
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,23 +18,45 @@
 #include "command/LowestResonances.h"
 #include "command/ResonanceDetails.h"
 #include "command/RunArguments.h"
+#include "command/Study.h"
 #include "command/Sweep.h"
 #include "present/ColorMap.h"
 #include "present/FieldRaster.h"
 #include "present/FigureTitles.h"
 #include "present/NodeExport.h"
 #include "present/ReportSink.h"
+#include "present/ReportText.h"
 #include "solver/ModeShape.h"
+#include "solver/ShiftedFactor.h"
+#include "solver/SparseFactor.h"
 
 namespace {
+
+// The memory a finer mesh's record may take: a quarter of the 2 GB WebAssembly's memory grows
+// to, which leaves room for the sparse factor, Lanczos' vectors and the shapes.
+constexpr double kPageBudget = 512e6;
+
+// The CSV and VTK files of a solution, made when first asked for.
+struct Files {
+    std::string csv;
+    std::string vtk;
+};
 
 struct Page {
     MembraneModel record;
     bool option = true;  // of the last computation, for the titles of the exports
     std::string list;    // the report list, each line ended by a line feed
     std::string table;   // the clipboard's table of the last computation that made one
-    std::string csv;
-    std::string vtk;
+    Files files;
+    // The last solve of a finer mesh, any counts within kPageBudget, read as membrane-solve
+    // reads them; and which of the two solutions the figure, the resonances and the shapes show:
+    // the one solved last.
+    std::unique_ptr<SizedRecord> fine;
+    bool fineOption = false;
+    Files fineFiles;
+    std::string fineText;
+    bool fineShown = false;
+    std::string studyText;
     std::vector<std::int32_t> cells;  // x, y, width, height, intensity of every map cell
     std::string resonances;           // the last list of resonances, or what is wrong
     // The sweep under way: its mesh and interval, the points so far, the text handed out.
@@ -47,11 +72,64 @@ struct Page {
     std::string figureText;
 };
 
-std::string Shortest(double v)
+// The dialog's solution or the finer mesh's, and the option it was solved with; false where
+// that one is not solved.
+bool SolutionOf(const Page& page, bool fine, NodalField& field, bool& option)
 {
-    std::string text;
-    AppendValue(text, v, ValueFormat::Shortest);
-    return text;
+    if (fine ? !(page.fine && page.fine->m_bSolved) : page.record.m_bSolved == 0)
+        return false;
+    field = fine ? NodalField(*page.fine) : NodalField(page.record);
+    option = fine ? page.fineOption : page.option;
+    return true;
+}
+
+// The solution the parts beyond the dialog show: the one solved last.
+bool ShownField(const Page& page, NodalField& field, bool& option)
+{
+    return SolutionOf(page, page.fineShown, field, option);
+}
+
+// "error: " and the mesh's resonances where k lies outside them, or beyond what Lanczos finds
+// at once on a mesh beyond the dialog's (more would take many factorisations each); "" where
+// 1..k may be asked for.
+std::string ResonanceRangeFault(std::int32_t divX, std::int32_t divY, std::int32_t first,
+                                std::int32_t last)
+{
+    const std::int32_t available = ResonanceCount(divX, divY);
+    if (available < 1)
+        return "error: " + NoResonanceText(divX, divY);
+    const std::int32_t most = WithinDialogLimits(divX, divY) ? available
+                                                             : std::min(available, kLanczosMost);
+    if (first >= 1 && first <= last && last <= most)
+        return {};
+    const std::string mesh = "the " + std::to_string(divX) + " x " + std::to_string(divY) + " mesh";
+    if (most < available)
+        return "error: on " + mesh + " the page finds the lowest " + std::to_string(most) +
+               " resonances; ask for 1 to " + std::to_string(most);
+    return "error: " + mesh + " has " + std::to_string(available) +
+           " resonances, one per node off the fixed edges; ask for 1 to " +
+           std::to_string(available);
+}
+
+// A count of divisions of a finer mesh, read as membrane-solve reads --divx; nothing and the
+// reason where the text is no whole number from 1 up.
+std::optional<std::int32_t> ReadDivisions(const char* text, const char* name, std::string& error)
+{
+    const std::optional<long long> n = ReadWholeNumber(text);
+    if (n && *n >= 1 && *n <= std::numeric_limits<std::int32_t>::max())
+        return static_cast<std::int32_t>(*n);
+    error = std::string("error: ") + name + " takes a whole number from 1 up, not '" + text + "'";
+    return std::nullopt;
+}
+
+// Alpha read as membrane-solve reads it: a finite decimal number.
+std::optional<double> ReadPageAlpha(const char* text, std::string& error)
+{
+    double alpha = 0.0;
+    if (ReadStrictDecimal(text, alpha))
+        return alpha;
+    error = std::string("error: alpha takes a finite decimal number, not '") + text + "'";
+    return std::nullopt;
 }
 
 // 0xAARRGGBB to the bytes R, G, B, A of a canvas's image data, in a little-endian word.
@@ -92,8 +170,8 @@ EMSCRIPTEN_KEEPALIVE int membrane_compute(const char* divx, const char* divy, co
     for (const std::string& line : sink.lines)
         (page.list += line) += '\n';
     page.cells.clear();
-    page.csv.clear();
-    page.vtk.clear();
+    page.files = {};
+    page.fineShown = false;
     if (outcome == ComputeOutcome::Rejected)
         return 2;
     page.option = option != 0;
@@ -108,29 +186,87 @@ EMSCRIPTEN_KEEPALIVE int membrane_compute(const char* divx, const char* divy, co
 
 EMSCRIPTEN_KEEPALIVE const char* membrane_list() { return ThePage().list.c_str(); }
 EMSCRIPTEN_KEEPALIVE const char* membrane_table() { return ThePage().table.c_str(); }
-// The files of the last solution, made when first asked for: a computation writes only what the
-// dialog shows. Empty where nothing is solved.
-EMSCRIPTEN_KEEPALIVE const char* membrane_csv()
+
+// Solves a finer mesh, beyond the dialog's limits as membrane-solve does: the counts whole
+// numbers from 1 up, alpha a finite decimal number, the mesh within the page's memory; within
+// the dialog's limits by the dialog's band elimination, beyond them by the sparse LDL^T where it
+// is cheaper. The figure, the resonances and the shapes then show it. Returns "error: " and
+// the reason, or a line that says what was solved, and the notes of membrane-solve, each line
+// ended by a line feed.
+EMSCRIPTEN_KEEPALIVE const char* membrane_solve_mesh(const char* divx, const char* divy,
+                                                     const char* alpha, int option)
 {
     Page& page = ThePage();
-    if (page.csv.empty() && page.record.m_bSolved)
-        page.csv = NodeCsv(NodalField(page.record));
-    return page.csv.c_str();
-}
-// The VTK file is binary: its length with it.
-EMSCRIPTEN_KEEPALIVE const char* membrane_vtk()
-{
-    Page& page = ThePage();
-    if (page.vtk.empty() && page.record.m_bSolved) {
-        const NodalField field(page.record);
-        page.vtk = RectilinearVtk(field, SolutionTitle(field, page.option));
+    std::string& text = page.fineText;
+    const std::optional<std::int32_t> divX = ReadDivisions(divx, "x divisions", text);
+    if (!divX)
+        return text.c_str();
+    const std::optional<std::int32_t> divY = ReadDivisions(divy, "y divisions", text);
+    if (!divY)
+        return text.c_str();
+    const std::optional<double> a = ReadPageAlpha(alpha, text);
+    if (!a)
+        return text.c_str();
+    if (const std::optional<std::string> large = MeshOverBudget(
+            *divX, *divY, 1, kPageBudget, "the " + ByteText(kPageBudget) + " a page may take")) {
+        text = "error: " + *large;
+        return text.c_str();
     }
-    return page.vtk.data();
+    page.fine.reset();
+    page.fineFiles = {};
+    page.fine = std::make_unique<SizedRecord>(*divX, *divY);
+    page.fine->m_bOption = option ? 1 : 0;
+    page.fineOption = option != 0;
+    const bool sparse = !WithinDialogLimits(*divX, *divY) && SparseIsCheaper(*divY);
+    CollectingSink sink;
+    BandInertia inertia;
+    const ComputeOutcome outcome =
+        RunComputeSized(*page.fine, *a, sink, ValueFormat::Fixed6,
+                        sparse ? SolverForm::Sparse : SolverForm::Band, &inertia);
+    page.fineShown = true;
+    const NodalField field(*page.fine);
+    text = "Solved the " + std::to_string(*divX) + " x " + std::to_string(*divY) +
+           " mesh at alpha " + Shortest(*a) + " by the " +
+           (sparse ? "sparse LDL^T" : "band elimination") + ".\n";
+    if (outcome == ComputeOutcome::SolvedNonFinite)
+        text += "Some values are not finite; change alpha.\n";
+    if (inertia.firstBadRow == 0)
+        if (const std::optional<std::string> note =
+                NearResonanceNote(*divX, *divY, *a, ResonancesBelow(*page.fine, inertia)))
+            text += *note + '\n';
+    if (const std::optional<std::string> note = AccuracyNote({*divX, *divY}, *a))
+        text += *note + '\n';
+    return text.c_str();
 }
-EMSCRIPTEN_KEEPALIVE int membrane_vtk_size()
+
+// The CSV file of the dialog's solution (fine 0) or the finer mesh's (1), as membrane-solve
+// --csv writes it, made when first asked for: a computation writes only what it shows. Empty
+// where that one is not solved.
+EMSCRIPTEN_KEEPALIVE const char* membrane_csv(int fine)
 {
-    membrane_vtk();
-    return static_cast<int>(ThePage().vtk.size());
+    Page& page = ThePage();
+    Files& files = fine ? page.fineFiles : page.files;
+    NodalField field;
+    bool option = false;
+    if (files.csv.empty() && SolutionOf(page, fine != 0, field, option))
+        files.csv = NodeCsv(field);
+    return files.csv.c_str();
+}
+// The VTK file, as --vtk writes it; binary, so its length with it.
+EMSCRIPTEN_KEEPALIVE const char* membrane_vtk(int fine)
+{
+    Page& page = ThePage();
+    Files& files = fine ? page.fineFiles : page.files;
+    NodalField field;
+    bool option = false;
+    if (files.vtk.empty() && SolutionOf(page, fine != 0, field, option))
+        files.vtk = RectilinearVtk(field, SolutionTitle(field, option));
+    return files.vtk.data();
+}
+EMSCRIPTEN_KEEPALIVE int membrane_vtk_size(int fine)
+{
+    membrane_vtk(fine);
+    return static_cast<int>((fine ? ThePage().fineFiles : ThePage().files).vtk.size());
 }
 
 // The colour map of the last solution, the dialog's cells in the dialog's pixels: the block's
@@ -147,35 +283,28 @@ EMSCRIPTEN_KEEPALIVE int membrane_map_cell_count()
 }
 EMSCRIPTEN_KEEPALIVE const std::int32_t* membrane_map_cells() { return ThePage().cells.data(); }
 
-// The n lowest resonances of the mesh of the last solution, with the load of the option, as
-// membrane-solve --modes n --details writes them; "error: " and the reason where there are none
-// to list. On the calling thread alone: a page has one.
-EMSCRIPTEN_KEEPALIVE const char* membrane_resonances(int n, int option)
+// The n lowest resonances of the mesh shown, with the load of the option it was solved with,
+// as membrane-solve --modes n --details writes them; "error: " and the reason where there are
+// none to list. On the calling thread alone: a page has one.
+EMSCRIPTEN_KEEPALIVE const char* membrane_resonances(int n)
 {
     Page& page = ThePage();
-    const std::int32_t divX = page.record.m_nDivX, divY = page.record.m_nDivY;
-    if (page.record.m_bSolved == 0) {
+    NodalField field;
+    bool option = false;
+    if (!ShownField(page, field, option)) {
         page.resonances = "error: compute first: the resonances are those of the mesh computed";
         return page.resonances.c_str();
     }
-    const std::int32_t available = ResonanceCount(divX, divY);
-    if (available < 1) {
-        page.resonances = "error: " + NoResonanceText(divX, divY);
+    const std::int32_t divX = field.m_nDivX, divY = field.m_nDivY;
+    page.resonances = ResonanceRangeFault(divX, divY, 1, n);
+    if (!page.resonances.empty())
         return page.resonances.c_str();
-    }
-    if (n < 1 || n > available) {
-        page.resonances = "error: the " + std::to_string(divX) + " x " + std::to_string(divY) +
-                          " mesh has " + std::to_string(available) +
-                          " resonances, one per node off the fixed edges; ask for 1 to " +
-                          std::to_string(available) + ", not " + std::to_string(n);
-        return page.resonances.c_str();
-    }
     const ResonanceSearch search = MeshSearch(divX, divY, 1);
     const std::vector<double> alphas = LowestResonances(search, n);
     std::vector<NumberedResonance> listed;
     for (std::size_t k = 0; k < alphas.size(); ++k)
         listed.push_back({static_cast<std::int32_t>(k + 1), alphas[k]});
-    page.resonances = DetailsCsv(DescribeResonances(search, option != 0, listed));
+    page.resonances = DetailsCsv(DescribeResonances(search, option, listed));
     return page.resonances.c_str();
 }
 
@@ -189,7 +318,8 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const 
     page.swept.clear();
     page.points = 0;
     const std::vector<std::string_view> fields = ColonFields(range);
-    double a0 = 0.0, a1 = 0.0, n = 0.0;
+    double a0 = 0.0, a1 = 0.0;
+    std::optional<long long> n;
     if (divx < 1 || divy < 1)
         page.sweepText = "the sweep needs a mesh of at least 1 x 1";
     else if (fields.size() != 3)
@@ -198,8 +328,7 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const 
         page.sweepText = "the sweep takes finite decimal numbers as bounds";
     else if (a0 > a1)
         page.sweepText = "the sweep needs A0 <= A1";
-    else if (!ReadStrictDecimal(fields[2], n) || n != std::floor(n) || n < 2 || n > 1e7 ||
-             fields[2].find_first_of(".eE") != std::string_view::npos)
+    else if (n = ReadWholeNumber(fields[2]); !n || *n < 2 || *n > 10000000)
         page.sweepText = "the sweep takes N as a whole number from 2 to 10000000";
     else
         page.sweepText.clear();
@@ -208,7 +337,7 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const 
     page.sweepMesh = {divx, divy, option != 0};
     page.a0 = a0;
     page.a1 = a1;
-    page.points = static_cast<std::int64_t>(n);
+    page.points = *n;
     page.swept.reserve(static_cast<std::size_t>(page.points));
     return page.sweepText.c_str();
 }
@@ -249,17 +378,60 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_lines()
     return page.sweepText.c_str();
 }
 
-// The solution's figure as --figure draws its field: width x height pixels over the domain, the
-// top row first, 0xAABBGGRR as a canvas's image data takes them; nothing where nothing is
-// solved. membrane_figure_text then holds "lowest,highest" of its colour bar.
+// The convergence study as membrane-solve --study writes it, on the ladder "15x5,30x10,..." (the
+// tool's own where empty), each mesh within the page's memory: of the solution at alpha with
+// the option off (modes 0), or of the `modes` lowest resonances. The CSV, or "error: " and the
+// reason.
+EMSCRIPTEN_KEEPALIVE const char* membrane_study(const char* alpha, int modes, const char* ladder)
+{
+    Page& page = ThePage();
+    std::string& text = page.studyText;
+    std::vector<StudyMesh> meshes = DefaultLadder();
+    if (*ladder != '\0') {
+        std::string error;
+        const std::optional<std::vector<StudyMesh>> read = ReadLadder(ladder, error);
+        if (!read) {
+            text = "error: the ladder: " + error;
+            return text.c_str();
+        }
+        meshes = *read;
+    }
+    if (const std::optional<std::string> large =
+            MeshOverBudget(meshes.back().divX, meshes.back().divY, 1, kPageBudget,
+                           "the " + ByteText(kPageBudget) + " a page may take")) {
+        text = "error: " + *large;
+        return text.c_str();
+    }
+    if (modes != 0) {
+        if (modes < 1 || modes > 1000)
+            text = "error: the study takes 1 to 1000 resonances, not " + std::to_string(modes);
+        else
+            text = StudyResonanceCsv(StudyResonances(modes, meshes, 1));
+        return text.c_str();
+    }
+    const std::optional<double> a = ReadPageAlpha(alpha, text);
+    if (!a)
+        return text.c_str();
+    if (NearContinuumResonance(*a))
+        text = "error: alpha " + Shortest(*a) + " lies within 1e-6 of a resonance of the "
+               "continuum, where sin(15 alpha) = 0: there is no continuum solution to compare with";
+    else
+        text = StudySolutionCsv(StudySolution(*a, meshes));
+    return text.c_str();
+}
+
+// The figure of the solution shown as --figure draws its field: width x height pixels over the
+// domain, the top row first, 0xAABBGGRR as a canvas's image data takes them; nothing where
+// nothing is solved. membrane_figure_text then holds "lowest,highest" of its colour bar.
 EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_field_pixels(int width, int height)
 {
     Page& page = ThePage();
     page.pixels.clear();
     page.figureText.clear();
-    if (page.record.m_bSolved == 0 || width < 1 || height < 1)
+    NodalField field;
+    bool option = false;
+    if (!ShownField(page, field, option) || width < 1 || height < 1)
         return page.pixels.data();
-    const NodalField field(page.record);
     const MapScale scale = SolutionScale(field);
     page.pixels = FieldPixels(GridOf(field), width, height, 1.0,
                               [&](double w) { return SolutionColour(w, scale); });
@@ -268,27 +440,24 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_field_pixels(int width, int h
     return page.pixels.data();
 }
 
-// Finds the shapes of the resonances first..last of the mesh of the last solution, as
-// membrane-solve --shape and --shapes find them, with the load of the option; returns one line
+// Finds the shapes of the resonances first..last of the mesh shown, as membrane-solve --shape
+// and --shapes find them, with the load of its option; returns one line
 // "index,alpha,kx,ky,participation" for each, or "error: " and the reason.
-EMSCRIPTEN_KEEPALIVE const char* membrane_find_shapes(int first, int last, int option)
+EMSCRIPTEN_KEEPALIVE const char* membrane_find_shapes(int first, int last)
 {
     Page& page = ThePage();
     page.shapes.clear();
-    const std::int32_t divX = page.record.m_nDivX, divY = page.record.m_nDivY;
-    const std::int32_t available = page.record.m_bSolved ? ResonanceCount(divX, divY) : 0;
-    if (page.record.m_bSolved == 0)
+    NodalField field;
+    bool option = false;
+    if (!ShownField(page, field, option)) {
         page.figureText = "error: compute first: the shapes are those of the mesh computed";
-    else if (available < 1)
-        page.figureText = "error: " + NoResonanceText(divX, divY);
-    else if (first < 1 || last < first || last > available)
-        page.figureText = "error: the " + std::to_string(divX) + " x " + std::to_string(divY) +
-                          " mesh has resonances 1 to " + std::to_string(available);
-    else
-        page.figureText.clear();
+        return page.figureText.c_str();
+    }
+    const std::int32_t divX = field.m_nDivX, divY = field.m_nDivY;
+    page.figureText = ResonanceRangeFault(divX, divY, first, last);
     if (!page.figureText.empty())
         return page.figureText.c_str();
-    page.shapes = ResonanceShapes(MeshSearch(divX, divY, 1), option != 0, first, last);
+    page.shapes = ResonanceShapes(MeshSearch(divX, divY, 1), option, first, last);
     page.shapesDivX = divX;
     page.shapesDivY = divY;
     for (const ModeShape& s : page.shapes)
@@ -324,14 +493,25 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_shape_pixels(int k, int width
 
 EMSCRIPTEN_KEEPALIVE const char* membrane_figure_text() { return ThePage().figureText.c_str(); }
 
-// The mesh of the last solution: its counts, 0 where nothing is solved.
+// The mesh of the solution shown: its counts, 0 where nothing is solved.
 EMSCRIPTEN_KEEPALIVE int membrane_divx()
 {
-    return ThePage().record.m_bSolved ? ThePage().record.m_nDivX : 0;
+    NodalField field;
+    bool option = false;
+    return ShownField(ThePage(), field, option) ? field.m_nDivX : 0;
 }
 EMSCRIPTEN_KEEPALIVE int membrane_divy()
 {
-    return ThePage().record.m_bSolved ? ThePage().record.m_nDivY : 0;
+    NodalField field;
+    bool option = false;
+    return ShownField(ThePage(), field, option) ? field.m_nDivY : 0;
+}
+// Its option: 1 where the load has the raised centre peak.
+EMSCRIPTEN_KEEPALIVE int membrane_option()
+{
+    NodalField field;
+    bool option = false;
+    return ShownField(ThePage(), field, option) && option ? 1 : 0;
 }
 
 }  // extern "C"

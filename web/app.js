@@ -1,9 +1,10 @@
 // The page: the dialog's part (the three fields, 計算 and ｵﾌﾟｼｮﾝ, the report list, the table on
-// the clipboard, the colour map and the files) and beyond it the solution's figure, the
-// resonances, the mode shapes and the sweep. Every number comes from the project's own C++
-// compiled to WebAssembly; this module only shows them.
+// the clipboard, the colour map and the files) and beyond it a finer mesh, the solution's
+// figure, the resonances, the mode shapes, the sweep and the convergence study. Every number
+// comes from the project's own C++ compiled to WebAssembly; this module only shows them. The
+// address holds what the page shows, so that a link reproduces it.
 import MembraneModule from "./membrane.js";
-import { SweepPlot } from "./sweep.js";
+import { StudyPlot, SweepPlot } from "./plots.js";
 
 const $ = (id) => document.getElementById(id);
 
@@ -15,8 +16,17 @@ function bind(module) {
       return module.ccall("membrane_compute", "number", ["string", "string", "string", "number"],
                           [divx, divy, alpha, option ? 1 : 0]);
     },
+    // A finer mesh, read as membrane-solve reads it: what was solved and its notes, or
+    // "error: " and the reason.
+    solveMesh(divx, divy, alpha, option) {
+      return module.UTF8ToString(module.ccall(
+        "membrane_solve_mesh", "number", ["string", "string", "string", "number"],
+        [divx, divy, alpha, option ? 1 : 0]));
+    },
     list: text("list"),
+    // The mesh the parts below show, [0, 0] where nothing is solved, and its option.
     mesh: () => [module._membrane_divx(), module._membrane_divy()],
+    option: () => module._membrane_option() === 1,
     figureText: text("figure_text"),
     // An image of width x height device pixels from the module's RGBA pixels.
     image(pointer, width, height) {
@@ -27,20 +37,21 @@ function bind(module) {
     fieldImage(width, height) {
       return this.image(module._membrane_field_pixels(width, height), width, height);
     },
-    findShapes(first, last, option) {
-      return module.UTF8ToString(module._membrane_find_shapes(first, last, option ? 1 : 0));
+    findShapes(first, last) {
+      return module.UTF8ToString(module._membrane_find_shapes(first, last));
     },
     shapeImage(k, width, height, factor, shared) {
       return this.image(module._membrane_shape_pixels(k, width, height, factor, shared ? 1 : 0),
                         width, height);
     },
-    resonances(n, option) {
-      return module.UTF8ToString(module._membrane_resonances(n, option ? 1 : 0));
+    resonances(n) {
+      return module.UTF8ToString(module._membrane_resonances(n));
     },
     table: text("table"),
-    csv: text("csv"),
-    vtk() {
-      const at = module._membrane_vtk(), size = module._membrane_vtk_size();
+    // The files of the dialog's solution, or with `fine` of the finer mesh's.
+    csv: (fine = false) => module.UTF8ToString(module._membrane_csv(fine ? 1 : 0)),
+    vtk(fine = false) {
+      const at = module._membrane_vtk(fine ? 1 : 0), size = module._membrane_vtk_size(fine ? 1 : 0);
       return module.HEAPU8.slice(at, at + size);
     },
     map() {
@@ -84,28 +95,36 @@ function showList(list, text) {
   list.replaceChildren(...items);
 }
 
-// The files of the solution shown, made when a link is followed: a computation makes only what
-// the dialog shows.
-let downloadUrl = null;
-let drawField = null;
+// Offers a file for download, made when asked for.
+let offered = null;
+function offer(blob, name) {
+  if (offered) URL.revokeObjectURL(offered);
+  offered = URL.createObjectURL(blob);
+  const link = document.createElement("a");
+  link.href = offered;
+  link.download = name;
+  link.click();
+}
+
+// Each link downloads what `make` makes on a click: a Blob, or a canvas as PNG.
+function offerOnClick(id, make) {
+  $(id).addEventListener("click", (event) => {
+    event.preventDefault();
+    const made = make();
+    const name = $(id).getAttribute("download");
+    if (made instanceof HTMLCanvasElement) made.toBlob((blob) => offer(blob, name));
+    else offer(made, name);
+  });
+}
+
 function setUpDownloads(membrane) {
-  const files = {
-    "download-csv": () => new Blob([membrane.csv()], { type: "text/csv" }),
-    "download-vtk": () => new Blob([membrane.vtk()], { type: "application/octet-stream" }),
-    "download-table": () => new Blob([membrane.table()], { type: "text/plain" }),
-  };
-  for (const [id, make] of Object.entries(files)) {
-    $(id).href = "#";
-    $(id).addEventListener("click", (event) => {
-      event.preventDefault();
-      if (downloadUrl) URL.revokeObjectURL(downloadUrl);
-      downloadUrl = URL.createObjectURL(make());
-      const link = document.createElement("a");
-      link.href = downloadUrl;
-      link.download = $(id).getAttribute("download");
-      link.click();
-    });
+  for (const fine of [false, true]) {
+    const id = (kind) => (fine ? `mesh-${kind}` : `download-${kind}`);
+    offerOnClick(id("csv"), () => new Blob([membrane.csv(fine)], { type: "text/csv" }));
+    offerOnClick(id("vtk"), () => new Blob([membrane.vtk(fine)],
+                                           { type: "application/octet-stream" }));
   }
+  offerOnClick("download-table", () => new Blob([membrane.table()], { type: "text/plain" }));
 }
 
 // The table to the clipboard, as the dialog copies it after a computation; where the browser
@@ -122,34 +141,84 @@ async function copyTable(table) {
   }
 }
 
-// The inputs in the address, so that a link reproduces the computation: ?divx=..&divy=..
-// &alpha=..&option=on|off, each text as it was typed.
-function inputsToAddress() {
-  const query = new URLSearchParams({
-    divx: $("divx").value, divy: $("divy").value, alpha: $("alpha").value,
-    option: $("option").checked ? "on" : "off",
-  });
+// What the page shows, as the address holds it: the dialog's inputs once computed, the finer
+// mesh once solved, which of the two the parts below show, and what they show of it. Each text
+// is kept as it was typed.
+const view = {
+  dialog: null,    // { divx, divy, alpha, option }
+  fine: null,      // { divx, divy, alpha, option }
+  shown: "dialog",
+  modes: null,     // how many resonances are listed
+  shape: null,     // the resonance whose shape is drawn
+  gallery: null,   // how many shapes the gallery draws
+  sweep: null,     // "A0:A1:N"
+  study: null,     // { of: "solution" | "resonances", ladder, alpha, modes }
+};
+
+// The parts below show a solution; a new one empties what they showed of the last.
+function forgetTheParts() {
+  view.modes = view.shape = view.gallery = view.sweep = null;
+}
+
+function viewToAddress() {
+  const query = new URLSearchParams();
+  const put = (prefix, inputs) => {
+    query.set(`${prefix}divx`, inputs.divx);
+    query.set(`${prefix}divy`, inputs.divy);
+    query.set(`${prefix}alpha`, inputs.alpha);
+    query.set(`${prefix}option`, inputs.option ? "on" : "off");
+  };
+  if (view.dialog) put("", view.dialog);
+  if (view.fine) put("fine-", view.fine);
+  if (view.fine && view.shown === "fine") query.set("shown", "fine");
+  for (const key of ["modes", "shape", "gallery", "sweep"])
+    if (view[key] !== null) query.set(key, view[key]);
+  if (view.study) {
+    query.set("study", view.study.of);
+    query.set("study-ladder", view.study.ladder);
+    query.set(view.study.of === "solution" ? "study-alpha" : "study-modes",
+              view.study.of === "solution" ? view.study.alpha : view.study.modes);
+  }
   return `?${query}`;
 }
 
-// Fills the fields from the address; true where it holds a computation.
-function addressToInputs() {
+// The view an address holds.
+function addressToView() {
   const query = new URLSearchParams(location.search);
-  if (!query.has("divx") && !query.has("divy") && !query.has("alpha"))
-    return false;
-  for (const field of ["divx", "divy", "alpha"])
-    $(field).value = query.get(field) ?? "";
-  $("option").checked = query.get("option") !== "off";
-  return true;
+  const inputs = (prefix) => (
+    ["divx", "divy", "alpha"].some((key) => query.has(`${prefix}${key}`)) ? {
+      divx: query.get(`${prefix}divx`) ?? "", divy: query.get(`${prefix}divy`) ?? "",
+      alpha: query.get(`${prefix}alpha`) ?? "", option: query.get(`${prefix}option`) !== "off",
+    } : null);
+  const study = query.get("study");
+  return {
+    dialog: inputs(""), fine: inputs("fine-"),
+    shown: query.get("shown") === "fine" ? "fine" : "dialog",
+    modes: query.get("modes"), shape: query.get("shape"), gallery: query.get("gallery"),
+    sweep: query.get("sweep"),
+    study: study === "solution" || study === "resonances" ? {
+      of: study, ladder: query.get("study-ladder") ?? "", alpha: query.get("study-alpha") ?? "",
+      modes: query.get("study-modes") ?? "",
+    } : null,
+  };
 }
 
-// The rows of --details, their texts as the program writes them.
-function showResonances(csv) {
+// A new computation is a step of the history; what the parts show of it changes the step.
+function record(step) {
+  const address = viewToAddress();
+  if (address === location.search) return;
+  if (step) history.pushState(null, "", address);
+  else history.replaceState(null, "", address);
+}
+
+// The rows of --details, their texts as the program writes them; a click or Enter on a row
+// shows its shape.
+function showResonances(csv, onPick) {
   const body = $("resonances").tBodies[0];
   if (csv.startsWith("error: ")) {
     $("resonances-status").textContent = csv.slice(7);
     body.replaceChildren();
-    return;
+    return false;
   }
   const rows = csv.split("\n").slice(1, -1).map((line) => {
     const row = document.createElement("tr");
@@ -158,24 +227,58 @@ function showResonances(csv) {
       cell.textContent = field;
       row.append(cell);
     }
+    row.tabIndex = 0;
+    row.title = "show its shape";
+    row.addEventListener("click", () => onPick(row.cells[0].textContent));
+    row.addEventListener("keydown", (event) => {
+      if (event.key === "Enter") onPick(row.cells[0].textContent);
+    });
     return row;
   });
   body.replaceChildren(...rows);
-  $("resonances-status").textContent = `${rows.length} resonances of the mesh computed.`;
+  $("resonances-status").textContent =
+    `${rows.length} resonances of the ${membraneMesh()} mesh; pick one to see its shape.`;
+  return true;
 }
 
-// The sweep in a worker of its own: its rows gathered as they come, the progress shown; Cancel
-// ends the worker, and with it the sweep.
+// Resolves once the page has painted what it was told: a status line, before a computation
+// holds the page's thread. A hidden page paints nothing, and goes on after a tenth of a second.
+const nextPaint = () => new Promise((resolve) => {
+  requestAnimationFrame(() => setTimeout(resolve));
+  setTimeout(resolve, 100);
+});
+
+// "90 x 30": the mesh the parts below show.
+const membraneMesh = () => window.membrane.mesh().join(" x ");
+
+// Long work in a worker of its own, one at a time for each part: its messages to `onMessage`
+// until it reports "done" or "fault"; Cancel ends the worker, and with it the work.
+function runAside(message, onMessage) {
+  const worker = new Worker(new URL("./worker.js", import.meta.url), { type: "module" });
+  worker.onmessage = ({ data }) => {
+    if (data.kind === "done" || data.kind === "fault") worker.terminate();
+    onMessage(data);
+  };
+  worker.postMessage(message);
+  return worker;
+}
+
+// The sweep aside: its rows gathered as they come, the progress shown.
 function setUpSweep(membrane) {
-  let worker = null, parts = [];
+  let worker = null;
   const status = $("sweep-status"), progress = $("sweep-progress");
+  // A picked alpha goes to the fields of the mesh swept, the dialog's or the finer one.
   const plot = new SweepPlot($("sweep-plot"), (point) => {
-    $("alpha").value = point.alphaText;
-    $("inputs").requestSubmit();
+    const fine = view.shown === "fine";
+    $(fine ? "mesh-alpha" : "alpha").value = point.alphaText;
+    $(fine ? "mesh-form" : "inputs").requestSubmit();
   }, (point) => {
     $("sweep-readout").textContent =
       point ? `alpha ${point.alphaText}, max |W| ${point.wText}` : "";
   });
+  let csv = "";
+  offerOnClick("download-sweep", () => new Blob([csv], { type: "text/csv" }));
+  offerOnClick("download-sweep-plot", () => $("sweep-plot"));
   const finish = () => {
     worker?.terminate();
     worker = null;
@@ -185,21 +288,19 @@ function setUpSweep(membrane) {
     status.textContent = `Cancelled after ${Math.round(progress.value * 100)}% of the points.`;
     finish();
   });
-  $("sweep-form").addEventListener("submit", (event) => {
-    event.preventDefault();
+  const start = () => {
     finish();
     const [divx, divy] = membrane.mesh();
     if (!divx) {
       status.textContent = "Compute first: the sweep is of the mesh computed.";
       return;
     }
-    parts = [];
+    const range = $("sweep-range").value, parts = [];
     progress.value = 0;
-    $("download-sweep").hidden = true;
+    $("sweep-downloads").hidden = true;
     status.textContent = `Sweeping the ${divx} x ${divy} mesh...`;
-    worker = new Worker(new URL("./worker.js", import.meta.url), { type: "module" });
     $("sweep-cancel").disabled = false;
-    worker.onmessage = ({ data }) => {
+    worker = runAside({ kind: "sweep", divx, divy, range, option: membrane.option() }, (data) => {
       if (data.kind === "fault") {
         status.textContent = data.text;
         finish();
@@ -208,7 +309,7 @@ function setUpSweep(membrane) {
         progress.value = data.done / data.total;
         status.textContent = `Sweeping the ${divx} x ${divy} mesh: ${data.done} of ${data.total} points.`;
       } else {
-        const csv = parts.join("");
+        csv = parts.join("");
         const points = csv.split("\n").slice(1, -1).map((row) => {
           const [alphaText, wText] = row.split(",");
           return { alpha: Number(alphaText), w: Number(wText), alphaText, wText };
@@ -218,18 +319,21 @@ function setUpSweep(membrane) {
           return { alpha: Number(alpha), excited: excited === "1" };
         });
         plot.set(points, lines);
-        const download = $("download-sweep");
-        if (download.href) URL.revokeObjectURL(download.href);
-        download.href = URL.createObjectURL(new Blob([csv], { type: "text/csv" }));
-        download.hidden = false;
+        $("sweep-downloads").hidden = false;
         window.membrane.lastSweep = csv;
-        status.textContent = `Swept ${points.length} points; ${lines.filter((l) => l.excited).length} of ${lines.length} resonances excited.`;
+        status.textContent = `Swept ${points.length} points of the ${divx} x ${divy} mesh; ${lines.filter((l) => l.excited).length} of ${lines.length} resonances excited.`;
         finish();
       }
-    };
-    worker.postMessage({ divx, divy, range: $("sweep-range").value, option: $("option").checked });
+    });
+    view.sweep = range;
+  };
+  $("sweep-form").addEventListener("submit", (event) => {
+    event.preventDefault();
+    start();
+    record(false);
   });
   $("sweep-start").disabled = false;
+  return start;
 }
 
 // Draws an image the module made at the canvas's own device pixels, so that it stays sharp.
@@ -244,23 +348,42 @@ function paintField(canvas, make) {
   return image !== null;
 }
 
+// The gallery in one image: its figures in rows of three, each under its caption.
+function galleryImage() {
+  const figures = [...$("gallery").querySelectorAll("figure")];
+  const scale = window.devicePixelRatio || 1, caption = Math.round(20 * scale);
+  const first = figures[0].querySelector("canvas");
+  const w = first.width, h = first.height, gap = Math.round(8 * scale);
+  const columns = Math.min(3, figures.length), rows = Math.ceil(figures.length / columns);
+  const image = document.createElement("canvas");
+  image.width = columns * w + (columns + 1) * gap;
+  image.height = rows * (h + caption) + (rows + 1) * gap;
+  const g = image.getContext("2d");
+  g.fillStyle = "#fff";
+  g.fillRect(0, 0, image.width, image.height);
+  g.font = `${Math.round(12 * scale)}px sans-serif`;
+  figures.forEach((figure, k) => {
+    const x = gap + (k % columns) * (w + gap), y = gap + Math.floor(k / columns) * (h + caption + gap);
+    g.fillStyle = "#000";
+    g.fillText(figure.querySelector("figcaption").textContent, x, y + caption - 6 * scale);
+    g.drawImage(figure.querySelector("canvas"), x, y + caption);
+  });
+  return image;
+}
+
+// The solution's figure, one shape and its vibration, and the gallery; returns what redraws
+// the figure and shows a shape or the gallery.
 function setUpFigures(membrane) {
   const drawField = () => {
     const drawn = paintField($("field"), (w, h) => membrane.fieldImage(w, h));
     const [lo, hi] = membrane.figureText().split(",");
     $("field-scale").textContent = drawn ? `W from ${lo} (blue) to ${hi} (white)` : "";
   };
-  $("download-field").addEventListener("click", (event) => {
-    event.preventDefault();
-    $("field").toBlob((blob) => {
-      const link = document.createElement("a");
-      link.href = URL.createObjectURL(blob);
-      link.download = "field.png";
-      link.click();
-    });
-  });
+  offerOnClick("download-field", () => $("field"));
+  offerOnClick("download-shape", () => $("shape"));
+  offerOnClick("download-gallery", galleryImage);
 
-  let shapes = [], timer = null, started = 0;
+  let timer = null, started = 0;
   const stop = () => {
     if (timer) cancelAnimationFrame(timer);
     timer = null;
@@ -269,21 +392,28 @@ function setUpFigures(membrane) {
   };
   const drawShape = (factor) =>
     paintField($("shape"), (w, h) => membrane.shapeImage(0, w, h, factor, false));
-  $("shape-form").addEventListener("submit", (event) => {
-    event.preventDefault();
+  const showShape = async () => {
     stop();
+    $("shape-status").textContent = "Finding the shape...";
+    await nextPaint();
     const k = Number($("shape-k").value);
-    const found = membrane.findShapes(k, k, $("option").checked);
+    const found = membrane.findShapes(k, k);
     if (found.startsWith("error: ")) {
       $("shape-status").textContent = found.slice(7);
       $("shape-play").disabled = true;
       return;
     }
     const [index, alpha, kx, ky] = found.trim().split(",");
-    shapes = [found];
-    $("shape-status").textContent = `Shape ${index}: alpha ${alpha}, (kx, ky) = (${kx}, ${ky})`;
+    $("shape-status").textContent = `Shape ${index} of the ${membraneMesh()} mesh: alpha ${alpha}, (kx, ky) = (${kx}, ${ky})`;
     drawShape(1);
     $("shape-play").disabled = false;
+    view.shape = $("shape-k").value;
+    view.gallery = null;
+  };
+  $("shape-form").addEventListener("submit", async (event) => {
+    event.preventDefault();
+    await showShape();
+    record(false);
   });
   // The membrane vibrating: the shape times cos of the time, one period in two seconds.
   $("shape-play").addEventListener("click", () => {
@@ -297,11 +427,12 @@ function setUpFigures(membrane) {
     };
     timer = requestAnimationFrame(frame);
   });
-  $("gallery-form").addEventListener("submit", (event) => {
-    event.preventDefault();
+  const showGallery = async () => {
     stop();
+    $("shape-status").textContent = "Finding the shapes...";
+    await nextPaint();
     const n = Math.min(36, Math.max(1, Number($("gallery-n").value)));
-    const found = membrane.findShapes(1, n, $("option").checked);
+    const found = membrane.findShapes(1, n);
     if (found.startsWith("error: ")) {
       $("shape-status").textContent = found.slice(7);
       return;
@@ -321,26 +452,134 @@ function setUpFigures(membrane) {
     $("gallery").replaceChildren(...figures.map(([figure]) => figure));
     for (const [, canvas, k] of figures)
       paintField(canvas, (w, h) => membrane.shapeImage(k, w, h, 1, true));
-    $("shape-status").textContent = `The ${rows.length} lowest shapes on one scale.`;
+    $("shape-status").textContent = `The ${rows.length} lowest shapes of the ${membraneMesh()} mesh on one scale.`;
     $("shape-play").disabled = true;
+    $("download-gallery").hidden = false;
+    view.gallery = $("gallery-n").value;
+    view.shape = null;
+  };
+  $("gallery-form").addEventListener("submit", async (event) => {
+    event.preventDefault();
+    await showGallery();
+    record(false);
   });
+  // A new solution: the shapes of the last are gone.
+  const forget = () => {
+    stop();
+    $("shape").getContext("2d").clearRect(0, 0, $("shape").width, $("shape").height);
+    $("gallery").replaceChildren();
+    $("download-gallery").hidden = true;
+    $("shape-status").textContent = "";
+    $("shape-play").disabled = true;
+  };
   $("shape-show").disabled = false;
   $("gallery-show").disabled = false;
-  return drawField;
+  return { drawField, showShape, showGallery, forget };
+}
+
+// The convergence study aside, its table, its plot and its files.
+function setUpStudy() {
+  const plot = new StudyPlot($("study-plot"));
+  let worker = null, csv = "";
+  offerOnClick("download-study", () => new Blob([csv], { type: "text/csv" }));
+  offerOnClick("download-study-plot", () => $("study-plot"));
+  const show = (of, text) => {
+    csv = text;
+    const lines = text.split("\n").slice(0, -1).map((line) => line.split(","));
+    const [head, ...rows] = lines;
+    const cells = (row, tag) => {
+      const tr = document.createElement("tr");
+      for (const field of row) {
+        const cell = document.createElement(tag);
+        if (tag === "th") cell.scope = "col";
+        cell.textContent = field;
+        tr.append(cell);
+      }
+      return tr;
+    };
+    $("study-table").tHead.replaceChildren(cells(head, "th"));
+    $("study-table").tBodies[0].replaceChildren(...rows.map((row) => cells(row, "td")));
+    const column = (name) => head.indexOf(name);
+    const series = [];
+    if (of === "solution") {
+      for (const [name, key] of [["largest nodal error", "max_nodal_error"],
+                                 ["L2 error", "l2_error"], ["H1-seminorm error", "h1_error"]])
+        series.push({ name, h: rows.map((r) => Number(r[column("h")])),
+                      error: rows.map((r) => Number(r[column(key)])) });
+    } else {
+      // The first six resonances, as the tool plots them.
+      for (const row of rows) {
+        const index = Number(row[column("index")]);
+        if (index > 6) continue;
+        if (series.length < index)
+          series.push({ name: `resonance ${index}, (kx, ky) = (${row[column("kx")]}, ${row[column("ky")]})`,
+                        h: [], error: [] });
+        series[index - 1].h.push(Number(row[column("h")]));
+        series[index - 1].error.push(Number(row[column("error")]));
+      }
+    }
+    plot.set(series);
+    $("study-downloads").hidden = false;
+  };
+  const start = (study) => {
+    worker?.terminate();
+    view.study = study;
+    $("study-status").textContent = `Studying the ${study.of}...`;
+    worker = runAside({ kind: "study", alpha: study.alpha,
+                        modes: study.of === "solution" ? 0 : Number(study.modes),
+                        ladder: study.ladder.trim() }, (data) => {
+      worker = null;
+      if (data.kind === "fault") {
+        $("study-status").textContent = data.text;
+        return;
+      }
+      show(study.of, data.csv);
+      window.membrane.lastStudy = data.csv;
+      $("study-status").textContent = study.of === "solution"
+        ? `The solution at alpha ${study.alpha.trim()} against the continuum's.`
+        : "The lowest resonances against the continuum's.";
+    });
+  };
+  const study = (of) => ({ of, ladder: $("study-ladder").value, alpha: $("study-alpha").value,
+                           modes: $("study-modes").value });
+  $("study-form").addEventListener("submit", (event) => {
+    event.preventDefault();
+    start(study("solution"));
+    record(false);
+  });
+  $("study-resonances").addEventListener("click", () => {
+    start(study("resonances"));
+    record(false);
+  });
+  $("study-solution").disabled = false;
+  $("study-resonances").disabled = false;
+  return start;
 }
 
 async function main() {
   const membrane = bind(await MembraneModule());
   window.membrane = membrane;  // for the page's tests and users' own automation
-  const form = $("inputs");
-  const run = (record) => {
-    const outcome = membrane.compute($("divx").value, $("divy").value, $("alpha").value,
-                                     $("option").checked);
-    if (record && location.search !== inputsToAddress())
-      history.pushState(null, "", inputsToAddress());
+  const figures = setUpFigures(membrane);
+  const startSweep = setUpSweep(membrane);
+  const startStudy = setUpStudy();
+  setUpDownloads(membrane);
+
+  const newSolution = () => {
+    forgetTheParts();
+    figures.forget();
+    figures.drawField();
+    $("resonances").tBodies[0].replaceChildren();
+    $("resonances-status").textContent = "";
+  };
+  const computeDialog = () => {
+    const inputs = { divx: $("divx").value, divy: $("divy").value, alpha: $("alpha").value,
+                     option: $("option").checked };
+    const outcome = membrane.compute(inputs.divx, inputs.divy, inputs.alpha, inputs.option);
+    view.dialog = inputs;
+    view.shown = "dialog";
     showList($("list"), membrane.list());
     paintMap($("map"), membrane.map());
-    drawField?.();
+    newSolution();
     if (outcome === 2) {
       $("downloads").hidden = true;
       return;
@@ -348,26 +587,94 @@ async function main() {
     $("downloads").hidden = false;
     copyTable(membrane.table());
   };
-  form.addEventListener("submit", (event) => {
+  const solveFine = () => {
+    const inputs = { divx: $("mesh-divx").value, divy: $("mesh-divy").value,
+                     alpha: $("mesh-alpha").value, option: $("mesh-option").checked };
+    const begun = performance.now();
+    const said = membrane.solveMesh(inputs.divx, inputs.divy, inputs.alpha, inputs.option);
+    if (said.startsWith("error: ")) {
+      $("mesh-status").textContent = said.slice(7);
+      return false;
+    }
+    view.fine = inputs;
+    view.shown = "fine";
+    $("mesh-status").textContent =
+      `${said}In ${Math.round(performance.now() - begun)} ms on this browser.`;
+    $("mesh-downloads").hidden = false;
+    newSolution();
+    return true;
+  };
+  // What an address holds, shown again: the computations in the order that leaves the one it
+  // shows last, then what the parts show of it.
+  const showView = async (target) => {
+    const fill = (prefix, inputs) => {
+      for (const key of ["divx", "divy", "alpha"]) $(`${prefix}${key}`).value = inputs[key];
+      $(`${prefix}option`).checked = inputs.option;
+    };
+    const steps = [[target.dialog, "", computeDialog], [target.fine, "mesh-", solveFine]];
+    if (target.shown !== "fine") steps.reverse();
+    for (const [inputs, prefix, run] of steps)
+      if (inputs) { fill(prefix, inputs); run(); }
+    if (target.modes !== null) {
+      $("resonance-count").value = target.modes;
+      await listResonances();
+    }
+    if (target.shape !== null) {
+      $("shape-k").value = target.shape;
+      await figures.showShape();
+    } else if (target.gallery !== null) {
+      $("gallery-n").value = target.gallery;
+      await figures.showGallery();
+    }
+    if (target.sweep !== null) {
+      $("sweep-range").value = target.sweep;
+      startSweep();
+    }
+    if (target.study) {
+      $("study-ladder").value = target.study.ladder;
+      $("study-alpha").value = target.study.alpha;
+      $("study-modes").value = target.study.modes;
+      startStudy(target.study);
+    }
+  };
+
+  $("inputs").addEventListener("submit", (event) => {
     event.preventDefault();
-    run(true);
+    computeDialog();
+    record(true);
   });
-  // Back and forward show the computation of that address, a link the one it names.
-  window.addEventListener("popstate", () => {
-    if (addressToInputs())
-      run(false);
+  $("mesh-form").addEventListener("submit", async (event) => {
+    event.preventDefault();
+    $("mesh-status").textContent = `Solving the ${$("mesh-divx").value.trim()} x ${$("mesh-divy").value.trim()} mesh...`;
+    $("mesh-solve").disabled = true;
+    await nextPaint();
+    if (solveFine()) record(true);
+    $("mesh-solve").disabled = false;
   });
+  // Back and forward show the view of that address, a link the one it names.
+  window.addEventListener("popstate", () => showView(addressToView()));
   $("copy").addEventListener("click", () => copyTable(membrane.table()));
-  $("resonances-form").addEventListener("submit", (event) => {
+  const pickShape = async (index) => {
+    $("shape-k").value = index;
+    $("shape").scrollIntoView({ block: "nearest" });
+    await figures.showShape();
+    record(false);
+  };
+  const listResonances = async () => {
+    $("resonances-status").textContent = "Finding the resonances...";
+    await nextPaint();
+    const listed = showResonances(membrane.resonances(Number($("resonance-count").value)),
+                                  pickShape);
+    view.modes = listed ? $("resonance-count").value : null;
+  };
+  $("resonances-form").addEventListener("submit", async (event) => {
     event.preventDefault();
-    showResonances(membrane.resonances(Number($("resonance-count").value), $("option").checked));
+    await listResonances();
+    record(false);
   });
-  setUpSweep(membrane);
-  setUpDownloads(membrane);
-  drawField = setUpFigures(membrane);
-  if (addressToInputs())
-    run(false);
+  await showView(addressToView());
   $("compute").disabled = false;
+  $("mesh-solve").disabled = false;
   $("list-resonances").disabled = false;
   document.body.dataset.ready = "true";
 }

@@ -22,7 +22,7 @@ def without_imports(code):
 
 module = open(module_js, encoding="utf-8").read()
 worker = without_imports(read("worker.js"))
-page_code = (without_imports(read("sweep.js")).replace("export class", "class") +
+page_code = (without_imports(read("plots.js")).replace("export class", "class") +
              without_imports(read("app.js")).replace(
                  'new Worker(new URL("./worker.js", import.meta.url), { type: "module" })',
                  "new Worker(URL.createObjectURL(new Blob([document.getElementById("

@@ -1,12 +1,11 @@
-// The sweep off the page's thread: the same module, point block by point block, each block's
-// CSV rows and the progress posted back; the page ends it by terminating the worker.
+// The long work off the page's thread, in the same module: a sweep, point block by point block,
+// each block's CSV rows and the progress posted back; or a convergence study, posted whole. The
+// page ends either by terminating the worker.
 import MembraneModule from "./membrane.js";
 
 const ready = MembraneModule();
 
-self.onmessage = async (event) => {
-  const module = await ready;
-  const { divx, divy, range, option } = event.data;
+function sweep(module, { divx, divy, range, option }) {
   const fault = module.UTF8ToString(module.ccall(
     "membrane_sweep_setup", "number", ["number", "number", "string", "number"],
     [divx, divy, range, option ? 1 : 0]));
@@ -25,4 +24,16 @@ self.onmessage = async (event) => {
   }
   const lines = module.UTF8ToString(module._membrane_sweep_lines());
   self.postMessage({ kind: "done", lines });
+}
+
+function study(module, { alpha, modes, ladder }) {
+  const text = module.UTF8ToString(module.ccall(
+    "membrane_study", "number", ["string", "number", "string"], [alpha, modes, ladder]));
+  self.postMessage(text.startsWith("error: ") ? { kind: "fault", text: text.slice(7) }
+                                              : { kind: "done", csv: text });
+}
+
+self.onmessage = async (event) => {
+  const module = await ready;
+  (event.data.kind === "study" ? study : sweep)(module, event.data);
 };
