@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "TestSupport.h"
+#include "command/RunArguments.h"
 #include "solver/BandElimination.h"
 #include "solver/SeparableModes.h"
 #include "solver/SizedRecord.h"
@@ -87,6 +88,18 @@ TEST(SizedRecord, TheBytesAMeshNeedsAreKnownBeforeItIsMade)
     EXPECT_FALSE(SizedRecordBytes(1'000'000'000, 1'000'000'000));  // no 32-bit node numbers
     EXPECT_FALSE(SizedRecordBytes(65536, 65536));
     EXPECT_TRUE(SizedRecordBytes(1'000'000, 1));
+
+    // A budget lets a mesh be up to its last byte, and names the need of one beyond it.
+    const double need = static_cast<double>(*SizedRecordBytes(720, 240));
+    EXPECT_FALSE(MeshOverBudget(720, 240, 1, need, "the budget"));
+    EXPECT_EQ(MeshOverBudget(720, 240, 2, 1.5 * need, "the page's 512 MB"),
+              "a 720 x 240 mesh needs " + ByteText(2 * need) +
+                  " for its 2 threads, more than the page's 512 MB");
+    EXPECT_EQ(MeshOverBudget(1'000'000'000, 1'000'000'000, 1, 1e30, "any"),
+              "a 1000000000 x 1000000000 mesh has more nodes than a record can number (2^31 - 1)");
+    EXPECT_EQ(ByteText(999.0), "999 bytes");
+    EXPECT_EQ(ByteText(3.2e12), "3.2 TB");
+    EXPECT_EQ(ByteText(512e6), "512 MB");
 }
 
 }  // namespace
