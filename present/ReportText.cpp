@@ -53,8 +53,14 @@ char* FixedSixExact(char* out, double v)
 
     if (std::signbit(v))
         *out++ = '-';
-    const std::uint64_t whole = static_cast<std::uint64_t>(n / 1'000'000u);
-    std::uint32_t decimals = static_cast<std::uint32_t>(n % 1'000'000u);
+    // Where n fits in 64 bits (|v| below about 1.8e13, nearly always), 64-bit division: on
+    // targets without a 128-bit divide it is a library call, and costs as much as the rest.
+    const bool narrow = (n >> 64) == 0;
+    const std::uint64_t whole = narrow ? static_cast<std::uint64_t>(n) / 1'000'000u
+                                       : static_cast<std::uint64_t>(n / 1'000'000u);
+    std::uint32_t decimals = narrow ? static_cast<std::uint32_t>(static_cast<std::uint64_t>(n) %
+                                                                 1'000'000u)
+                                    : static_cast<std::uint32_t>(n % 1'000'000u);
     out = std::to_chars(out, out + 24, whole).ptr;
     *out++ = '.';
     for (int d = 5; d >= 0; --d, decimals /= 10)
@@ -129,10 +135,16 @@ void ValueLines::Append(std::string& out, int k) const
     if (r == 0)
         return;  // the empty line ahead of a column
     const int n = m_rows > 1 ? k / (m_rows + 1) * m_rows + r : r;
-    out += "W(";
-    AppendInt(out, n);
-    out += ") = ";
-    AppendValue(out, m_w[n], m_format);
+    // Made in place and appended at once: thousands of small appends cost more than the numbers.
+    char value[kNumberRoom];
+    const std::string_view text = FormatValue(value, m_w[n], m_format);
+    char line[16 + kNumberRoom];
+    char* end = std::to_chars(line + 2, line + 16, n).ptr;
+    line[0] = 'W';
+    line[1] = '(';
+    std::memcpy(end, ") = ", 4);
+    std::memcpy(end + 4, text.data(), text.size());
+    out.append(line, static_cast<std::size_t>(end + 4 - line) + text.size());
 }
 
 void ReportSink::AddValueLines(const NodalField& field, ValueFormat format)

@@ -72,6 +72,31 @@ struct Page {
     std::string figureText;
 };
 
+// The report list as one text, each line ended by a line feed, and the table: no string of its
+// own for each of the thousands of value lines, which would cost the page as much again as the
+// solve.
+class ListTextSink final : public ReportSink {
+public:
+    explicit ListTextSink(std::string& list) : m_list(list) {}
+    std::string table;
+
+    void ResetList() override { m_list.clear(); }
+    void AddLine(std::string_view line) override { (m_list += line) += '\n'; }
+    void AddValueLines(const NodalField& field, ValueFormat format) override
+    {
+        const ValueLines lines(field, format);
+        for (int k = 0; k < lines.Count(); ++k) {
+            lines.Append(m_list, k);
+            m_list += '\n';
+        }
+    }
+    void RequestRepaint() override {}
+    void SetTable(std::string text) override { table = std::move(text); }
+
+private:
+    std::string& m_list;
+};
+
 // The dialog's solution or the finer mesh's, and the option it was solved with; false where
 // that one is not solved.
 bool SolutionOf(const Page& page, bool fine, NodalField& field, bool& option)
@@ -164,11 +189,8 @@ EMSCRIPTEN_KEEPALIVE int membrane_compute(const char* divx, const char* divy, co
 {
     Page& page = ThePage();
     page.record.m_bOption = option ? 1 : 0;
-    CollectingSink sink;
+    ListTextSink sink(page.list);
     const ComputeOutcome outcome = RunCompute(page.record, {divx, divy, alpha}, sink);
-    page.list.clear();
-    for (const std::string& line : sink.lines)
-        (page.list += line) += '\n';
     page.cells.clear();
     page.files = {};
     page.fineShown = false;
