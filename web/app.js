@@ -125,6 +125,7 @@ function setUpDownloads(membrane) {
                                            { type: "application/octet-stream" }));
   }
   offerOnClick("download-table", () => new Blob([membrane.table()], { type: "text/plain" }));
+  offerOnClick("download-map", () => $("map"));
 }
 
 // The table to the clipboard, as the dialog copies it after a computation; where the browser
@@ -197,8 +198,8 @@ function addressToView() {
     modes: query.get("modes"), shape: query.get("shape"), gallery: query.get("gallery"),
     sweep: query.get("sweep"),
     study: study === "solution" || study === "resonances" ? {
-      of: study, ladder: query.get("study-ladder") ?? "", alpha: query.get("study-alpha") ?? "",
-      modes: query.get("study-modes") ?? "",
+      of: study, ladder: query.get("study-ladder"), alpha: query.get("study-alpha"),
+      modes: query.get("study-modes"),
     } : null,
   };
 }
@@ -553,7 +554,7 @@ function setUpStudy() {
   });
   $("study-solution").disabled = false;
   $("study-resonances").disabled = false;
-  return start;
+  return (of) => start(study(of));
 }
 
 async function main() {
@@ -631,10 +632,10 @@ async function main() {
       startSweep();
     }
     if (target.study) {
-      $("study-ladder").value = target.study.ladder;
-      $("study-alpha").value = target.study.alpha;
-      $("study-modes").value = target.study.modes;
-      startStudy(target.study);
+      // What the link leaves out keeps the field's own value.
+      for (const key of ["ladder", "alpha", "modes"])
+        if (target.study[key] !== null) $(`study-${key}`).value = target.study[key];
+      startStudy(target.study.of);
     }
   };
 

@@ -1,5 +1,5 @@
-"""The page's pictures for the README: at 1920 px and at a phone's 360 px, after a computation
-and a sweep. usage: screenshots.py SITE OUT_FOLDER"""
+"""The page's pictures for the README: at 1920 px and at a phone's 360 px, after a computation,
+a shape, a sweep and a study. usage: screenshots.py SITE OUT_FOLDER"""
 
 import functools
 import http.server
@@ -22,18 +22,14 @@ for width, name in ((1920, "web-1920.png"), (360, "web-360.png")):
                      f"--window-size={width},{1400 if width > 1000 else 2400}"):
         options.add_argument(argument)
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
-    driver.get(f"http://127.0.0.1:{server.server_address[1]}/index.html?divx=90&divy=30&alpha=5.0&option=on")
-    WebDriverWait(driver, 20).until(lambda d: d.find_elements(By.CSS_SELECTOR, "#list > li"))
-    driver.find_element(By.ID, "list-resonances").click()
-    driver.find_element(By.ID, "shape-k").clear()
-    driver.find_element(By.ID, "shape-k").send_keys("14")
-    driver.find_element(By.ID, "shape-show").click()
-    driver.find_element(By.ID, "gallery-show").click()
-    driver.find_element(By.ID, "sweep-range").clear()
-    driver.find_element(By.ID, "sweep-range").send_keys("0:2:1000")
-    driver.find_element(By.ID, "sweep-start").click()
+    # A link with a view: the dialog's default computation, its resonances, a shape, a sweep
+    # and a study of the solution.
+    view = ("divx=90&divy=30&alpha=5.0&option=on&modes=10&shape=14&sweep=0%3A2%3A1000"
+            "&study=solution&study-ladder=15x5%2C30x10%2C60x20%2C120x40&study-alpha=2.0")
+    driver.get(f"http://127.0.0.1:{server.server_address[1]}/index.html?{view}")
     WebDriverWait(driver, 120).until(
-        lambda d: d.find_element(By.ID, "sweep-status").text.startswith("Swept"))
+        lambda d: d.find_element(By.ID, "sweep-status").text.startswith("Swept")
+        and d.find_element(By.ID, "study-status").text.startswith("The solution"))
     height = driver.execute_script("return document.documentElement.scrollHeight")
     driver.set_window_size(width, height + 100)
     driver.save_screenshot(f"{out}/{name}")

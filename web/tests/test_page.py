@@ -436,7 +436,7 @@ def test_the_view_is_in_the_address_and_every_figure_downloads_as_png(page):
     page.execute_script("""window.offered = [];
         const make = URL.createObjectURL;
         URL.createObjectURL = (blob) => { window.offered.push([blob.type, blob.size]); return make(blob); };""")
-    figures = ("download-field", "download-gallery", "download-sweep-plot",
+    figures = ("download-map", "download-field", "download-gallery", "download-sweep-plot",
                "download-study-plot", "download-shape")
     for link_id in figures:  # hidden ones too: they wait for a sweep or a study to show
         page.execute_script(f"document.getElementById('{link_id}').click()")
