@@ -177,6 +177,21 @@ Page& ThePage()
     return *page;
 }
 
+// A file of the dialog's solution (fine 0) or the finer mesh's (1), made by make(field, option)
+// when first asked for: a computation writes only what it shows. Empty where that one is not
+// solved.
+template <class Make>
+const std::string& FileOf(int fine, std::string Files::*which, Make make)
+{
+    Page& page = ThePage();
+    std::string& file = (fine ? page.fineFiles : page.files).*which;
+    NodalField field;
+    bool option = false;
+    if (file.empty() && SolutionOf(page, fine != 0, field, option))
+        file = make(field, option);
+    return file;
+}
+
 }  // namespace
 
 extern "C" {
@@ -261,29 +276,19 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_solve_mesh(const char* divx, const cha
     return text.c_str();
 }
 
-// The CSV file of the dialog's solution (fine 0) or the finer mesh's (1), as membrane-solve
-// --csv writes it, made when first asked for: a computation writes only what it shows. Empty
-// where that one is not solved.
+// The CSV file, as membrane-solve --csv writes it.
 EMSCRIPTEN_KEEPALIVE const char* membrane_csv(int fine)
 {
-    Page& page = ThePage();
-    Files& files = fine ? page.fineFiles : page.files;
-    NodalField field;
-    bool option = false;
-    if (files.csv.empty() && SolutionOf(page, fine != 0, field, option))
-        files.csv = NodeCsv(field);
-    return files.csv.c_str();
+    return FileOf(fine, &Files::csv, [](const NodalField& field, bool) {
+        return NodeCsv(field);
+    }).c_str();
 }
 // The VTK file, as --vtk writes it; binary, so its length with it.
 EMSCRIPTEN_KEEPALIVE const char* membrane_vtk(int fine)
 {
-    Page& page = ThePage();
-    Files& files = fine ? page.fineFiles : page.files;
-    NodalField field;
-    bool option = false;
-    if (files.vtk.empty() && SolutionOf(page, fine != 0, field, option))
-        files.vtk = RectilinearVtk(field, SolutionTitle(field, option));
-    return files.vtk.data();
+    return FileOf(fine, &Files::vtk, [](const NodalField& field, bool option) {
+        return RectilinearVtk(field, SolutionTitle(field, option));
+    }).data();
 }
 EMSCRIPTEN_KEEPALIVE int membrane_vtk_size(int fine)
 {

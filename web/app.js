@@ -249,6 +249,15 @@ const nextPaint = () => new Promise((resolve) => {
   setTimeout(resolve, 100);
 });
 
+// A form whose submission changes what a part shows: the address follows the view.
+function showOnSubmit(id, show) {
+  $(id).addEventListener("submit", async (event) => {
+    event.preventDefault();
+    await show();
+    record(false);
+  });
+}
+
 // "90 x 30": the mesh the parts below show.
 const membraneMesh = () => window.membrane.mesh().join(" x ");
 
@@ -322,17 +331,15 @@ function setUpSweep(membrane) {
         plot.set(points, lines);
         $("sweep-downloads").hidden = false;
         window.membrane.lastSweep = csv;
-        status.textContent = `Swept ${points.length} points of the ${divx} x ${divy} mesh; ${lines.filter((l) => l.excited).length} of ${lines.length} resonances excited.`;
+        const excited = lines.filter((l) => l.excited).length;
+        status.textContent = `Swept ${points.length} points of the ${divx} x ${divy} mesh; ` +
+          `${excited} of ${lines.length} resonances excited.`;
         finish();
       }
     });
     view.sweep = range;
   };
-  $("sweep-form").addEventListener("submit", (event) => {
-    event.preventDefault();
-    start();
-    record(false);
-  });
+  showOnSubmit("sweep-form", start);
   $("sweep-start").disabled = false;
   return start;
 }
@@ -364,7 +371,8 @@ function galleryImage() {
   g.fillRect(0, 0, image.width, image.height);
   g.font = `${Math.round(12 * scale)}px sans-serif`;
   figures.forEach((figure, k) => {
-    const x = gap + (k % columns) * (w + gap), y = gap + Math.floor(k / columns) * (h + caption + gap);
+    const x = gap + (k % columns) * (w + gap);
+    const y = gap + Math.floor(k / columns) * (h + caption + gap);
     g.fillStyle = "#000";
     g.fillText(figure.querySelector("figcaption").textContent, x, y + caption - 6 * scale);
     g.drawImage(figure.querySelector("canvas"), x, y + caption);
@@ -405,17 +413,14 @@ function setUpFigures(membrane) {
       return;
     }
     const [index, alpha, kx, ky] = found.trim().split(",");
-    $("shape-status").textContent = `Shape ${index} of the ${membraneMesh()} mesh: alpha ${alpha}, (kx, ky) = (${kx}, ${ky})`;
+    $("shape-status").textContent =
+      `Shape ${index} of the ${membraneMesh()} mesh: alpha ${alpha}, (kx, ky) = (${kx}, ${ky})`;
     drawShape(1);
     $("shape-play").disabled = false;
     view.shape = $("shape-k").value;
     view.gallery = null;
   };
-  $("shape-form").addEventListener("submit", async (event) => {
-    event.preventDefault();
-    await showShape();
-    record(false);
-  });
+  showOnSubmit("shape-form", showShape);
   // The membrane vibrating: the shape times cos of the time, one period in two seconds.
   $("shape-play").addEventListener("click", () => {
     if (timer) { stop(); drawShape(1); return; }
@@ -453,17 +458,14 @@ function setUpFigures(membrane) {
     $("gallery").replaceChildren(...figures.map(([figure]) => figure));
     for (const [, canvas, k] of figures)
       paintField(canvas, (w, h) => membrane.shapeImage(k, w, h, 1, true));
-    $("shape-status").textContent = `The ${rows.length} lowest shapes of the ${membraneMesh()} mesh on one scale.`;
+    $("shape-status").textContent =
+      `The ${rows.length} lowest shapes of the ${membraneMesh()} mesh on one scale.`;
     $("shape-play").disabled = true;
     $("download-gallery").hidden = false;
     view.gallery = $("gallery-n").value;
     view.shape = null;
   };
-  $("gallery-form").addEventListener("submit", async (event) => {
-    event.preventDefault();
-    await showGallery();
-    record(false);
-  });
+  showOnSubmit("gallery-form", showGallery);
   // A new solution: the shapes of the last are gone.
   const forget = () => {
     stop();
@@ -513,8 +515,8 @@ function setUpStudy() {
         const index = Number(row[column("index")]);
         if (index > 6) continue;
         if (series.length < index)
-          series.push({ name: `resonance ${index}, (kx, ky) = (${row[column("kx")]}, ${row[column("ky")]})`,
-                        h: [], error: [] });
+          series.push({ name: `resonance ${index}, (kx, ky) = ` +
+                                `(${row[column("kx")]}, ${row[column("ky")]})`, h: [], error: [] });
         series[index - 1].h.push(Number(row[column("h")]));
         series[index - 1].error.push(Number(row[column("error")]));
       }
@@ -543,11 +545,7 @@ function setUpStudy() {
   };
   const study = (of) => ({ of, ladder: $("study-ladder").value, alpha: $("study-alpha").value,
                            modes: $("study-modes").value });
-  $("study-form").addEventListener("submit", (event) => {
-    event.preventDefault();
-    start(study("solution"));
-    record(false);
-  });
+  showOnSubmit("study-form", () => start(study("solution")));
   $("study-resonances").addEventListener("click", () => {
     start(study("resonances"));
     record(false);
@@ -646,7 +644,8 @@ async function main() {
   });
   $("mesh-form").addEventListener("submit", async (event) => {
     event.preventDefault();
-    $("mesh-status").textContent = `Solving the ${$("mesh-divx").value.trim()} x ${$("mesh-divy").value.trim()} mesh...`;
+    const [divx, divy] = [$("mesh-divx").value.trim(), $("mesh-divy").value.trim()];
+    $("mesh-status").textContent = `Solving the ${divx} x ${divy} mesh...`;
     $("mesh-solve").disabled = true;
     await nextPaint();
     if (solveFine()) record(true);
@@ -668,11 +667,7 @@ async function main() {
                                   pickShape);
     view.modes = listed ? $("resonance-count").value : null;
   };
-  $("resonances-form").addEventListener("submit", async (event) => {
-    event.preventDefault();
-    await listResonances();
-    record(false);
-  });
+  showOnSubmit("resonances-form", listResonances);
   await showView(addressToView());
   $("compute").disabled = false;
   $("mesh-solve").disabled = false;

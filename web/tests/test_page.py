@@ -100,13 +100,15 @@ def type_into(driver, field, text):
     assert element.get_attribute("value") == text
 
 
-def compute(driver, divx, divy, alpha, option):
+def compute(driver, divx, divy, alpha, option, prefix="", button="compute"):
+    """Types the inputs into the dialog's fields (or with prefix "mesh-", the finer mesh's) and
+    presses its button."""
     for field, text in (("divx", divx), ("divy", divy), ("alpha", alpha)):
-        type_into(driver, field, text)
-    box = driver.find_element(By.ID, "option")
+        type_into(driver, prefix + field, text)
+    box = driver.find_element(By.ID, prefix + "option")
     if box.is_selected() != option:
         box.click()
-    driver.find_element(By.ID, "compute").click()
+    driver.find_element(By.ID, button).click()
 
 
 def wait_for_status(driver, status, start, seconds=60):
@@ -262,6 +264,15 @@ def sampled(page, make):
         return out;""")
 
 
+def assert_same_pixels(page, make, png, tolerance=0):
+    """The image the module makes against the domain of a figure membrane-solve drew, to within
+    `tolerance` levels in each channel."""
+    image = Image.open(png).convert("RGB")
+    for x, y, rgb in sampled(page, make):
+        drawn = image.getpixel((72 + x, 64 + y))
+        assert max(abs(a - b) for a, b in zip(rgb, drawn)) <= tolerance, (x, y, rgb, drawn)
+
+
 def test_the_figures_are_those_of_figure_and_shape(page):
     """The page's field and shape are the pixels of membrane-solve's figures, whose domain is
     720 x 240 pixels from (72, 64)."""
@@ -271,14 +282,10 @@ def test_the_figures_are_those_of_figure_and_shape(page):
         tool("--divx", "30", "--divy", "10", "--alpha", "3.3", "--figure", field)
         subprocess.run([SOLVE, "--divx", "30", "--divy", "10", "--shape", "7", "--figure", shape,
                         "--quiet"], capture_output=True, check=True)
-        image = Image.open(field).convert("RGB")
-        for x, y, rgb in sampled(page, "window.membrane.fieldImage(720, 240)"):
-            assert tuple(rgb) == image.getpixel((72 + x, 64 + y)), (x, y)
+        assert_same_pixels(page, "window.membrane.fieldImage(720, 240)", field)
         found = page.execute_script("return window.membrane.findShapes(7, 7, true)")
         assert found.startswith("7,")
-        image = Image.open(shape).convert("RGB")
-        for x, y, rgb in sampled(page, "window.membrane.shapeImage(0, 720, 240, 1, false)"):
-            assert tuple(rgb) == image.getpixel((72 + x, 64 + y)), (x, y)
+        assert_same_pixels(page, "window.membrane.shapeImage(0, 720, 240, 1, false)", shape)
     # The gallery labels its shapes as --modes --details does.
     type_into(page, "gallery-n", "6")
     page.find_element(By.ID, "gallery-show").click()
@@ -302,12 +309,7 @@ def strict_tool(*args):
 
 
 def solve_finer(driver, divx, divy, alpha, option):
-    for field, text in (("mesh-divx", divx), ("mesh-divy", divy), ("mesh-alpha", alpha)):
-        type_into(driver, field, text)
-    box = driver.find_element(By.ID, "mesh-option")
-    if box.is_selected() != option:
-        box.click()
-    driver.find_element(By.ID, "mesh-solve").click()
+    compute(driver, divx, divy, alpha, option, prefix="mesh-", button="mesh-solve")
 
 
 def test_a_finer_mesh_is_solved_and_shown_as_the_tool_solves_it(page):
@@ -328,9 +330,7 @@ def test_a_finer_mesh_is_solved_and_shown_as_the_tool_solves_it(page):
         strict_tool(*mesh, "--alpha", "9.5", "--vtk", vtk, "--figure", field, "--quiet")
         assert bytes(page.execute_script("return Array.from(window.membrane.vtk(true))")) == \
             open(vtk, "rb").read()
-        image = Image.open(field).convert("RGB")
-        for x, y, rgb in sampled(page, "window.membrane.fieldImage(720, 240)"):
-            assert tuple(rgb) == image.getpixel((72 + x, 64 + y)), (x, y)
+        assert_same_pixels(page, "window.membrane.fieldImage(720, 240)", field)
         type_into(page, "resonance-count", "6")
         page.find_element(By.ID, "list-resonances").click()
         wait_for_status(page, "resonances-status", "6 resonances of the 200 x 100 mesh")
@@ -350,9 +350,8 @@ def test_a_finer_mesh_is_solved_and_shown_as_the_tool_solves_it(page):
         page.find_elements(By.CSS_SELECTOR, "#resonances tbody tr")[2].click()
         wait_for_status(page, "shape-status", "Shape 3 of the 200 x 100 mesh")
         strict_tool(*mesh, "--shape", "3", "--figure", shape)
-        image = Image.open(shape).convert("RGB")
-        for x, y, rgb in sampled(page, "window.membrane.shapeImage(0, 720, 240, 1, false)"):
-            assert max(abs(a - b) for a, b in zip(rgb, image.getpixel((72 + x, 64 + y)))) <= 1
+        assert_same_pixels(page, "window.membrane.shapeImage(0, 720, 240, 1, false)", shape,
+                           tolerance=1)
     # The dialog's part computes again: the parts below show its mesh.
     compute(page, "12", "4", "1", True)
     assert page.execute_script("return window.membrane.mesh()") == [12, 4]
