@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -60,7 +61,8 @@ std::optional<std::string> MeshOverBudget(std::int64_t divX, std::int64_t divY, 
 std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, int copies)
 {
     const std::uint64_t memory = PhysicalMemory();
-    const double budget = memory == 0 ? INFINITY : 0.5 * static_cast<double>(memory);
+    const double budget = memory == 0 ? std::numeric_limits<double>::infinity()
+                                      : 0.5 * static_cast<double>(memory);
     return MeshOverBudget(divX, divY, copies, budget,
                           "half of this machine's " + ByteText(static_cast<double>(memory)));
 }

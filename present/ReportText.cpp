@@ -55,12 +55,11 @@ char* FixedSixExact(char* out, double v)
         *out++ = '-';
     // Where n fits in 64 bits (|v| below about 1.8e13, nearly always), 64-bit division: on
     // targets without a 128-bit divide it is a library call, and costs as much as the rest.
-    const bool narrow = (n >> 64) == 0;
-    const std::uint64_t whole = narrow ? static_cast<std::uint64_t>(n) / 1'000'000u
-                                       : static_cast<std::uint64_t>(n / 1'000'000u);
-    std::uint32_t decimals = narrow ? static_cast<std::uint32_t>(static_cast<std::uint64_t>(n) %
-                                                                 1'000'000u)
-                                    : static_cast<std::uint32_t>(n % 1'000'000u);
+    // The decimals, below 10^6, are the low 64 bits of n less those of whole 10^6.
+    const std::uint64_t low = static_cast<std::uint64_t>(n);
+    const std::uint64_t whole = (n >> 64) == 0 ? low / 1'000'000u
+                                               : static_cast<std::uint64_t>(n / 1'000'000u);
+    std::uint32_t decimals = static_cast<std::uint32_t>(low - whole * 1'000'000u);
     out = std::to_chars(out, out + 24, whole).ptr;
     *out++ = '.';
     for (int d = 5; d >= 0; --d, decimals /= 10)

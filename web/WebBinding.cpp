@@ -143,7 +143,7 @@ std::optional<std::int32_t> ReadDivisions(const char* text, const char* name, st
     const std::optional<long long> n = ReadWholeNumber(text);
     if (n && *n >= 1 && *n <= std::numeric_limits<std::int32_t>::max())
         return static_cast<std::int32_t>(*n);
-    error = std::string("error: ") + name + " takes a whole number from 1 up, not '" + text + "'";
+    error = std::string("error: ") + name + " take a whole number from 1 up, not '" + text + "'";
     return std::nullopt;
 }
 
