@@ -407,9 +407,10 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_lines()
 
 // The convergence study as membrane-solve --study writes it, on the ladder "15x5,30x10,..." (the
 // tool's own where empty), each mesh within the page's memory: of the solution at alpha with
-// the option off (modes 0), or of the `modes` lowest resonances. The CSV, or "error: " and the
-// reason.
-EMSCRIPTEN_KEEPALIVE const char* membrane_study(const char* alpha, int modes, const char* ladder)
+// the option off, or with `resonances` of the `modes` lowest resonances, a whole number from 1
+// to 1000. The CSV, or "error: " and the reason.
+EMSCRIPTEN_KEEPALIVE const char* membrane_study(int resonances, const char* alpha,
+                                                const char* modes, const char* ladder)
 {
     Page& page = ThePage();
     std::string& text = page.studyText;
@@ -429,11 +430,13 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_study(const char* alpha, int modes, co
         text = "error: " + *large;
         return text.c_str();
     }
-    if (modes != 0) {
-        if (modes < 1 || modes > 1000)
-            text = "error: the study takes 1 to 1000 resonances, not " + std::to_string(modes);
+    if (resonances) {
+        const std::optional<long long> n = ReadWholeNumber(modes);
+        if (!n || *n < 1 || *n > 1000)
+            text = std::string("error: the study takes a whole number of resonances from 1 to "
+                               "1000, not '") + modes + "'";
         else
-            text = StudyResonanceCsv(StudyResonances(modes, meshes, 1));
+            text = StudyResonanceCsv(StudyResonances(static_cast<std::int32_t>(*n), meshes, 1));
         return text.c_str();
     }
     const std::optional<double> a = ReadPageAlpha(alpha, text);

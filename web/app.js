@@ -528,8 +528,7 @@ function setUpStudy() {
     worker?.terminate();
     view.study = study;
     $("study-status").textContent = `Studying the ${study.of}...`;
-    worker = runAside({ kind: "study", alpha: study.alpha,
-                        modes: study.of === "solution" ? 0 : Number(study.modes),
+    worker = runAside({ kind: "study", of: study.of, alpha: study.alpha, modes: study.modes,
                         ladder: study.ladder.trim() }, (data) => {
       worker = null;
       if (data.kind === "fault") {

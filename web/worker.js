@@ -26,9 +26,10 @@ function sweep(module, { divx, divy, range, option }) {
   self.postMessage({ kind: "done", lines });
 }
 
-function study(module, { alpha, modes, ladder }) {
+function study(module, { of, alpha, modes, ladder }) {
   const text = module.UTF8ToString(module.ccall(
-    "membrane_study", "number", ["string", "number", "string"], [alpha, modes, ladder]));
+    "membrane_study", "number", ["number", "string", "string", "string"],
+    [of === "resonances" ? 1 : 0, alpha, modes, ladder]));
   self.postMessage(text.startsWith("error: ") ? { kind: "fault", text: text.slice(7) }
                                               : { kind: "done", csv: text });
 }

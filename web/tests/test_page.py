@@ -400,6 +400,10 @@ def test_a_study_refuses_as_the_tool_does(page):
     type_into(page, "study-ladder", "6x2,3x1")
     page.find_element(By.ID, "study-solution").click()
     assert wait_for_status(page, "study-status", "the ladder: ")
+    type_into(page, "study-ladder", "6x2,12x4")
+    type_into(page, "study-modes", "")
+    page.find_element(By.ID, "study-resonances").click()
+    assert wait_for_status(page, "study-status", "the study takes a whole number of resonances")
 
 
 def test_the_view_is_in_the_address_and_every_figure_downloads_as_png(page):
