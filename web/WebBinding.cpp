@@ -157,6 +157,30 @@ std::optional<double> ReadPageAlpha(const char* text, std::string& error)
     return std::nullopt;
 }
 
+// The number of the resonance that line k of a sweep's plot draws: one more than the resonances
+// below it, which the sweep point nearest below it in magnitude counted (none below 0), and the
+// lines on its side between that point and it. A line at -a' is the resonance a'.
+std::int32_t LineIndex(const std::vector<SweepPoint>& points,
+                       const std::vector<ResonanceLine>& lines, std::size_t k)
+{
+    const double a = std::fabs(lines[k].alpha);
+    double from = 0.0;
+    std::int32_t below = 0;
+    for (const SweepPoint& p : points)
+        if (std::fabs(p.alpha) <= a && std::fabs(p.alpha) >= from) {
+            from = std::fabs(p.alpha);
+            below = p.modesBelow;
+        }
+    const bool negative = std::signbit(lines[k].alpha);
+    for (std::size_t j = 0; j < lines.size(); ++j) {
+        const double b = std::fabs(lines[j].alpha);
+        if (j != k && std::signbit(lines[j].alpha) == negative && b >= from &&
+            (b < a || (b == a && j < k)))
+            ++below;
+    }
+    return below + 1;
+}
+
 // 0xAARRGGBB to the bytes R, G, B, A of a canvas's image data, in a little-endian word.
 void ToCanvasOrder(std::vector<std::uint32_t>& pixels)
 {
@@ -391,7 +415,8 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_next(int count)
     return page.sweepText.c_str();
 }
 
-// The resonance lines of the finished sweep as --plot draws them: "alpha,excited" rows.
+// The resonance lines of the finished sweep as --plot draws them, and each one's number among
+// the resonances: "alpha,excited,index" rows.
 EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_lines()
 {
     Page& page = ThePage();
@@ -399,9 +424,11 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_lines()
     if (page.swept.size() != static_cast<std::size_t>(page.points) || page.points == 0)
         return page.sweepText.c_str();
     const ResonanceSearch search = MeshSearch(page.sweepMesh.divX, page.sweepMesh.divY, 1);
-    for (const ResonanceLine& line :
-         SweepResonanceLines(search, page.sweepMesh.option, page.a0, page.a1, page.swept))
-        page.sweepText += Shortest(line.alpha) + (line.excited ? ",1\n" : ",0\n");
+    const std::vector<ResonanceLine> lines =
+        SweepResonanceLines(search, page.sweepMesh.option, page.a0, page.a1, page.swept);
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        page.sweepText += Shortest(lines[k].alpha) + (lines[k].excited ? ",1," : ",0,") +
+                          std::to_string(LineIndex(page.swept, lines, k)) + '\n';
     return page.sweepText.c_str();
 }
 

@@ -274,7 +274,7 @@ function runAside(message, onMessage) {
 }
 
 // The sweep aside: its rows gathered as they come, the progress shown.
-function setUpSweep(membrane) {
+function setUpSweep(membrane, pickShape) {
   let worker = null;
   const status = $("sweep-status"), progress = $("sweep-progress");
   // A picked alpha goes to the fields of the mesh swept, the dialog's or the finer one.
@@ -282,10 +282,11 @@ function setUpSweep(membrane) {
     const fine = view.shown === "fine";
     $(fine ? "mesh-alpha" : "alpha").value = point.alphaText;
     $(fine ? "mesh-form" : "inputs").requestSubmit();
-  }, (point) => {
-    $("sweep-readout").textContent =
-      point ? `alpha ${point.alphaText}, max |W| ${point.wText}` : "";
-  });
+  }, (point, line) => {
+    $("sweep-readout").textContent = line
+      ? `resonance ${line.index} at alpha ${line.alphaText}: click for its shape`
+      : point ? `alpha ${point.alphaText}, max |W| ${point.wText}` : "";
+  }, (line) => pickShape(String(line.index)));
   let csv = "";
   offerOnClick("download-sweep", () => new Blob([csv], { type: "text/csv" }));
   offerOnClick("download-sweep-plot", () => $("sweep-plot"));
@@ -325,12 +326,14 @@ function setUpSweep(membrane) {
           return { alpha: Number(alphaText), w: Number(wText), alphaText, wText };
         });
         const lines = data.lines.split("\n").slice(0, -1).map((row) => {
-          const [alpha, excited] = row.split(",");
-          return { alpha: Number(alpha), excited: excited === "1" };
+          const [alphaText, excited, index] = row.split(",");
+          return { alpha: Number(alphaText), excited: excited === "1", index: Number(index),
+                   alphaText };
         });
         plot.set(points, lines);
         $("sweep-downloads").hidden = false;
         window.membrane.lastSweep = csv;
+        window.membrane.lastSweepLines = data.lines;
         const excited = lines.filter((l) => l.excited).length;
         status.textContent = `Swept ${points.length} points of the ${divx} x ${divy} mesh; ` +
           `${excited} of ${lines.length} resonances excited.`;
@@ -558,7 +561,7 @@ async function main() {
   const membrane = bind(await MembraneModule());
   window.membrane = membrane;  // for the page's tests and users' own automation
   const figures = setUpFigures(membrane);
-  const startSweep = setUpSweep(membrane);
+  const startSweep = setUpSweep(membrane, (index) => pickShape(index));
   const startStudy = setUpStudy();
   setUpDownloads(membrane);
 

@@ -3,23 +3,26 @@
 
 // The sweep: the largest |W| against alpha on a logarithmic axis, the resonances of the
 // interval as vertical lines, plain where the load excites them and dashed where it does not;
-// zoom with the wheel, the whole again on a double click.
+// zoom with the wheel, the whole again on a double click. A click on a line picks its resonance,
+// elsewhere the point under the pointer.
 
 const CURVE = "rgb(31,119,180)", EXCITED = "rgba(214,39,40,0.6)", SILENT = "rgba(120,120,120,0.6)";
 const MARGIN = { left: 64, right: 16, top: 16, bottom: 40 };
 
 export class SweepPlot {
-  constructor(canvas, onPick, onHover) {
+  constructor(canvas, onPick, onHover, onPickLine) {
     this.canvas = canvas;
     this.points = [];   // { alpha, w, alphaText, wText }
-    this.lines = [];    // { alpha, excited }
+    this.lines = [];    // { alpha, excited, index, alphaText }
     this.view = null;   // [x0, x1] in alpha
     canvas.addEventListener("wheel", (event) => this.zoom(event), { passive: false });
     canvas.addEventListener("dblclick", () => { this.view = null; this.draw(); });
-    canvas.addEventListener("mousemove", (event) => onHover(this.pointAt(event)));
+    canvas.addEventListener("mousemove",
+                            (event) => onHover(this.pointAt(event), this.lineAt(event)));
     canvas.addEventListener("click", (event) => {
-      const point = this.pointAt(event);
-      if (point) onPick(point);
+      const line = this.lineAt(event), point = this.pointAt(event);
+      if (line) onPickLine(line);
+      else if (point) onPick(point);
     });
     new ResizeObserver(() => this.draw()).observe(canvas);
   }
@@ -66,6 +69,19 @@ export class SweepPlot {
     for (const p of this.points)
       if (!best || Math.abs(p.alpha - alpha) < Math.abs(best.alpha - alpha)) best = p;
     return best;
+  }
+
+  // The resonance line within 3 CSS pixels of the pointer, the nearest.
+  lineAt(event) {
+    if (!this.points.length) return null;
+    const f = this.frame();
+    if (event.offsetY < f.top || event.offsetY > f.bottom) return null;
+    let best = null;
+    for (const line of this.lines) {
+      const d = Math.abs(f.X(line.alpha) - event.offsetX);
+      if (d <= 3 && (!best || d < best.d)) best = { d, line };
+    }
+    return best?.line ?? null;
   }
 
   zoom(event) {

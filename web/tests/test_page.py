@@ -228,6 +228,32 @@ def test_the_sweep_runs_aside_is_the_tools_and_loads_a_picked_alpha(page):
     WebDriverWait(page, 10).until(
         lambda d: d.find_element(By.ID, "alpha").get_attribute("value") == picked)
     assert picked in swept.decode()
+    # A click on a resonance's line shows that resonance's shape, numbered as --modes numbers it.
+    lines = [row.split(",") for row in
+             page.execute_script("return window.membrane.lastSweepLines").splitlines()]
+    _, details, _ = tool("--divx", "12", "--divy", "4", "--modes", "55", "--details")
+    alphas = [float(row.split(",")[1]) for row in details.decode().splitlines()[1:]]
+    for alpha, _, index in lines:
+        assert abs(alphas[int(index) - 1] - float(alpha)) < 1e-3, (alpha, index)
+    alpha, _, index = lines[4]
+    swept_lines = lines
+    page.execute_script("""const [plot, alpha] = arguments;
+        const box = plot.getBoundingClientRect();
+        const x = 64 + alpha / 2 * (plot.clientWidth - 64 - 16);
+        plot.dispatchEvent(new MouseEvent("click", { clientX: box.left + x,
+                                                     clientY: box.top + 40, bubbles: true }));""",
+                        plot, float(alpha))
+    wait_for_status(page, "shape-status", f"Shape {index} of the 12 x 4 mesh")
+    # Across zero a line at -a' is the resonance a', numbered alike.
+    type_into(page, "sweep-range", "-1.5:0.5:200")
+    page.find_element(By.ID, "sweep-start").click()
+    wait_for_status(page, "sweep-status", "Swept 200 points")
+    lines = [row.split(",") for row in
+             page.execute_script("return window.membrane.lastSweepLines").splitlines()]
+    assert {index for alpha, _, index in lines if float(alpha) > 0} <= \
+        {index for alpha, _, index in swept_lines}
+    for alpha, _, index in lines:
+        assert abs(alphas[int(index) - 1] - abs(float(alpha))) < 1e-3, (alpha, index)
 
 
 def test_a_long_sweep_leaves_the_page_responsive_and_cancels(page):
