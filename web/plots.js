@@ -24,6 +24,27 @@ export class SweepPlot {
       if (line) onPickLine(line);
       else if (point) onPick(point);
     });
+    // From the keyboard: the arrows step a cursor through the points, Enter loads its alpha,
+    // + and - zoom about it.
+    this.cursor = -1;
+    canvas.addEventListener("keydown", (event) => {
+      if (!this.points.length) return;
+      const step = { ArrowLeft: -1, ArrowRight: 1, PageDown: -10, PageUp: 10 }[event.key];
+      if (step) {
+        this.cursor = Math.min(this.points.length - 1, Math.max(0, this.cursor + step));
+        onHover(this.points[this.cursor], null);
+      } else if (event.key === "Enter" && this.cursor >= 0) {
+        onPick(this.points[this.cursor]);
+      } else if ((event.key === "+" || event.key === "-") && this.cursor >= 0) {
+        const [x0, x1] = this.extent(), at = this.points[this.cursor].alpha;
+        const factor = event.key === "+" ? 0.8 : 1.25;
+        this.view = [at - (at - x0) * factor, at + (x1 - at) * factor];
+      } else {
+        return;
+      }
+      event.preventDefault();
+      this.draw();
+    });
     new ResizeObserver(() => this.draw()).observe(canvas);
   }
 
@@ -31,6 +52,7 @@ export class SweepPlot {
     this.points = points;
     this.lines = lines;
     this.view = null;
+    this.cursor = -1;
     this.draw();
   }
 
@@ -136,6 +158,12 @@ export class SweepPlot {
       open = true;
     }
     g.stroke();
+    if (this.cursor >= 0) {
+      const p = this.points[this.cursor];
+      g.strokeStyle = "#000";
+      g.lineWidth = 1;
+      g.strokeRect(f.X(p.alpha) - 4, (p.w > 0 ? f.Y(p.w) : f.bottom) - 4, 8, 8);
+    }
     g.restore();
     g.strokeStyle = "#000";
     g.lineWidth = 1;

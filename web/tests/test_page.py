@@ -228,6 +228,13 @@ def test_the_sweep_runs_aside_is_the_tools_and_loads_a_picked_alpha(page):
     WebDriverWait(page, 10).until(
         lambda d: d.find_element(By.ID, "alpha").get_attribute("value") == picked)
     assert picked in swept.decode()
+    # From the keyboard: the arrows step through the points, Enter loads the alpha of one.
+    plot.send_keys(Keys.ARROW_RIGHT, Keys.ARROW_RIGHT, Keys.ARROW_RIGHT)
+    third = swept.decode().splitlines()[3].split(",")[0]
+    assert page.find_element(By.ID, "sweep-readout").text.startswith(f"alpha {third},")
+    plot.send_keys(Keys.ENTER)
+    WebDriverWait(page, 10).until(
+        lambda d: d.find_element(By.ID, "alpha").get_attribute("value") == third)
     # A click on a resonance's line shows that resonance's shape, numbered as --modes numbers it.
     lines = [row.split(",") for row in
              page.execute_script("return window.membrane.lastSweepLines").splitlines()]
