@@ -136,6 +136,16 @@ std::string ResonanceRangeFault(std::int32_t divX, std::int32_t divY, std::int32
            std::to_string(available);
 }
 
+// The mesh shown and its option, and "" where its resonances first..last may be asked for; else
+// "error: " and the reason. `what` names what is asked for: "resonances", "shapes".
+std::string AskOfShownMesh(const Page& page, const char* what, std::int32_t first,
+                           std::int32_t last, NodalField& field, bool& option)
+{
+    if (!ShownField(page, field, option))
+        return std::string("error: compute first: the ") + what + " are those of the mesh computed";
+    return ResonanceRangeFault(field.m_nDivX, field.m_nDivY, first, last);
+}
+
 // A count of divisions of a finer mesh, read as membrane-solve reads --divx; nothing and the
 // reason where the text is no whole number from 1 up.
 std::optional<std::int32_t> ReadDivisions(const char* text, const char* name, std::string& error)
@@ -342,14 +352,10 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_resonances(int n)
     Page& page = ThePage();
     NodalField field;
     bool option = false;
-    if (!ShownField(page, field, option)) {
-        page.resonances = "error: compute first: the resonances are those of the mesh computed";
-        return page.resonances.c_str();
-    }
-    const std::int32_t divX = field.m_nDivX, divY = field.m_nDivY;
-    page.resonances = ResonanceRangeFault(divX, divY, 1, n);
+    page.resonances = AskOfShownMesh(page, "resonances", 1, n, field, option);
     if (!page.resonances.empty())
         return page.resonances.c_str();
+    const std::int32_t divX = field.m_nDivX, divY = field.m_nDivY;
     const ResonanceSearch search = MeshSearch(divX, divY, 1);
     const std::vector<double> alphas = LowestResonances(search, n);
     std::vector<NumberedResonance> listed;
@@ -506,14 +512,10 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_find_shapes(int first, int last)
     page.shapes.clear();
     NodalField field;
     bool option = false;
-    if (!ShownField(page, field, option)) {
-        page.figureText = "error: compute first: the shapes are those of the mesh computed";
-        return page.figureText.c_str();
-    }
-    const std::int32_t divX = field.m_nDivX, divY = field.m_nDivY;
-    page.figureText = ResonanceRangeFault(divX, divY, first, last);
+    page.figureText = AskOfShownMesh(page, "shapes", first, last, field, option);
     if (!page.figureText.empty())
         return page.figureText.c_str();
+    const std::int32_t divX = field.m_nDivX, divY = field.m_nDivY;
     page.shapes = ResonanceShapes(MeshSearch(divX, divY, 1), option, first, last);
     page.shapesDivX = divX;
     page.shapesDivY = divY;

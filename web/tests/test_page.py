@@ -210,14 +210,21 @@ def test_the_resonances_are_those_of_modes_details(page):
     wait_for_status(page, "resonances-status", "the 30 x 10 mesh has 319 resonances")
 
 
+def sweep_as_the_tool(driver, sweep, *mesh):
+    """Sweeps the mesh computed in the page, and holds its CSV against --sweep's; returns it."""
+    type_into(driver, "sweep-range", sweep)
+    driver.find_element(By.ID, "sweep-start").click()
+    points = sweep.rsplit(":", 1)[1]
+    WebDriverWait(driver, 60).until(
+        lambda d: d.find_element(By.ID, "sweep-status").text.startswith(f"Swept {points} points"))
+    _, swept, _ = tool(*mesh, "--sweep", sweep)
+    assert driver.execute_script("return window.membrane.lastSweep") == swept.decode()
+    return swept
+
+
 def test_the_sweep_runs_aside_is_the_tools_and_loads_a_picked_alpha(page):
     compute(page, "12", "4", "1", False)
-    type_into(page, "sweep-range", "0:2:300")
-    page.find_element(By.ID, "sweep-start").click()
-    WebDriverWait(page, 60).until(
-        lambda d: d.find_element(By.ID, "sweep-status").text.startswith("Swept 300 points"))
-    _, swept, _ = tool("--divx", "12", "--divy", "4", "--option", "off", "--sweep", "0:2:300")
-    assert page.execute_script("return window.membrane.lastSweep") == swept.decode()
+    swept = sweep_as_the_tool(page, "0:2:300", "--divx", "12", "--divy", "4", "--option", "off")
     # A point under the pointer is read out; a click loads its alpha into the fields.
     plot = page.find_element(By.ID, "sweep-plot")
     webdriver.ActionChains(page).move_to_element(plot).perform()
@@ -252,9 +259,7 @@ def test_the_sweep_runs_aside_is_the_tools_and_loads_a_picked_alpha(page):
                         plot, float(alpha))
     wait_for_status(page, "shape-status", f"Shape {index} of the 12 x 4 mesh")
     # Across zero a line at -a' is the resonance a', numbered alike.
-    type_into(page, "sweep-range", "-1.5:0.5:200")
-    page.find_element(By.ID, "sweep-start").click()
-    wait_for_status(page, "sweep-status", "Swept 200 points")
+    sweep_as_the_tool(page, "-1.5:0.5:200", "--divx", "12", "--divy", "4", "--option", "off")
     lines = [row.split(",") for row in
              page.execute_script("return window.membrane.lastSweepLines").splitlines()]
     assert {index for alpha, _, index in lines if float(alpha) > 0} <= \
@@ -327,6 +332,7 @@ def test_the_figures_are_those_of_figure_and_shape(page):
     _, details, _ = tool("--divx", "30", "--divy", "10", "--modes", "6", "--details")
     rows = [line.split(",") for line in details.decode().splitlines()[1:]]
     assert [c.split()[:3] for c in captions] == [[r[0], f"({r[2]},", f"{r[3]})"] for r in rows]
+    type_into(page, "shape-k", "1")
     page.find_element(By.ID, "shape-show").click()
     wait_for_status(page, "shape-status", "Shape 1 of the 30 x 10 mesh")
     page.find_element(By.ID, "shape-play").click()
@@ -518,12 +524,7 @@ def test_the_self_contained_page_works_from_disk():
         assert driver.execute_script(
             "return [...document.querySelectorAll('#list > li')].map(li => li.textContent)") \
             == listed.decode().splitlines()
-        type_into(driver, "sweep-range", "0:1:50")
-        driver.find_element(By.ID, "sweep-start").click()
-        WebDriverWait(driver, 30).until(
-            lambda d: d.find_element(By.ID, "sweep-status").text.startswith("Swept 50 points"))
-        _, swept, _ = tool("--divx", "12", "--divy", "4", "--option", "off", "--sweep", "0:1:50")
-        assert driver.execute_script("return window.membrane.lastSweep") == swept.decode()
+        sweep_as_the_tool(driver, "0:1:50", "--divx", "12", "--divy", "4", "--option", "off")
         severe = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"]
         assert severe == []
     finally:
