@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "TestSupport.h"
+#include "command/RunArguments.h"
 #include "solver/ModeShape.h"
 #include "solver/SeparableModes.h"
 #include "solver/ShiftInvertLanczos.h"
@@ -266,10 +267,7 @@ namespace {
 // nodes may take either sign: the tie is decided by rounding.
 TEST(ModeShape, LanczosShapesAreInverseIterations)
 {
-    ResonanceSearch search;
-    search.divX = 93;
-    search.divY = 31;
-    search.threads = 2;
+    const ResonanceSearch search = MeshSearch(93, 31, 2);
     const std::optional<std::vector<ModeShape>> lanczos = LanczosShapes(search, true, 3, 16);
     ASSERT_TRUE(lanczos);
     const std::vector<ModeShape> iterated = FindShapes(search, true, 3, 16);

@@ -169,10 +169,7 @@ namespace {
 // the bisection's to 1e-12, clusters included, and those of the discrete closed form.
 TEST(Resonance, LanczosGivesTheBisectionsAndTheClosedFormsResonances)
 {
-    ResonanceSearch search;
-    search.divX = 93;
-    search.divY = 31;
-    search.threads = 2;
+    ResonanceSearch search = MeshSearch(93, 31, 2);
     // 93 x 31 has square elements: 14 and 15 are a degenerate pair, as on the default mesh.
     const std::optional<std::vector<double>> lanczos = LanczosResonances(search, 15);
     ASSERT_TRUE(lanczos);
