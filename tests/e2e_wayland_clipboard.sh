@@ -3,6 +3,13 @@
 # server, which gives it a seat) runs the program through its Xwayland, as a Wayland desktop
 # runs it; Enter computes, Esc closes, and a Wayland client, wl-paste, then reads the table byte
 # for byte. Another copy takes the clipboard, and no membrane-clipboard stays behind.
+#
+# Two orders are waited for, not left to timing. Weston starts its Xwayland at the first X
+# client and its X window manager a moment later; the program starts once that manager is
+# there, so that Weston manages its window from the start. And Weston 10 loses one of two X
+# transfers that overlap: a paste arriving while Weston takes its own copy of a new X selection
+# (the copy it keeps after the owner ends) gets the data, and Weston's copy stays empty. So the
+# first paste waits until Weston's copy is complete.
 set -euo pipefail
 membrane=$1
 print_table=$2
@@ -30,9 +37,16 @@ export WAYLAND_DISPLAY=membrane-test
 DISPLAY=:$(head -n 1 "$work/display") weston --backend=x11-backend.so --socket="$WAYLAND_DISPLAY" \
     --xwayland --idle-time=0 --width=1024 --height=768 >"$work/weston.log" 2>&1 &
 weston=$!
-xwayland_listening() { grep -q "xserver listening on display" "$work/weston.log"; }
-wait_for 20 "Weston starting its Xwayland" xwayland_listening || { cat "$work/weston.log"; exit 1; }
+# weston_lines TEXT: how many lines of Weston's log hold TEXT; weston_logged TEXT [COUNT]:
+# whether at least COUNT do (default 1).
+weston_lines() { grep -c -F "$1" "$work/weston.log" 2>/dev/null || true; }
+weston_logged() { local lines; lines=$(weston_lines "$1"); [ "${lines:-0}" -ge "${2:-1}" ]; }
+wait_for 20 "Weston listening for X clients" weston_logged "xserver listening on display" ||
+    { cat "$work/weston.log"; exit 1; }
 export DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" | head -n 1)
+xdotool getmouselocation >/dev/null 2>&1 || true
+wait_for 20 "Weston's X window manager starting" weston_logged "created wm" ||
+    { cat "$work/weston.log"; exit 1; }
 echo "Weston on $WAYLAND_DISPLAY, its Xwayland on $DISPLAY"
 
 QT_QPA_PLATFORM=xcb "$membrane" >"$work/app.log" 2>&1 &
@@ -42,6 +56,11 @@ find_window() { window=$(xdotool search --name "$title" 2>/dev/null | head -n 1)
 wait_for 30 "the window '$title' appearing" find_window || { head -c 4000 "$work/app.log"; exit 1; }
 
 "$print_table" >"$work/expected.txt"
+# Read on the X side, from the program itself, and on the Wayland side, through Weston.
+x_holds_table() {
+    timeout 5 xclip -selection clipboard -o >"$work/clipboard.txt" 2>/dev/null &&
+        cmp -s "$work/clipboard.txt" "$work/expected.txt"
+}
 wayland_holds_table() {
     timeout 5 wl-paste -n >"$work/clipboard.txt" 2>/dev/null &&
         cmp -s "$work/clipboard.txt" "$work/expected.txt"
@@ -49,15 +68,25 @@ wayland_holds_table() {
 press_enter_until_table() {
     xdotool windowfocus "$window" 2>/dev/null || true
     xdotool key Return
-    wait_for 2 "the clipboard receiving the table after Enter" wayland_holds_table >/dev/null
+    wait_for 2 "the clipboard receiving the table after Enter" x_holds_table >/dev/null
 }
-# What the run saw, for a failure: the clipboard's size against the table's, and both logs.
+# What the run saw, for a failure: the focus, the clipboard's size against the table's, and
+# both logs.
 show_state() {
+    echo "the window $window; the X focus on $(xdotool getwindowfocus 2>&1)"
     echo "the clipboard held $(wc -c <"$work/clipboard.txt" 2>/dev/null || echo no) bytes of $(wc -c <"$work/expected.txt")"
     echo "--- the program's log"; head -c 2000 "$work/app.log"
-    echo "--- Weston's log"; tail -c 2000 "$work/weston.log"
+    echo "--- Weston's log"; tail -c 3000 "$work/weston.log"
 }
-wait_for 30 "wl-paste reading the table" press_enter_until_table || { show_state; exit 1; }
+wait_for 30 "the program copying the table after Enter" press_enter_until_table ||
+    { show_state; exit 1; }
+# Every copy the program made is a new X selection, and Weston takes a copy of each.
+wait_for 10 "Weston seeing the program's copy" weston_logged "selection notify event: owner" ||
+    { show_state; exit 1; }
+copies=$(weston_lines "selection notify event: owner")
+wait_for 10 "Weston taking its own copy" weston_logged "transfer complete" "$copies" ||
+    { show_state; exit 1; }
+wait_for 10 "wl-paste reading the table" wayland_holds_table || { show_state; exit 1; }
 echo "wl-paste reads the table: $(wc -c <"$work/expected.txt") bytes"
 
 app_ended() { ! kill -0 "$app" 2>/dev/null; }
