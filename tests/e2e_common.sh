@@ -16,6 +16,15 @@ wait_for() {
     done
 }
 
+# reads_table WORK COMMAND...: whether COMMAND, given 5 s, prints the table WORK/expected.txt;
+# what it printed stays in WORK/clipboard.txt for a failure's report.
+reads_table() {
+    local work=$1
+    shift
+    timeout 5 "$@" >"$work/clipboard.txt" 2>/dev/null &&
+        cmp -s "$work/clipboard.txt" "$work/expected.txt"
+}
+
 # stop_process PID: asks the process to end, and kills it when it has not ended within 3 s. A
 # compositor whose X server goes first spins on its lost connection, so the caller stops its
 # processes in the order opposite to their start, each one ended before the next.

@@ -38,10 +38,7 @@ wait_for 10 "the window taking the keyboard focus" focus
 # Enter presses the default button. A key that reaches the window before it is ready is lost,
 # so Enter is pressed again while the clipboard does not hold the table yet.
 "$print_table" >"$work/expected.txt"
-clipboard_holds_table() {
-    xclip -selection clipboard -o >"$work/clipboard.txt" 2>/dev/null &&
-        cmp -s "$work/clipboard.txt" "$work/expected.txt"
-}
+clipboard_holds_table() { reads_table "$work" xclip -selection clipboard -o; }
 press_enter_until_table() {
     has_focus || xdotool windowfocus "$window" 2>/dev/null || true
     xdotool key Return

@@ -57,14 +57,8 @@ wait_for 30 "the window '$title' appearing" find_window || { head -c 4000 "$work
 
 "$print_table" >"$work/expected.txt"
 # Read on the X side, from the program itself, and on the Wayland side, through Weston.
-x_holds_table() {
-    timeout 5 xclip -selection clipboard -o >"$work/clipboard.txt" 2>/dev/null &&
-        cmp -s "$work/clipboard.txt" "$work/expected.txt"
-}
-wayland_holds_table() {
-    timeout 5 wl-paste -n >"$work/clipboard.txt" 2>/dev/null &&
-        cmp -s "$work/clipboard.txt" "$work/expected.txt"
-}
+x_holds_table() { reads_table "$work" xclip -selection clipboard -o; }
+wayland_holds_table() { reads_table "$work" wl-paste -n; }
 press_enter_until_table() {
     xdotool windowfocus "$window" 2>/dev/null || true
     xdotool key Return
