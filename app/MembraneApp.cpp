@@ -1,6 +1,10 @@
 // Start-up: the application object and the program's entry point.
 #include "app/MembraneApp.h"
 
+#include <langinfo.h>
+#include <strings.h>
+
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -31,9 +35,27 @@ void QuietStartUp(QtMsgType type, const QMessageLogContext&, const QString&)
         EndWithoutDisplay();
 }
 
+// Qt takes the character set from the environment, and where none is set (a minimal system, a
+// service, a container) that is ASCII. Qt's own texts are UTF-8 all the same, and the title
+// that window managers read from the old WM_NAME property is converted through the character
+// set, so the Japanese title would reach them as question marks. The characters therefore
+// follow a UTF-8 locale whatever the environment's; numbers never depend on the locale, so
+// nothing else changes.
+void UseUtf8Characters()
+{
+    const char* codeset = nl_langinfo(CODESET);
+    if (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "utf8") == 0)
+        return;
+    if (!std::setlocale(LC_CTYPE, "C.UTF-8"))
+        std::setlocale(LC_CTYPE, "C.utf8");
+}
+
 }  // namespace
 
-CMembraneApp::CMembraneApp(int& argc, char** argv) : QApplication(argc, argv) {}
+CMembraneApp::CMembraneApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    UseUtf8Characters();
+}
 
 bool CMembraneApp::InitInstance()
 {

@@ -24,3 +24,25 @@ build_as_owner() {
     fi
   done
 }
+
+# track_passes PASS...: the passes of a run in their order. begin_pass PASS says which one runs
+# now; when the run then ends with a failure, its last line names that pass and the passes
+# that did not run.
+track_passes() {
+    passes=("$@")
+    pass=
+    trap report_stop EXIT
+}
+begin_pass() { pass=$1; }
+report_stop() {
+    local status=$? later=() p seen=
+    if [ "$status" -eq 0 ] || [ -z "$pass" ]; then
+        return 0
+    fi
+    for p in "${passes[@]}"; do
+        [ -n "$seen" ] && later+=("$p")
+        [ "$p" = "$pass" ] && seen=1
+    done
+    echo "membrane: the tests stopped in the pass $pass (status $status);" \
+         "not run: ${later[*]:-none}" >&2
+}

@@ -1,5 +1,19 @@
-# What the end-to-end tests of the dialog share: a wait that polls until its deadline and then
-# says what did not happen, and a virtual X server on a free display. Sourced, not run.
+# What the end-to-end tests of the dialog share: the locale they run under, a wait that polls
+# until its deadline and then says what did not happen, a virtual X server on a free display,
+# and the dialog's window found by its process. Sourced, not run.
+
+# run_under_locale LOCALE: the test and everything it starts run under LOCALE, whatever the
+# caller's; "none" unsets every locale variable, as on a minimal system that sets none.
+run_under_locale() {
+    local name
+    for name in LANG LANGUAGE LC_ALL $(env | sed -n 's/^\(LC_[A-Z_]*\)=.*/\1/p'); do
+        unset "$name"
+    done
+    if [ "$1" != none ]; then
+        export LANG=$1 LC_ALL=$1
+    fi
+    echo "the test runs under ${LANG:+LANG=LC_ALL=}${LANG:-no locale}"
+}
 
 # wait_for SECONDS WHAT COMMAND...: runs COMMAND every 50 ms until it succeeds; after SECONDS
 # prints "WHAT did not happen within SECONDS s" and fails.
@@ -44,4 +58,29 @@ start_xvfb() {
     xvfb=$!
     display_ready() { [ -s "$work/display" ]; }
     wait_for 20 "Xvfb reporting its display" display_ready >&2 || { cat "$work/xvfb.log" >&2; return 1; }
+}
+
+# find_app_window PID TITLE: sets window to the visible window of the process PID (by its
+# _NET_WM_PID) whose title, _NET_WM_NAME, is TITLE. It does not depend on the old WM_NAME.
+find_app_window() {
+    local pid=$1 title=$2 w
+    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$title" ]; then
+            window=$w
+            return 0
+        fi
+    done
+    return 1
+}
+
+# check_wm_name TITLE: fails, saying what it read, unless the old WM_NAME of $window, which a
+# window manager without the newer property shows, reads TITLE as well.
+check_wm_name() {
+    local title=$1
+    if ! xdotool search --name "^$title\$" 2>/dev/null | grep -qx "$window"; then
+        echo "the window's WM_NAME does not read '$title'; windows by that name:" \
+             "$(xdotool search --name "^$title\$" 2>/dev/null | tr '\n' ' ')"
+        return 1
+    fi
+    echo "the window $window is titled '$title' in _NET_WM_NAME and WM_NAME alike"
 }

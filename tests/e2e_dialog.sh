@@ -2,11 +2,13 @@
 # Runs the built program in a real X server as a user would: waits for the window by its
 # title, presses Enter, reads the clipboard, compares it with the core's table for the
 # start-up inputs, closes the window with Esc and checks that the process has ended.
-# The program runs under a comma-decimal locale, which must change nothing. Every wait polls
-# until its deadline and then says what did not happen.
+# The program runs under a comma-decimal locale, which must change nothing, or under the locale
+# given as the third argument ("none": no locale variable set at all). Every wait polls until
+# its deadline and then says what did not happen.
 set -euo pipefail
 membrane=$1
 print_table=$2
+locale=${3:-}
 work=$(mktemp -d)
 
 cleanup() {
@@ -17,20 +19,24 @@ cleanup() {
 trap cleanup EXIT
 
 source "$(dirname "$0")/e2e_common.sh"
+if [ -z "$locale" ]; then
+    locale=C.UTF-8
+    locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && locale=de_DE.UTF-8
+fi
+run_under_locale "$locale"
 
 # Xvfb chooses a free display itself and writes its number once it accepts connections.
 start_xvfb "$work" 1024x768x24 || exit 1
 export DISPLAY=:$(head -n 1 "$work/display")
 
-locale=C.UTF-8
-locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && locale=de_DE.UTF-8
-echo "running the program on $DISPLAY under LANG=LC_ALL=$locale"
-LANG=$locale LC_ALL=$locale QT_QPA_PLATFORM=xcb "$membrane" >"$work/app.log" 2>&1 &
+echo "running the program on $DISPLAY"
+QT_QPA_PLATFORM=xcb "$membrane" >"$work/app.log" 2>&1 &
 app=$!
 
 title='2次元有限要素法－膜振動'
-find_window() { window=$(xdotool search --name "$title" 2>/dev/null | head -n 1) && [ -n "$window" ]; }
-wait_for 20 "the window '$title' appearing" find_window || { head -c 4000 "$work/app.log"; exit 1; }
+wait_for 20 "the window '$title' appearing" find_app_window "$app" "$title" ||
+    { head -c 4000 "$work/app.log"; exit 1; }
+check_wm_name "$title"
 has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]; }
 focus() { xdotool windowfocus "$window" 2>/dev/null; has_focus; }
 wait_for 10 "the window taking the keyboard focus" focus

@@ -10,9 +10,13 @@
 # transfers that overlap: a paste arriving while Weston takes its own copy of a new X selection
 # (the copy it keeps after the owner ends) gets the data, and Weston's copy stays empty. So the
 # first paste waits until Weston's copy is complete.
+#
+# Everything runs under the locale given as the third argument, C.UTF-8 unless told ("none":
+# no locale variable set at all).
 set -euo pipefail
 membrane=$1
 print_table=$2
+locale=${3:-C.UTF-8}
 work=$(mktemp -d)
 
 cleanup() {
@@ -29,6 +33,7 @@ cleanup() {
 trap cleanup EXIT
 
 source "$(dirname "$0")/e2e_common.sh"
+run_under_locale "$locale"
 start_xvfb "$work" 1280x1024x24 || exit 1
 
 export XDG_RUNTIME_DIR=$work/runtime
@@ -52,8 +57,9 @@ echo "Weston on $WAYLAND_DISPLAY, its Xwayland on $DISPLAY"
 QT_QPA_PLATFORM=xcb "$membrane" >"$work/app.log" 2>&1 &
 app=$!
 title='2次元有限要素法－膜振動'
-find_window() { window=$(xdotool search --name "$title" 2>/dev/null | head -n 1) && [ -n "$window" ]; }
-wait_for 30 "the window '$title' appearing" find_window || { head -c 4000 "$work/app.log"; exit 1; }
+wait_for 30 "the window '$title' appearing" find_app_window "$app" "$title" ||
+    { head -c 4000 "$work/app.log"; exit 1; }
+check_wm_name "$title"
 
 "$print_table" >"$work/expected.txt"
 # Read on the X side, from the program itself, and on the Wayland side, through Weston.
