@@ -6,12 +6,6 @@
 #include "present/FigureTitles.h"
 #include "present/ReportText.h"
 
-namespace {
-
-constexpr std::int32_t kGalleryMost = 36;
-
-}  // namespace
-
 int RunShapeTask(const ToolOptions& options, const ToolContext& context)
 {
     // 1. The mesh and the resonance.
@@ -53,7 +47,7 @@ int RunShapesTask(const ToolOptions& options, const ToolContext& context)
     if (!search)
         return kExitUsage;
     const std::optional<std::int32_t> n =
-        ReadResonanceNumber("--shapes", options.taskValue, *search, kGalleryMost, context);
+        ReadResonanceNumber("--shapes", options.taskValue, *search, kMostGalleryShapes, context);
     if (!n)
         return kExitUsage;
 

@@ -10,7 +10,7 @@
 #include "command/RunArguments.h"
 #include "present/FigureTitles.h"
 #include "solver/ShiftedFactor.h"
-#include "solver/SparseFactor.h"
+#include "solver/SolverChoice.h"
 
 namespace {
 
@@ -49,42 +49,24 @@ int WriteSolution(const ToolOptions& options, const ToolContext& context, Collec
     return outcome == ComputeOutcome::SolvedNonFinite ? ReportNonFinite(context) : kExitSolved;
 }
 
-// The form of --solver for a mesh beyond the dialog's; nothing for a bad value.
-std::optional<SolverForm> ReadSolverForm(const std::string& text, std::int32_t divY)
-{
-    if (text == "band")
-        return SolverForm::Band;
-    if (text == "sparse")
-        return SolverForm::Sparse;
-    if (text.empty() || text == "auto")
-        return SparseIsCheaper(divY) ? SolverForm::Sparse : SolverForm::Band;
-    return std::nullopt;
-}
-
 // A mesh beyond the dialog's, on a record sized to it, once it is known to fit in memory.
 int SolveBeyondTheDialog(const ToolOptions& options, const ToolContext& context,
-                         std::int32_t divX, std::int32_t divY, double alpha, ValueFormat format)
+                         const Problem& problem, ValueFormat format)
 {
-    const std::optional<SolverForm> form = ReadSolverForm(options.solver, divY);
-    if (!form)
-        return ReportBadValue(context, "--solver takes band, sparse or auto, not " +
-                                           QuotedText(options.solver));
-    if (const std::optional<std::string> large = MeshTooLarge(divX, divY, 1)) {
+    if (const std::optional<std::string> large = MeshTooLarge(problem.divX, problem.divY, 1)) {
         std::fprintf(context.err, "membrane-solve: %s\n", large->c_str());
         return kExitRejected;
     }
-    const auto record = std::make_unique<SizedRecord>(divX, divY);
-    record->m_bOption = options.option ? 1 : 0;
+    const auto record = std::make_unique<SizedRecord>(problem.divX, problem.divY);
     CollectingSink sink;
-    ComputeOutcome outcome;
-    BandInertia inertia;
+    SizedOutcome solved;
     {
-        const Progress progress(context, "solving " + std::to_string(divX) + " x " +
-                                             std::to_string(divY) + " divisions");
-        outcome = RunComputeSized(*record, alpha, sink, format, *form, &inertia);
+        const Progress progress(context, "solving " + std::to_string(problem.divX) + " x " +
+                                             std::to_string(problem.divY) + " divisions");
+        solved = RunComputeSized(*record, problem, sink, format);
     }
-    return WriteSolution(options, context, sink, *record, outcome, inertia,
-                         ResonancesBelow(*record, inertia));
+    return WriteSolution(options, context, sink, *record, solved.outcome, solved.inertia,
+                         ResonancesBelow(*record, solved.inertia));
 }
 
 }  // namespace
@@ -94,6 +76,12 @@ int RunSolveTask(const ToolOptions& options, const ToolContext& context)
     if (!options.plotFile.empty())
         return ReportBadValue(context, "--plot draws a sweep or a study: give --sweep or --study");
     const ValueFormat format = options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6;
+    // The solver asked for, by name; within the dialog's limits only the band elimination.
+    const std::optional<SolverRequest> solver =
+        ReadSolverRequest(options.solver.empty() ? "auto" : options.solver);
+    if (!solver)
+        return ReportBadValue(context, "--solver takes " + std::string(kSolverRequestNames) +
+                                           ", not " + QuotedText(options.solver));
     // Unless --lenient, the numbers are read strictly, and any mesh that fits in memory solved.
     if (!options.lenient) {
         int status = kExitUsage;
@@ -103,15 +91,17 @@ int RunSolveTask(const ToolOptions& options, const ToolContext& context)
         const std::optional<double> alpha = ReadAlpha(options, context);
         if (!alpha)
             return kExitUsage;
+        if (const std::optional<std::string_view> fault =
+                SolverRequestFault(counts->divX, counts->divY, *solver))
+            return ReportBadValue(context, "--solver " + std::string(*fault));
         if (!WithinDialogLimits(counts->divX, counts->divY))
-            return SolveBeyondTheDialog(options, context, counts->divX, counts->divY, *alpha,
-                                        format);
+            return SolveBeyondTheDialog(
+                options, context, {counts->divX, counts->divY, *alpha, options.option, *solver},
+                format);
+    } else if (*solver == SolverRequest::Sparse) {
+        // --lenient solves within the dialog's limits alone.
+        return ReportBadValue(context, "--solver " + std::string(kSparseWithinDialogFault));
     }
-
-    if (!options.solver.empty() && options.solver != "band" && options.solver != "auto")
-        return ReportBadValue(context, "--solver " + QuotedText(options.solver) + " applies "
-                                       "beyond the dialog's 90 x 30 alone; within it the band "
-                                       "elimination solves as the dialog does");
 
     // 1. Compute as the dialog does, on a record of its own (about 0.8 MB: not on the stack),
     // from the very texts: strictly read, they convert as the dialog converts them.

@@ -76,14 +76,14 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
     std::vector<StudySeries> series;
     int status = kExitSolved;
     if (options.task == Task::Modes) {
-        const std::optional<long long> n = ReadWholeNumber(options.taskValue);
-        if (!n || *n < 1 || *n > 1000)
-            return ReportBadValue(context, "--modes takes a whole number from 1 to 1000 with "
-                                           "--study, not " + QuotedText(options.taskValue));
+        const std::optional<std::int32_t> n = ReadStudyResonanceCount(options.taskValue);
+        if (!n)
+            return ReportBadValue(context, "--modes with --study " +
+                                               StudyResonanceCountRefusal(options.taskValue));
         std::vector<ResonanceErrors> rows;
         {
             const Progress progress(context, "study of the resonances");
-            rows = StudyResonances(static_cast<std::int32_t>(*n), ladder, *threads);
+            rows = StudyResonances(*n, ladder, *threads);
         }
         csv = StudyResonanceCsv(rows);
         series = ResonanceSeries(rows);
@@ -105,9 +105,7 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
             return kExitUsage;
         const double alpha = *read;
         if (NearContinuumResonance(alpha))
-            return ReportBadValue(context, "alpha " + Shortest(alpha) + " lies within 1e-6 of a "
-                                           "resonance of the continuum, where sin(15 alpha) = 0: "
-                                           "there is no continuum solution to compare with");
+            return ReportBadValue(context, ContinuumResonanceRefusal(alpha));
         std::vector<SolutionErrors> rows;
         {
             const Progress progress(context, "study of the solution");

@@ -10,12 +10,6 @@
 
 namespace {
 
-std::string CsvRow(const SweepPoint& p)
-{
-    return Shortest(p.alpha) + ',' + Shortest(p.maxAbsW) + ',' + std::to_string(p.modesBelow) +
-           ',' + std::to_string(p.firstZeroPivot) + '\n';
-}
-
 bool DrawPlot(const ToolOptions& options, const ToolContext& context, const ResonanceSearch& setup,
               const AlphaRange& range, const std::vector<SweepPoint>& points)
 {
@@ -45,18 +39,16 @@ int RunSweepTask(const ToolOptions& options, const ToolContext& context)
         ReadAlphaRange("--sweep", options.taskValue, true, error);
     if (!range)
         return ReportBadValue(context, error);
-    const std::optional<long long> n = ReadWholeNumber(range->count);
-    if (!n || *n < 2)
-        return ReportBadValue(context, std::string("--sweep takes N as a whole number ") +
-                                           (n ? "of at least 2" : "of points") + ", not " +
-                                           QuotedText(range->count));
+    const std::optional<std::int64_t> n = ReadSweepCount(range->count);
+    if (!n)
+        return ReportBadValue(context, "--sweep " + SweepCountRefusal(range->count));
 
     // 2. Solve and write block by block, so that a long sweep needs little memory.
     const SweepMesh mesh{setup->divX, setup->divY, options.option};
     const bool plot = !options.plotFile.empty();
     std::vector<SweepPoint> all;
     bool nonFinite = false;
-    if (!WriteStandardOutput(options, context, "alpha,max_abs_w,modes_below,first_zero_pivot\n"))
+    if (!WriteStandardOutput(options, context, std::string(kSweepCsvHeader)))
         return kExitWriteFailed;
     const std::int64_t block = 64LL * setup->threads;
     Progress progress(context, "sweep: point", *n);
@@ -67,7 +59,7 @@ int RunSweepTask(const ToolOptions& options, const ToolContext& context)
             setup->threads);
         std::string text;
         for (const SweepPoint& p : points) {
-            text += CsvRow(p);
+            text += SweepCsvRow(p);
             nonFinite = nonFinite || !std::isfinite(p.maxAbsW);
         }
         if (!WriteStandardOutput(options, context, text))

@@ -100,7 +100,8 @@ const OptionRow kOptions[] = {
      .group = Resonance, .help = "every resonant alpha from A0 to A1, in the same form"},
     {.name = "--sweep", .placeholder = "A0:A1:N", .kind = ValueKind::TaskChoice, .tasks = kSweep,
      .group = Resonance,
-     .help = "N >= 2 alphas from A0 to A1, each a full solve of the mesh and option, as CSV: "
+     .help = "N alphas (2 <= N <= 1000000) from A0 to A1, each a full solve of the mesh and "
+             "option, as CSV: "
              "alpha,max_abs_w,modes_below,first_zero_pivot (the number of resonant alphas "
              "between 0 and |alpha|, and the first row whose pivot is zero or not finite, 0 for "
              "none)"},
@@ -286,25 +287,6 @@ ParsedArguments EndWithBadValue(std::FILE* err, const std::string& message)
 }
 
 }  // namespace
-
-std::string QuotedText(std::string_view text)
-{
-    std::string quoted = "'";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\n') {
-            quoted += "\\n";
-        } else if (c == '\t') {
-            quoted += "\\t";
-        } else if (byte < 0x20 || byte == 0x7f) {
-            const char hex[] = "0123456789abcdef";
-            ((quoted += "\\x") += hex[byte >> 4]) += hex[byte & 15];
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "'";
-}
 
 std::span<const OptionRow> OptionTable()
 {

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
 
 // What one run does, its task; the option that chooses it names it, a single solve has none.
 enum class Task { Solve, Modes, ModesIn, Sweep, Shape, Shapes };
@@ -92,10 +93,6 @@ struct ParsedArguments {
 // or a bad combination is reported on err.
 ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE* out,
                                std::FILE* err);
-
-// A text from the command line as a message shows it: in single quotes, control characters as
-// \n, \t or \xNN, so that a message stays on one line.
-std::string QuotedText(std::string_view text);
 
 // "usage: membrane-solve ..." and a line for every task, each line ended.
 std::string UsageText();

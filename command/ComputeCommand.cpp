@@ -1,6 +1,7 @@
 // The road of one computation, stage by stage.
 #include "command/ComputeCommand.h"
 
+#include <cassert>
 #include <string>
 #include <type_traits>
 
@@ -123,11 +124,16 @@ ComputeOutcome RunComputeValues(MembraneModel& record, const ComputeValues& valu
     return ComputeAccepted(record, sink, format);
 }
 
-ComputeOutcome RunComputeSized(SizedRecord& record, double alpha, ReportSink& sink,
-                               ValueFormat format, SolverForm form, BandInertia* inertia)
+SizedOutcome RunComputeSized(SizedRecord& record, const Problem& problem, ReportSink& sink,
+                             ValueFormat format)
 {
+    assert(record.m_nDivX == problem.divX && record.m_nDivY == problem.divY);
     record.m_bSolved = 0;
     sink.ResetList();
-    record.m_dAlpha = alpha;
-    return ComputeAccepted(record, sink, format, form, inertia);
+    record.m_dAlpha = problem.alpha;
+    record.m_bOption = problem.option ? 1 : 0;
+    SizedOutcome done{ComputeOutcome::Solved,
+                      ChooseSolverForm(problem.divX, problem.divY, problem.solver), {}};
+    done.outcome = ComputeAccepted(record, sink, format, done.form, &done.inertia);
+    return done;
 }

@@ -9,6 +9,7 @@
 #include "present/ReportText.h"
 #include "solver/MembraneModel.h"
 #include "solver/SizedRecord.h"
+#include "solver/SolverChoice.h"
 
 // The texts of the three input fields, as typed.
 struct ComputeInputs {
@@ -19,6 +20,10 @@ struct ComputeInputs {
 
 // What the input fields hold when the dialog opens, and what the batch tool assumes.
 inline constexpr ComputeInputs kDefaultInputs = {" 90", " 30", " 5.0"};
+// The same as numbers, for the front ends that take numbers (a test holds them equal).
+inline constexpr std::int32_t kDefaultDivX = 90;
+inline constexpr std::int32_t kDefaultDivY = 30;
+inline constexpr double kDefaultAlpha = 5.0;
 
 enum class ComputeOutcome {
     Solved,           // every nodal value finite
@@ -66,14 +71,26 @@ ComputeOutcome RunComputeValues(MembraneModel& record, const ComputeValues& valu
 // Whether a mesh fits the dialog's record: 1..90 divisions along x and 1..30 along y.
 bool WithinDialogLimits(std::int32_t divX, std::int32_t divY);
 
-// How a record sized to its mesh is solved: by the band elimination, as the dialog's record is,
-// or by the sparse LDL^T with a fill-reducing ordering, which costs far less on large meshes.
-enum class SolverForm { Band, Sparse };
+// One problem, as every front end describes it beyond the dialog's three fields: the mesh, alpha,
+// the raised centre peak, and the solver asked for. The counts are at least 1.
+struct Problem {
+    std::int32_t divX = kDefaultDivX;
+    std::int32_t divY = kDefaultDivY;
+    double alpha = kDefaultAlpha;
+    bool option = true;
+    SolverRequest solver = SolverRequest::Auto;
+};
 
-// The same computation on a record sized to its mesh, at alpha, with its option: the report as
-// RunComputeValues makes it for an accepted input, the same stages in the same order, the last
-// in the given form. For meshes beyond the dialog's; within them the band form gives the
-// dialog's bits. The inertia of the factors goes into *inertia where asked.
-ComputeOutcome RunComputeSized(SizedRecord& record, double alpha, ReportSink& sink,
-                               ValueFormat format = ValueFormat::Fixed6,
-                               SolverForm form = SolverForm::Band, BandInertia* inertia = nullptr);
+// What a computation on a record sized to its mesh did.
+struct SizedOutcome {
+    ComputeOutcome outcome = ComputeOutcome::Solved;
+    SolverForm form = SolverForm::Band;  // the form that solved it, ChooseSolverForm's
+    BandInertia inertia{};               // of its factors
+};
+
+// The problem's computation on a record sized to its mesh (the record's counts are the
+// problem's): the report as RunComputeValues makes it for an accepted input, the same stages in
+// the same order, the last in the form ChooseSolverForm takes for the mesh and the request. For
+// meshes beyond the dialog's; within them the band form gives the dialog's bits.
+SizedOutcome RunComputeSized(SizedRecord& record, const Problem& problem, ReportSink& sink,
+                             ValueFormat format);

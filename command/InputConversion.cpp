@@ -216,3 +216,22 @@ double ConvertAlpha(std::string_view text)
 #endif
     return negative ? -value : value;
 }
+
+std::string QuotedText(std::string_view text)
+{
+    std::string quoted = "'";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\t') {
+            quoted += "\\t";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            const char hex[] = "0123456789abcdef";
+            ((quoted += "\\x") += hex[byte >> 4]) += hex[byte & 15];
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}

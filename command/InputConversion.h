@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,6 +33,10 @@ std::string_view BareNumber(std::string_view text);
 // The text as a decimal integer, blanks around it allowed, an optional sign first; nothing for
 // anything else.
 std::optional<long long> ReadWholeNumber(std::string_view text);
+
+// A text as a refusal shows it: in single quotes, control characters as \n, \t or \xNN, so that
+// a message stays on one line. Every front end quotes the value it refuses with it.
+std::string QuotedText(std::string_view text);
 
 // The fields of "A0:A1" or "A0:A1:N", as they stand between the colons.
 std::vector<std::string_view> ColonFields(std::string_view text);

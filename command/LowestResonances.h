@@ -16,6 +16,9 @@
 // resonances themselves costs less memory and time.
 inline constexpr std::int32_t kLanczosMost = 400;
 
+// A gallery of shapes side by side shows at most this many: six rows of six.
+inline constexpr std::int32_t kMostGalleryShapes = 36;
+
 // The n lowest resonant alphas, increasing.
 std::vector<double> LowestResonances(const ResonanceSearch& search, std::int32_t n);
 // The shapes of the resonances first..last, as FindShapes gives them.

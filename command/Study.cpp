@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
 #include "present/ReportText.h"
 #include "solver/Resonance.h"
 #include "solver/SeparableModes.h"
@@ -119,7 +120,22 @@ std::vector<ContinuumMode> LowestContinuumModes(std::int32_t n)
 
 std::vector<StudyMesh> DefaultLadder()
 {
-    return {{15, 5}, {30, 10}, {60, 20}, {120, 40}, {240, 80}};
+    std::string error;
+    return *ReadLadder(kDefaultLadderText, error);
+}
+
+std::optional<std::int32_t> ReadStudyResonanceCount(std::string_view text)
+{
+    const std::optional<long long> n = ReadWholeNumber(text);
+    if (!n || *n < 1 || *n > kMostStudyResonances)
+        return std::nullopt;
+    return static_cast<std::int32_t>(*n);
+}
+
+std::string StudyResonanceCountRefusal(std::string_view text)
+{
+    return "takes a whole number from 1 to " + std::to_string(kMostStudyResonances) + ", not " +
+           QuotedText(text);
 }
 
 std::optional<std::vector<StudyMesh>> ReadLadder(std::string_view text, std::string& error)
@@ -183,6 +199,12 @@ bool NearContinuumResonance(double alpha)
 {
     const double k = std::round(15.0 * alpha / std::numbers::pi);
     return k != 0.0 && std::fabs(alpha - k * std::numbers::pi / 15.0) <= 1e-6 * std::fabs(alpha);
+}
+
+std::string ContinuumResonanceRefusal(double alpha)
+{
+    return "alpha " + Shortest(alpha) + " lies within 1e-6 of a resonance of the continuum, where "
+           "sin(15 alpha) = 0: there is no continuum solution to compare with";
 }
 
 std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyMesh>& ladder)

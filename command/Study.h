@@ -16,8 +16,19 @@ struct StudyMesh {
     std::int32_t divY;
 };
 
-// 15 x 5, 30 x 10, 60 x 20, 120 x 40 and 240 x 80: square elements, each half the last.
+// 15 x 5, 30 x 10, 60 x 20, 120 x 40 and 240 x 80: square elements, each half the last; as the
+// front ends show it, and as ReadLadder reads it.
+inline constexpr std::string_view kDefaultLadderText = "15x5,30x10,60x20,120x40,240x80";
 std::vector<StudyMesh> DefaultLadder();
+
+// A resonance study takes from 1 to this many resonances.
+inline constexpr std::int32_t kMostStudyResonances = 1000;
+// The number of resonances of a study, from 1 to kMostStudyResonances; nothing for any other
+// text.
+std::optional<std::int32_t> ReadStudyResonanceCount(std::string_view text);
+// Why a count was refused, after the name of what refuses it: "takes a whole number from 1 to
+// 1000, not 'x'".
+std::string StudyResonanceCountRefusal(std::string_view text);
 
 // "15x5,30x10,...": meshes of at least 1 x 1, each finer than the one before in both
 // directions. On a bad text, nothing and the reason in `error`.
@@ -34,6 +45,9 @@ double ObservedOrder(double e0, double h0, double e1, double h1);
 // Whether the continuum resonates within 1e-6 (relative) of alpha: sin(15 alpha) near 0, where
 // the continuum solution does not exist.
 bool NearContinuumResonance(double alpha);
+// Why a study refuses such an alpha: "alpha 0.2094... lies within 1e-6 of a resonance of the
+// continuum, ...".
+std::string ContinuumResonanceRefusal(double alpha);
 
 struct SolutionErrors {
     StudyMesh mesh;

@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
+#include "present/ReportText.h"
 #include "present/FigureLayout.h"
 #include "solver/MembraneModel.h"
 #include "solver/SeparableModes.h"
@@ -41,9 +43,8 @@ SweepPoint SolvePoint(R& record, const SweepMesh& mesh, double alpha)
 }
 
 template <class R>
-SweepPoint Describe(const R& record)
+SweepPoint Describe(const R& record, const BandInertia& inertia)
 {
-    const BandInertia inertia = record.PivotInertia();
     // A vanishing pivot leaves the count of this factorisation meaningless; the mode counter
     // then takes it just above alpha.
     const std::int32_t below =
@@ -67,12 +68,22 @@ void SolvePoints(R& record, const SweepMesh& mesh, double a0, double a1, std::in
 
 SweepPoint DescribeSolution(const MembraneModel& record)
 {
-    return Describe(record);
+    return Describe(record, record.PivotInertia());
 }
 
 SweepPoint DescribeSolution(const SizedRecord& record)
 {
-    return Describe(record);
+    return Describe(record, record.PivotInertia());
+}
+
+SweepPoint DescribeSolution(const MembraneModel& record, const BandInertia& inertia)
+{
+    return Describe(record, inertia);
+}
+
+SweepPoint DescribeSolution(const SizedRecord& record, const BandInertia& inertia)
+{
+    return Describe(record, inertia);
 }
 
 double SweepAlpha(double a0, double a1, std::int64_t n, std::int64_t i)
@@ -119,4 +130,24 @@ std::vector<ResonanceLine> SweepResonanceLines(const ResonanceSearch& setup, boo
         lines.push_back({resonances[k].alpha,
                          std::fabs(participation[k]) >= std::max(1e-9 * largest, kExcitedFloor)});
     return lines;
+}
+
+std::optional<std::int64_t> ReadSweepCount(std::string_view text)
+{
+    const std::optional<long long> n = ReadWholeNumber(text);
+    if (!n || *n < kFewestSweepPoints || *n > kMostSweepPoints)
+        return std::nullopt;
+    return *n;
+}
+
+std::string SweepCountRefusal(std::string_view text)
+{
+    return "takes N as a whole number from " + std::to_string(kFewestSweepPoints) + " to " +
+           std::to_string(kMostSweepPoints) + ", not " + QuotedText(text);
+}
+
+std::string SweepCsvRow(const SweepPoint& p)
+{
+    return Shortest(p.alpha) + ',' + Shortest(p.maxAbsW) + ',' + std::to_string(p.modesBelow) +
+           ',' + std::to_string(p.firstZeroPivot) + '\n';
 }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "present/FigureApi.h"
@@ -27,6 +30,24 @@ struct SweepPoint {
 // (counted just above alpha where a pivot vanished) and the first bad pivot.
 SweepPoint DescribeSolution(const MembraneModel& record);
 SweepPoint DescribeSolution(const SizedRecord& record);
+// The same of a record solved in any form, from the inertia of the factors that solved it.
+SweepPoint DescribeSolution(const MembraneModel& record, const BandInertia& inertia);
+SweepPoint DescribeSolution(const SizedRecord& record, const BandInertia& inertia);
+
+// The points of a sweep, from 2 to a million: a fine sweep of any mesh, where a typo of a few
+// more digits would run for hours.
+inline constexpr std::int64_t kFewestSweepPoints = 2;
+inline constexpr std::int64_t kMostSweepPoints = 1'000'000;
+// The N of "A0:A1:N", within those bounds; nothing for any other text.
+std::optional<std::int64_t> ReadSweepCount(std::string_view text);
+// Why a count was refused, after the name of what refuses it: "takes N as a whole number from
+// 2 to 1000000, not 'x'".
+std::string SweepCountRefusal(std::string_view text);
+
+// The CSV of a sweep: its header line, and one row a point, each line ended.
+inline constexpr std::string_view kSweepCsvHeader =
+    "alpha,max_abs_w,modes_below,first_zero_pivot\n";
+std::string SweepCsvRow(const SweepPoint& point);
 
 // Point i of n >= 2 from a0 to a1: a0 at i = 0, a1 at i = n - 1 exactly, evenly between.
 double SweepAlpha(double a0, double a1, std::int64_t n, std::int64_t i);

@@ -106,6 +106,20 @@ std::pair<std::int32_t, std::int32_t> ReadMesh(const CountArgument& divx, const 
     return {divX, divY};
 }
 
+SolverRequest ReadSolver(const TextArgument& solver, std::int32_t divX, std::int32_t divY)
+{
+    if (!py::isinstance<py::str>(solver.value))
+        throw py::type_error("solver takes a str, not " + Shown(solver.value));
+    const std::optional<SolverRequest> request =
+        ReadSolverRequest(solver.value.cast<std::string>());
+    if (!request)
+        throw py::value_error("solver takes " + std::string(kSolverRequestNames) + ", not " +
+                              py::repr(solver.value).cast<std::string>());
+    if (const std::optional<std::string_view> fault = SolverRequestFault(divX, divY, *request))
+        throw py::value_error("solver " + std::string(*fault));
+    return *request;
+}
+
 void ReadInterval(double a0, double a1)
 {
     ReadFinite(a0, "a0");

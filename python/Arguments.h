@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "solver/Resonance.h"
+#include "solver/SolverChoice.h"
 
 namespace py = pybind11;
 
@@ -26,6 +27,10 @@ struct RealArgument {
 };
 struct FlagArgument {
     static constexpr auto kPythonName = pybind11::detail::const_name("bool");
+    py::object value;
+};
+struct TextArgument {
+    static constexpr auto kPythonName = pybind11::detail::const_name("str");
     py::object value;
 };
 
@@ -50,6 +55,8 @@ template <>
 struct type_caster<RealArgument> : UnreadArgumentCaster<RealArgument> {};
 template <>
 struct type_caster<FlagArgument> : UnreadArgumentCaster<FlagArgument> {};
+template <>
+struct type_caster<TextArgument> : UnreadArgumentCaster<TextArgument> {};
 }  // namespace pybind11::detail
 
 // A real number: a float, an int or one of NumPy's; a TypeError that names the argument for
@@ -65,6 +72,10 @@ std::int32_t ReadCount(const CountArgument& count, const char* name,
 // The divisions of a mesh, of at least 1 each, whose `copies` records fit in memory.
 std::pair<std::int32_t, std::int32_t> ReadMesh(const CountArgument& divx, const CountArgument& divy,
                                                int copies);
+// The solver asked for on a divX x divY mesh, by the names membrane-solve's --solver takes: a
+// TypeError for anything but a str, a ValueError in the tool's words for another name or the
+// sparse form within the dialog's limits.
+SolverRequest ReadSolver(const TextArgument& solver, std::int32_t divX, std::int32_t divY);
 // a0 and a1 finite, a0 <= a1.
 void ReadInterval(double a0, double a1);
 // The mesh of a search and its threads (None: every processor).

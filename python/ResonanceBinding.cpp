@@ -109,8 +109,8 @@ py::array Sweep(const CountArgument& divx, const CountArgument& divy, const Real
     const bool option = ReadFlag(optionArgument, "option");
     const ResonanceSearch search = ReadSearch(divx, divy, threads);
     ReadInterval(a0, a1);
-    const std::int32_t points = ReadCount(n, "n", 1 << 30);
-    if (points < 2)
+    const std::int32_t points = ReadCount(n, "n", kMostSweepPoints);
+    if (points < kFewestSweepPoints)
         throw py::value_error("n must be at least 2, not 1");
     std::vector<SweepPoint> swept;
     {

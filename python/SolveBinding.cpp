@@ -97,9 +97,9 @@ Solution UnpickledSolution(const py::tuple& t)
     return s;
 }
 
-// The values of a solved record, and what they say.
+// The values of a solved record, and what they say: described from its factors' inertia.
 template <class R>
-void Keep(Solution& s, const R& record, ComputeOutcome outcome)
+void Keep(Solution& s, const R& record, ComputeOutcome outcome, const BandInertia& inertia)
 {
     s.finite = outcome == ComputeOutcome::Solved;
     s.cells.assign(&record.m_W[0], &record.m_W[0] + record.m_nNode + 1);
@@ -107,29 +107,32 @@ void Keep(Solution& s, const R& record, ComputeOutcome outcome)
         s.x.push_back(NodeX(record, i));
     for (int j = 0; j <= s.divY; ++j)
         s.y.push_back(NodeY(record, j));
-    s.described = DescribeSolution(record);
+    s.described = DescribeSolution(record, inertia);
 }
 
 Solution Solve(const CountArgument& divx, const CountArgument& divy,
-               const RealArgument& alphaArgument, const FlagArgument& optionArgument)
+               const RealArgument& alphaArgument, const FlagArgument& optionArgument,
+               const TextArgument& solverArgument)
 {
     Solution s;
     s.alpha = ReadReal(alphaArgument, "alpha");
     s.option = ReadFlag(optionArgument, "option");
     std::tie(s.divX, s.divY) = ReadMesh(divx, divy, 1);
-    const double alpha = s.alpha;
-    const bool option = s.option;
+    const Problem problem{s.divX, s.divY, s.alpha, s.option,
+                          ReadSolver(solverArgument, s.divX, s.divY)};
     const py::gil_scoped_release release;
     // Within the dialog's limits on the thread's record, as the dialog computes; beyond them on
-    // one sized to the mesh.
+    // one sized to the mesh, by the solver membrane-solve takes for the problem.
     if (WithinDialogLimits(s.divX, s.divY)) {
         MembraneModel& record = ThreadRecord();
-        record.m_bOption = option ? 1 : 0;
-        Keep(s, record, RunComputeValues(record, {s.divX, s.divY, alpha}, s.report));
+        record.m_bOption = problem.option ? 1 : 0;
+        const ComputeOutcome outcome =
+            RunComputeValues(record, {s.divX, s.divY, problem.alpha}, s.report);
+        Keep(s, record, outcome, record.PivotInertia());
     } else {
         SizedRecord record(s.divX, s.divY);
-        record.m_bOption = option ? 1 : 0;
-        Keep(s, record, RunComputeSized(record, alpha, s.report));
+        const SizedOutcome solved = RunComputeSized(record, problem, s.report, ValueFormat::Fixed6);
+        Keep(s, record, solved.outcome, solved.inertia);
     }
     return s;
 }
@@ -235,6 +238,10 @@ alpha : float, optional
     The parameter alpha of the Helmholtz equation; any float. Default 5.0.
 option : bool, optional
     The raised centre peak of the left edge. Default True.
+solver : str, optional
+    Beyond the dialog's 90 x 30: "band" (the band elimination), "sparse" (a sparse LDL^T with
+    a fill-reducing ordering) or "auto", the faster of them for the mesh, as membrane-solve's
+    --solver takes them; within it the band elimination alone. Default "auto".
 
 Returns
 -------
@@ -245,7 +252,8 @@ Solution
 Raises
 ------
 ValueError
-    A count below 1 or not a whole number, or a mesh too large for the memory.
+    A count below 1 or not a whole number, a mesh too large for the memory, or a solver that
+    is not one of those above ("sparse" within the dialog's limits).
 
 Examples
 --------
@@ -297,6 +305,7 @@ void BindSolve(py::module_& m)
         .def("__repr__", &Repr);
     BindFieldOutputs(solution, &FigureApi::solutionFigure);
 
-    m.def("solve", &Solve, py::arg("divx") = 90, py::arg("divy") = 30, py::arg("alpha") = 5.0,
-          py::kw_only(), py::arg("option") = true, kSolveDoc);
+    m.def("solve", &Solve, py::arg("divx") = kDefaultDivX, py::arg("divy") = kDefaultDivY,
+          py::arg("alpha") = kDefaultAlpha, py::kw_only(), py::arg("option") = true,
+          py::arg("solver") = "auto", kSolveDoc);
 }

@@ -49,8 +49,7 @@ py::array SolutionStudy(double alpha, const std::vector<StudyMesh>& ladder)
     if (!std::isfinite(alpha))
         throw py::value_error("alpha must be finite");
     if (NearContinuumResonance(alpha))
-        throw py::value_error("alpha lies within 1e-6 of a resonance of the continuum, where "
-                              "sin(15 alpha) = 0: there is no continuum solution to compare with");
+        throw py::value_error(ContinuumResonanceRefusal(alpha));
     std::vector<SolutionErrors> rows;
     {
         const py::gil_scoped_release release;
@@ -69,7 +68,7 @@ py::array SolutionStudy(double alpha, const std::vector<StudyMesh>& ladder)
 py::array ResonanceStudy(const CountArgument& modes, const std::vector<StudyMesh>& ladder,
                          int threads)
 {
-    const std::int32_t n = ReadCount(modes, "modes", 1000);
+    const std::int32_t n = ReadCount(modes, "modes", kMostStudyResonances);
     std::vector<ResonanceErrors> rows;
     {
         const py::gil_scoped_release release;

@@ -5,12 +5,13 @@
 #include <cmath>
 
 #include "solver/BandElimination.h"
+#include "solver/SolverChoice.h"
 
 ShiftedFactor::ShiftedFactor(std::int32_t divX, std::int32_t divY)
     : m_record(std::make_unique<SizedRecord>(divX, divY))
 {
     m_record->BuildBoundaryTable();
-    if (SparseIsCheaper(divY))
+    if (ChooseSolverForm(divX, divY, SolverRequest::Auto) == SolverForm::Sparse)
         m_sparse = std::make_unique<SparseFactor>();
 }
 

@@ -9,11 +9,6 @@
 #include "solver/MembraneModel.h"
 #include "solver/SizedRecord.h"
 
-// The sparse factorisation costs less than the band's from about this many divisions along y on
-// (the band's work grows with divY^3, the sparse one's far slower; see docs/benchmarks.md).
-inline constexpr std::int32_t kSparseFromDivY = 100;
-inline bool SparseIsCheaper(std::int32_t divY) { return divY >= kSparseFromDivY; }
-
 class SparseFactor {
 public:
     SparseFactor();

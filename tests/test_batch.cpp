@@ -171,9 +171,12 @@ TEST(Batch, NumbersReadStrictlyUnlessLenient)
              {{"--divx", "-3"}, 1, "membrane-solve: --divx " + whole + "'-3'\n"},
              {{"--divx", "0", "--modes", "2"}, 2, "membrane-solve: --divx " + whole + "'0'\n"},
              {{"--sweep", "0:1:3.5"}, 2,
-              "membrane-solve: --sweep takes N as a whole number of points, not '3.5'\n"},
+              "membrane-solve: --sweep takes N as a whole number from 2 to 1000000, not '3.5'\n"},
              {{"--sweep", "0:1:1"}, 2,
-              "membrane-solve: --sweep takes N as a whole number of at least 2, not '1'\n"},
+              "membrane-solve: --sweep takes N as a whole number from 2 to 1000000, not '1'\n"},
+             {{"--sweep", "0:1:1000001"}, 2,
+              "membrane-solve: --sweep takes N as a whole number from 2 to 1000000, not "
+              "'1000001'\n"},
              {{"--sweep", "0:1,5:3"}, 2,
               "membrane-solve: --sweep takes finite decimal numbers as bounds, not '1,5' (the "
               "decimal mark is a point: 1.5)\n"},
@@ -790,16 +793,16 @@ namespace {
 TEST(BatchBeyondTheDialog, SolvesOnStorageSizedToTheMesh)
 {
     SizedRecord record(120, 40);
-    record.m_bOption = 1;
     RecordingSink expected;
-    RunComputeSized(record, 2.5, expected, ValueFormat::Shortest);
+    RunComputeSized(record, {120, 40, 2.5, true, SolverRequest::Auto}, expected,
+                    ValueFormat::Shortest);
     const ProcessResult r =
         SolveInProcess({"--divx", "120", "--divy", "40", "--alpha", "2.5", "--exact"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, expected.table);
     SizedRecord again(120, 40);
     RecordingSink lines;
-    RunComputeSized(again, 2.5, lines);
+    RunComputeSized(again, {120, 40, 2.5, true, SolverRequest::Auto}, lines, ValueFormat::Fixed6);
     EXPECT_EQ(SolveInProcess({"--divx", "120", "--divy", "40", "--alpha", "2.5", "--list"}).out,
               Joined(lines.lines));
 

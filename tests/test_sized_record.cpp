@@ -13,6 +13,7 @@
 #include "solver/BandElimination.h"
 #include "solver/SeparableModes.h"
 #include "solver/SizedRecord.h"
+#include "solver/SolverChoice.h"
 #include "solver/SparseFactor.h"
 
 namespace {
@@ -140,6 +141,37 @@ TEST(SizedRecord, BandAndSparseAgreeAsTheConditionAllows)
             << divX << "x" << divY << " alpha " << alpha << ", condition " << condition;
         EXPECT_GT(difference, 0.0);  // two different eliminations: not the same bits
     }
+}
+
+}  // namespace
+
+namespace {
+
+// One rule chooses the factorisation for every front end: the band elimination alone within
+// the dialog's 90 x 30, whatever is asked; beyond it the form asked for, and for auto the
+// sparse LDL^T from 100 divisions along y on. The names are the tool's, exactly.
+TEST(SolverChoice, OneRuleForEveryMesh)
+{
+    using enum SolverForm;
+    struct Case {
+        std::int32_t divX, divY;
+        SolverRequest request;
+        SolverForm form;
+    };
+    for (const Case& c : {Case{1, 1, SolverRequest::Sparse, Band}, {90, 30, SolverRequest::Sparse, Band},
+                          {90, 30, SolverRequest::Auto, Band}, {91, 30, SolverRequest::Auto, Band},
+                          {90, 31, SolverRequest::Sparse, Sparse}, {400, 99, SolverRequest::Auto, Band},
+                          {1, 100, SolverRequest::Auto, Sparse}, {150, 100, SolverRequest::Auto, Sparse},
+                          {150, 100, SolverRequest::Band, Band}, {120, 40, SolverRequest::Sparse, Sparse}})
+        EXPECT_EQ(ChooseSolverForm(c.divX, c.divY, c.request), c.form) << c.divX << " x " << c.divY;
+    EXPECT_TRUE(SolverRequestFault(90, 30, SolverRequest::Sparse));
+    EXPECT_FALSE(SolverRequestFault(90, 30, SolverRequest::Band));
+    EXPECT_FALSE(SolverRequestFault(91, 30, SolverRequest::Sparse));
+
+    for (const SolverRequest request : {SolverRequest::Auto, SolverRequest::Band, SolverRequest::Sparse})
+        EXPECT_EQ(ReadSolverRequest(SolverRequestName(request)), request);
+    for (const char* text : {"", "Band", " band", "sparse ", "lu"})
+        EXPECT_FALSE(ReadSolverRequest(text)) << text;
 }
 
 }  // namespace

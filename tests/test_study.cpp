@@ -115,6 +115,20 @@ TEST(Study, LaddersAndTheContinuumsResonances)
     EXPECT_FALSE(NearContinuumResonance(M_PI / 15.0 * 7.0 * (1.0 + 1e-5)));
     EXPECT_FALSE(NearContinuumResonance(0.0));
     EXPECT_FALSE(NearContinuumResonance(5.0));
+    EXPECT_EQ(ContinuumResonanceRefusal(0.5).rfind("alpha 0.5 lies within 1e-6 of a resonance", 0), 0u);
+
+    // The default ladder: square elements, each half the last, from 15 x 5 to 240 x 80.
+    const std::vector<StudyMesh> ladder = DefaultLadder();
+    ASSERT_EQ(ladder.size(), 5u);
+    for (std::size_t k = 0; k < ladder.size(); ++k) {
+        EXPECT_EQ(ladder[k].divX, 15 << k);
+        EXPECT_EQ(ladder[k].divY, 5 << k);
+    }
+    EXPECT_EQ(ReadStudyResonanceCount("1"), 1);
+    EXPECT_EQ(ReadStudyResonanceCount("1000"), 1000);
+    for (const char* bad : {"0", "1001", "6.0", "", "2147483648"})
+        EXPECT_FALSE(ReadStudyResonanceCount(bad)) << bad;
+    EXPECT_EQ(StudyResonanceCountRefusal("0"), "takes a whole number from 1 to 1000, not '0'");
 }
 
 }  // namespace

@@ -100,3 +100,19 @@ TEST(Sweep, SamePointsOnAnyNumberOfThreadsAndInBlocks)
 }
 
 }  // namespace
+
+namespace {
+
+// One count of points for the tool, the module and the page: from 2 to a million, a whole
+// number and nothing else.
+TEST(Sweep, CountFromTwoToAMillion)
+{
+    EXPECT_EQ(ReadSweepCount("2"), 2);
+    EXPECT_EQ(ReadSweepCount(" 1000000 "), 1000000);
+    for (const char* text : {"1", "0", "-2", "1000001", "2000000000", "2.0", "1e3", "", "ten"})
+        EXPECT_FALSE(ReadSweepCount(text)) << text;
+    EXPECT_EQ(SweepCountRefusal("1e3"), "takes N as a whole number from 2 to 1000000, not '1e3'");
+    EXPECT_EQ(SweepCsvRow({0.5, 2.25, 3, 0}), "0.5,2.25,3,0\n");
+}
+
+}  // namespace

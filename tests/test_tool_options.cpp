@@ -16,6 +16,11 @@
 #include "RunProcess.h"
 #include "batch/SolveTool.h"
 #include "batch/ToolOptions.h"
+#include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
+#include "command/LowestResonances.h"
+#include "command/Study.h"
+#include "command/Sweep.h"
 
 namespace {
 
@@ -370,6 +375,45 @@ TEST(ToolNumbers, ThePagesStrictReadingIsTheTools)
             ASSERT_EQ(std::memcmp(&strict, &*tool, sizeof strict), 0) << QuotedText(text);
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The text with every run of white space made one blank, so that a wrapped line reads whole.
+std::string OneLine(std::string_view text)
+{
+    std::string line;
+    for (const char c : text)
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            line += c;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
+    return line;
+}
+
+// Each default and limit the tool states is its constant's: in the option's help, from which
+// --help is made, and in the manual page.
+TEST(ToolOptions, HelpAndManualStateEachDefaultAndLimitOfItsConstant)
+{
+    EXPECT_EQ(ConvertCount(kDefaultInputs.divX), kDefaultDivX);
+    EXPECT_EQ(ConvertCount(kDefaultInputs.divY), kDefaultDivY);
+    EXPECT_EQ(ConvertAlpha(kDefaultInputs.alpha), kDefaultAlpha);
+    const std::string manual = OneLine(ReadWholeFile(MEMBRANE_SOLVE_MAN));
+    const auto states = [&](std::string_view option, const std::string& text, bool inManual) {
+        EXPECT_NE(std::string(FindOption(option)->help).find(text), std::string::npos)
+            << option << ": " << text;
+        if (inManual)
+            EXPECT_NE(manual.find(text), std::string::npos) << text;
+    };
+    states("--divx", "(default " + std::to_string(kDefaultDivX) + ")", true);
+    states("--divy", "(default " + std::to_string(kDefaultDivY) + ")", true);
+    states("--alpha", "(default " + std::string(BareNumber(kDefaultInputs.alpha)) + ")", true);
+    states("--sweep", "(" + std::to_string(kFewestSweepPoints) + " <= N <= " +
+                          std::to_string(kMostSweepPoints) + ")", true);
+    states("--shapes", "(1 <= N <= " + std::to_string(kMostGalleryShapes) + ")", true);
+    states("--ladder", "(default " + std::string(kDefaultLadderText) + ")", true);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@
 #include "present/ReportText.h"
 #include "solver/ModeShape.h"
 #include "solver/ShiftedFactor.h"
-#include "solver/SparseFactor.h"
+#include "solver/SolverChoice.h"
 
 namespace {
 
@@ -286,24 +286,20 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_solve_mesh(const char* divx, const cha
     page.fine.reset();
     page.fineFiles = {};
     page.fine = std::make_unique<SizedRecord>(*divX, *divY);
-    page.fine->m_bOption = option ? 1 : 0;
     page.fineOption = option != 0;
-    const bool sparse = !WithinDialogLimits(*divX, *divY) && SparseIsCheaper(*divY);
     CollectingSink sink;
-    BandInertia inertia;
-    const ComputeOutcome outcome =
-        RunComputeSized(*page.fine, *a, sink, ValueFormat::Fixed6,
-                        sparse ? SolverForm::Sparse : SolverForm::Band, &inertia);
+    const SizedOutcome solved = RunComputeSized(
+        *page.fine, {*divX, *divY, *a, option != 0, SolverRequest::Auto}, sink, ValueFormat::Fixed6);
     page.fineShown = true;
     const NodalField field(*page.fine);
     text = "Solved the " + std::to_string(*divX) + " x " + std::to_string(*divY) +
-           " mesh at alpha " + Shortest(*a) + " by the " +
-           (sparse ? "sparse LDL^T" : "band elimination") + ".\n";
-    if (outcome == ComputeOutcome::SolvedNonFinite)
+           " mesh at alpha " + Shortest(*a) + " by the " + std::string(SolverFormName(solved.form)) +
+           ".\n";
+    if (solved.outcome == ComputeOutcome::SolvedNonFinite)
         text += "Some values are not finite; change alpha.\n";
-    if (inertia.firstBadRow == 0)
-        if (const std::optional<std::string> note =
-                NearResonanceNote(*divX, *divY, *a, ResonancesBelow(*page.fine, inertia)))
+    if (solved.inertia.firstBadRow == 0)
+        if (const std::optional<std::string> note = NearResonanceNote(
+                *divX, *divY, *a, ResonancesBelow(*page.fine, solved.inertia)))
             text += *note + '\n';
     if (const std::optional<std::string> note = AccuracyNote({*divX, *divY}, *a))
         text += *note + '\n';
@@ -376,7 +372,7 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const 
     page.points = 0;
     const std::vector<std::string_view> fields = ColonFields(range);
     double a0 = 0.0, a1 = 0.0;
-    std::optional<long long> n;
+    std::optional<std::int64_t> n;
     if (divx < 1 || divy < 1)
         page.sweepText = "the sweep needs a mesh of at least 1 x 1";
     else if (fields.size() != 3)
@@ -385,8 +381,8 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const 
         page.sweepText = "the sweep takes finite decimal numbers as bounds";
     else if (a0 > a1)
         page.sweepText = "the sweep needs A0 <= A1";
-    else if (n = ReadWholeNumber(fields[2]); !n || *n < 2 || *n > 10000000)
-        page.sweepText = "the sweep takes N as a whole number from 2 to 10000000";
+    else if (n = ReadSweepCount(fields[2]); !n)
+        page.sweepText = "the sweep " + SweepCountRefusal(fields[2]);
     else
         page.sweepText.clear();
     if (!page.sweepText.empty())
@@ -408,14 +404,12 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_next(int count)
     Page& page = ThePage();
     const auto first = static_cast<std::int64_t>(page.swept.size());
     const std::int64_t take = std::min<std::int64_t>(count, page.points - first);
-    page.sweepText = first == 0 && take > 0 ? "alpha,max_abs_w,modes_below,first_zero_pivot\n" : "";
+    page.sweepText = first == 0 && take > 0 ? std::string(kSweepCsvHeader) : "";
     if (take <= 0)
         return page.sweepText.c_str();
     for (const SweepPoint& p :
          RunSweep(page.sweepMesh, page.a0, page.a1, page.points, first, take, 1)) {
-        page.sweepText += Shortest(p.alpha) + ',' + Shortest(p.maxAbsW) + ',' +
-                          std::to_string(p.modesBelow) + ',' + std::to_string(p.firstZeroPivot) +
-                          '\n';
+        page.sweepText += SweepCsvRow(p);
         page.swept.push_back(p);
     }
     return page.sweepText.c_str();
@@ -464,20 +458,18 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_study(int resonances, const char* alph
         return text.c_str();
     }
     if (resonances) {
-        const std::optional<long long> n = ReadWholeNumber(modes);
-        if (!n || *n < 1 || *n > 1000)
-            text = std::string("error: the study takes a whole number of resonances from 1 to "
-                               "1000, not '") + modes + "'";
+        const std::optional<std::int32_t> n = ReadStudyResonanceCount(modes);
+        if (!n)
+            text = "error: the count of resonances " + StudyResonanceCountRefusal(modes);
         else
-            text = StudyResonanceCsv(StudyResonances(static_cast<std::int32_t>(*n), meshes, 1));
+            text = StudyResonanceCsv(StudyResonances(*n, meshes, 1));
         return text.c_str();
     }
     const std::optional<double> a = ReadPageAlpha(alpha, text);
     if (!a)
         return text.c_str();
     if (NearContinuumResonance(*a))
-        text = "error: alpha " + Shortest(*a) + " lies within 1e-6 of a resonance of the "
-               "continuum, where sin(15 alpha) = 0: there is no continuum solution to compare with";
+        text = "error: " + ContinuumResonanceRefusal(*a);
     else
         text = StudySolutionCsv(StudySolution(*a, meshes));
     return text.c_str();

@@ -138,6 +138,8 @@ def test_shapes_and_details_are_the_tools():
     (lambda: membrane.modes_in(2, 1, 1.0, 0.5), "a0 must not exceed a1"),
     (lambda: membrane.modes_in(2, 1, 0.0, np.inf), "a1 must be finite, not inf"),
     (lambda: membrane.sweep(2, 1, 0.0, 1.0, 1), "n must be at least 2"),
+    (lambda: membrane.sweep(2, 1, 0.0, 1.0, 1000001),
+     "n must be a whole number from 1 to 1000000, not 1000001"),
     (lambda: membrane.sweep(2, 1, 0.0, 1.0, 5, threads=0), "threads must be from 1 to 1024"),
     (lambda: membrane.shape(1, 3, 1), "the 1 x 3 mesh has no resonance"),
     (lambda: membrane.shape(2, 1, 3), "k must be a whole number from 1 to 2, not 3"),
@@ -215,13 +217,43 @@ def test_import_loads_no_qt_until_a_picture_is_asked_for():
     assert qt_loaded("membrane.solve(4, 2)._repr_png_()")
 
 
-def test_beyond_the_dialogs_limits_the_tools_values():
-    s = membrane.solve(120, 40, 2.5, option=False)
-    assert s.w.shape == (121, 41) and s.finite
-    exact = tool("--divx", 120, "--divy", 40, "--alpha", 2.5, "--option", "off", "--exact")
+# Beyond the dialog's limits the module solves by the solver the tool takes for the same
+# problem: the band elimination below 100 divisions along y, the sparse LDL^T from there on,
+# each named one by "solver". The resonances below alpha come from the factors that solved it,
+# and the band's own count, the sweep's, is their oracle.
+@pytest.mark.parametrize("divx,divy,alpha,option,solver", [
+    (120, 40, 2.5, False, "auto"),
+    (150, 100, 5.0, True, "auto"),
+    (150, 100, 5.0, True, "band"),
+    (101, 100, 1.25, False, "sparse"),
+])
+def test_beyond_the_dialogs_limits_the_tools_values(divx, divy, alpha, option, solver):
+    s = membrane.solve(divx, divy, alpha, option=option, solver=solver)
+    assert s.w.shape == (divx + 1, divy + 1) and s.finite
+    args = ["--divx", divx, "--divy", divy, "--alpha", alpha, "--option",
+            "on" if option else "off", "--solver", solver, "--quiet"]
+    exact = tool(*args, "--exact")
     cells = [float(c) for line in exact.splitlines()[1:] for c in line.split("\t") if c]
     assert s.values.tobytes() == np.array(cells).tobytes()
-    assert s.table() == tool("--divx", 120, "--divy", 40, "--alpha", 2.5, "--option", "off")
+    assert s.table() == tool(*args)
+    swept = tool("--divx", divx, "--divy", divy, "--sweep", f"{alpha}:{alpha}:2").splitlines()
+    assert s.modes_below == int(swept[1].split(",")[2])
+    assert s.first_zero_pivot == 0
+
+
+def test_the_solver_is_refused_in_the_tools_words():
+    with pytest.raises(ValueError, match="^solver takes band, sparse or auto, not 'fast'$"):
+        membrane.solve(120, 40, 1.0, solver="fast")
+    with pytest.raises(ValueError, match="^solver 'sparse' applies beyond the dialog's 90 x 30"):
+        membrane.solve(90, 30, 1.0, solver="sparse")
+    with pytest.raises(TypeError, match="^solver takes a str, not NoneType: None$"):
+        membrane.solve(solver=None)
+    for args in (["--solver", "fast", "--divx", 120, "--divy", 40],
+                 ["--solver", "sparse"]):
+        done = subprocess.run([SOLVE, *map(str, args)], capture_output=True, check=False)
+        assert done.returncode == 2
+    done = subprocess.run([SOLVE, "--solver", "fast"], capture_output=True, check=False)
+    assert done.stderr.decode() == "membrane-solve: --solver takes band, sparse or auto, not 'fast'\n"
 
 
 def test_study_is_the_tools_and_the_repr_says_a_mesh_is_coarse():

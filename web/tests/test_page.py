@@ -224,6 +224,13 @@ def sweep_as_the_tool(driver, sweep, *mesh):
 
 def test_the_sweep_runs_aside_is_the_tools_and_loads_a_picked_alpha(page):
     compute(page, "12", "4", "1", False)
+    # Its count of points is the tool's, refused in the tool's words.
+    for points in ("1", "1000001"):
+        type_into(page, "sweep-range", f"0:1:{points}")
+        page.find_element(By.ID, "sweep-start").click()
+        said = wait_for_status(page, "sweep-status", "the sweep takes N")
+        _, _, tool_said = tool("--divx", "12", "--divy", "4", "--sweep", f"0:1:{points}")
+        assert "membrane-solve: --" + said.removeprefix("the ") == tool_said.decode().strip()
     swept = sweep_as_the_tool(page, "0:2:300", "--divx", "12", "--divy", "4", "--option", "off")
     # A point under the pointer is read out; a click loads its alpha into the fields.
     plot = page.find_element(By.ID, "sweep-plot")
@@ -442,7 +449,8 @@ def test_a_study_refuses_as_the_tool_does(page):
     type_into(page, "study-ladder", "6x2,12x4")
     type_into(page, "study-modes", "")
     page.find_element(By.ID, "study-resonances").click()
-    assert wait_for_status(page, "study-status", "the study takes a whole number of resonances")
+    assert wait_for_status(page, "study-status",
+                           "the count of resonances takes a whole number from 1 to 1000, not ''")
 
 
 def test_the_view_is_in_the_address_and_every_figure_downloads_as_png(page):

@@ -1,0 +1,65 @@
+// The one rule that chooses the factorisation of a mesh.
+#include "solver/SolverChoice.h"
+
+#include "solver/MembraneModel.h"
+
+namespace {
+
+bool WithinDialogRecord(std::int32_t divX, std::int32_t divY)
+{
+    return divX <= MembraneModel::kMaxDivX && divY <= MembraneModel::kMaxDivY;
+}
+
+}  // namespace
+
+std::optional<SolverRequest> ReadSolverRequest(std::string_view name)
+{
+    if (name == "auto")
+        return SolverRequest::Auto;
+    if (name == "band")
+        return SolverRequest::Band;
+    if (name == "sparse")
+        return SolverRequest::Sparse;
+    return std::nullopt;
+}
+
+std::string_view SolverRequestName(SolverRequest request)
+{
+    switch (request) {
+    case SolverRequest::Band:
+        return "band";
+    case SolverRequest::Sparse:
+        return "sparse";
+    case SolverRequest::Auto:
+        break;
+    }
+    return "auto";
+}
+
+std::string_view SolverFormName(SolverForm form)
+{
+    return form == SolverForm::Sparse ? "sparse LDL^T" : "band elimination";
+}
+
+SolverForm ChooseSolverForm(std::int32_t divX, std::int32_t divY, SolverRequest request)
+{
+    if (WithinDialogRecord(divX, divY))
+        return SolverForm::Band;
+    switch (request) {
+    case SolverRequest::Band:
+        return SolverForm::Band;
+    case SolverRequest::Sparse:
+        return SolverForm::Sparse;
+    case SolverRequest::Auto:
+        break;
+    }
+    return divY >= kSparseFromDivY ? SolverForm::Sparse : SolverForm::Band;
+}
+
+std::optional<std::string_view> SolverRequestFault(std::int32_t divX, std::int32_t divY,
+                                                   SolverRequest request)
+{
+    if (request == SolverRequest::Sparse && WithinDialogRecord(divX, divY))
+        return kSparseWithinDialogFault;
+    return std::nullopt;
+}
