@@ -38,11 +38,6 @@ std::string ByteText(double bytes)
     return text;
 }
 
-bool CountAccepted(long long divisions)
-{
-    return divisions >= 1;
-}
-
 std::optional<std::string> MeshOverBudget(std::int64_t divX, std::int64_t divY, int copies,
                                           double budget, std::string_view budgetName)
 {
@@ -94,7 +89,5 @@ std::string NoResonanceText(std::int32_t divX, std::int32_t divY)
 
 IntervalFault CheckInterval(double a0, double a1)
 {
-    if (!std::isfinite(a0) || !std::isfinite(a1))
-        return IntervalFault::NotFinite;
     return a0 > a1 ? IntervalFault::Reversed : IntervalFault::None;
 }

@@ -13,8 +13,6 @@
 // Threads for the resonances, the shapes and the sweep: 1..kMostThreads.
 inline constexpr long long kMostThreads = 1024;
 
-// A count of divisions beyond the dialog's: at least 1; whether its mesh fits is asked apart.
-bool CountAccepted(long long divisions);
 bool ThreadsAccepted(long long threads);
 
 // Whether `copies` records of a divX x divY mesh fit in half of this machine's physical memory;
@@ -37,6 +35,6 @@ ResonanceSearch MeshSearch(std::int32_t divX, std::int32_t divY, int threads);
 // ResonanceCount is 0.
 std::string NoResonanceText(std::int32_t divX, std::int32_t divY);
 
-// The bounds of an interval of alpha: both finite, a0 <= a1.
-enum class IntervalFault { None, NotFinite, Reversed };
+// The bounds of an interval of alpha, both already read as finite: a0 <= a1.
+enum class IntervalFault { None, Reversed };
 IntervalFault CheckInterval(double a0, double a1);
