@@ -13,6 +13,7 @@
 #include "command/FigureLoader.h"
 #include "command/OutputFile.h"
 #include "command/InputConversion.h"
+#include "command/LowestResonances.h"
 #include "command/RunArguments.h"
 #include "command/Study.h"
 #include "present/NodeExport.h"
@@ -166,25 +167,12 @@ std::optional<std::int32_t> ReadResonanceNumber(std::string_view option, std::st
                                                 const ResonanceSearch& search, std::int32_t most,
                                                 const ToolContext& context)
 {
-    const std::int32_t available = ResonanceCount(search.divX, search.divY);
-    const std::string mesh = std::to_string(search.divX) + " x " + std::to_string(search.divY);
-    if (available < 1) {
-        ReportBadValue(context, NoResonanceText(search.divX, search.divY));
-        return std::nullopt;
-    }
-    const std::int32_t limit = std::min(available, most);
-    const std::optional<long long> n = ReadWholeNumber(text);
-    if (!n || *n < 1 || *n > limit) {
-        // The mesh's count only where it sets the limit.
-        const std::string why = available <= most
-                                    ? " (the " + mesh + " mesh has " + std::to_string(available) +
-                                          " resonances, one per node off the fixed edges)"
-                                    : "";
-        ReportBadValue(context, std::string(option) + " takes a whole number from 1 to " +
-                                    std::to_string(limit) + why + ", not " + QuotedText(text));
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(*n);
+    std::string refusal;
+    const std::optional<std::int32_t> n =
+        ::ReadResonanceNumber(option, text, search.divX, search.divY, most, refusal);
+    if (!n)
+        ReportBadValue(context, refusal);
+    return n;
 }
 
 void NoteAccuracy(const ToolOptions& options, const ToolContext& context, std::int32_t divX,

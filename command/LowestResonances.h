@@ -6,6 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "solver/ModeShape.h"
@@ -18,6 +21,14 @@ inline constexpr std::int32_t kLanczosMost = 400;
 
 // A gallery of shapes side by side shows at most this many: six rows of six.
 inline constexpr std::int32_t kMostGalleryShapes = 36;
+
+// The number of a resonance of the divX x divY mesh, or how many of them, read from its text as
+// every front end reads it: a whole number from 1 to the mesh's resonances and `most`. Nothing
+// and, in `refusal`, why, after the name of what reads it ("--shapes takes a whole number from 1
+// to 36, not '37'"), or that the mesh has no resonance at all.
+std::optional<std::int32_t> ReadResonanceNumber(std::string_view name, std::string_view text,
+                                                std::int32_t divX, std::int32_t divY,
+                                                std::int32_t most, std::string& refusal);
 
 // The n lowest resonant alphas, increasing.
 std::vector<double> LowestResonances(const ResonanceSearch& search, std::int32_t n);

@@ -518,6 +518,28 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_find_shapes(int first, int last)
     return page.figureText.c_str();
 }
 
+// The gallery's shapes, from the first to the count its text gives, read as membrane-solve reads
+// --shapes: a whole number from 1 to 36 and to the mesh's resonances. The lines of
+// membrane_find_shapes, or "error: " and the reason in the tool's words.
+EMSCRIPTEN_KEEPALIVE const char* membrane_find_gallery(const char* count)
+{
+    Page& page = ThePage();
+    NodalField field;
+    bool option = false;
+    if (ShownField(page, field, option)) {
+        std::string refusal;
+        const std::optional<std::int32_t> n = ReadResonanceNumber(
+            "the gallery", count, field.m_nDivX, field.m_nDivY, kMostGalleryShapes, refusal);
+        if (!n) {
+            page.shapes.clear();
+            page.figureText = "error: " + refusal;
+            return page.figureText.c_str();
+        }
+        return membrane_find_shapes(1, *n);
+    }
+    return membrane_find_shapes(1, 1);  // says what to do first
+}
+
 // Shape k of those found (from 0) as --shape --figure draws it, times `factor` on the shape's own
 // scale (1 for the shape, cos(omega t) as it vibrates); or with `shared`, on the scale of all
 // those found, as the gallery draws them.

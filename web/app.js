@@ -40,6 +40,10 @@ function bind(module) {
     findShapes(first, last) {
       return module.UTF8ToString(module._membrane_find_shapes(first, last));
     },
+    findGallery(count) {
+      return module.UTF8ToString(
+        module.ccall("membrane_find_gallery", "number", ["string"], [count]));
+    },
     shapeImage(k, width, height, factor, shared) {
       return this.image(module._membrane_shape_pixels(k, width, height, factor, shared ? 1 : 0),
                         width, height);
@@ -440,8 +444,7 @@ function setUpFigures(membrane) {
     stop();
     $("shape-status").textContent = "Finding the shapes...";
     await nextPaint();
-    const n = Math.min(36, Math.max(1, Number($("gallery-n").value)));
-    const found = membrane.findShapes(1, n);
+    const found = membrane.findGallery($("gallery-n").value);
     if (found.startsWith("error: ")) {
       $("shape-status").textContent = found.slice(7);
       return;

@@ -339,6 +339,15 @@ def test_the_figures_are_those_of_figure_and_shape(page):
     _, details, _ = tool("--divx", "30", "--divy", "10", "--modes", "6", "--details")
     rows = [line.split(",") for line in details.decode().splitlines()[1:]]
     assert [c.split()[:3] for c in captions] == [[r[0], f"({r[2]},", f"{r[3]})"] for r in rows]
+    # Its count is read as --shapes reads it, and refused in the tool's words, not clamped.
+    for count in ("37", "1.5"):
+        type_into(page, "gallery-n", count)
+        page.find_element(By.ID, "gallery-show").click()
+        said = wait_for_status(page, "shape-status", "the gallery takes")
+        _, _, tool_said = strict_tool("--divx", "30", "--divy", "10", "--shapes", count,
+                                      "--figure", os.devnull + ".png")
+        assert said.replace("the gallery", "membrane-solve: --shapes", 1) == \
+            tool_said.decode().strip()
     type_into(page, "shape-k", "1")
     page.find_element(By.ID, "shape-show").click()
     wait_for_status(page, "shape-status", "Shape 1 of the 30 x 10 mesh")
