@@ -203,7 +203,7 @@ divx, divy : int
 a0, a1 : float
     The first and the last alpha, finite, a0 <= a1.
 n : int
-    The number of points, at least 2.
+    The number of points, from 2 to 1000000.
 option : bool, optional
     The raised centre peak of the left edge. Default True.
 threads : int, optional
