@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "solver/MembraneModel.h"
+
 #if defined(__x86_64__)
 #include "solver/BandKernels.h"
 #endif

@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "solver/MembraneModel.h"
-#include "solver/SizedRecord.h"
+#include "solver/BandRef.h"
 
 enum class EliminationForm {
     Portable,  // right-looking, row i updating the rows below it; any processor
@@ -31,28 +30,6 @@ EliminationForm ActiveEliminationForm();
 // one line; otherwise nothing.
 std::optional<std::string> EliminationRequestFault();
 
-// The band of a record and its right-hand side, wherever they live: row r of the band starts at
-// k + r * stride, its columns 1..nBand are in use; w[1..nNode].
-struct BandRef {
-    double* k;
-    int stride;
-    double* w;
-    int nNode;
-    int nBand;
-};
-
-// The band of a record: the dialog's, rows of its fixed capacity, or one sized to its mesh.
-inline BandRef BandOf(MembraneModel& record)
-{
-    return {&record.m_K[0][0], MembraneModel::kBandCap, record.m_W, record.m_nNode,
-            record.m_nBand};
-}
-inline BandRef BandOf(SizedRecord& record)
-{
-    return {record.m_K[0], static_cast<int>(record.m_K.Stride()), record.m_W, record.m_nNode,
-            record.m_nBand};
-}
-
 // Forward elimination of rows 1..nNode of the band without pivoting, and of w when carryRhs:
 // row i's multipliers replace its entries right of the diagonal, its pivot stays in column 1,
 // and w[j] is updated with w[i] before w[i] is divided by its pivot. form must be supported.
@@ -70,7 +47,7 @@ void SolveBandIn(const BandRef& band, EliminationForm form);
 // right-hand side, so after FactorBand it leaves the bits SolveBand leaves.
 void SubstituteBand(const BandRef& band);
 
-// The same on a record.
+// The same on a record, whose header says where its band lies (BandOf).
 template <class R>
 void EliminateBand(R& record, bool carryRhs, EliminationForm form)
 {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "solver/BandRef.h"
+
 // Entry kinds of the boundary table.
 inline constexpr std::int32_t BND_FIXED = 0;    // prescribed nodal value
 inline constexpr std::int32_t BND_NATURAL = 1;  // nodal load, subtracted from the right-hand side
@@ -99,3 +101,10 @@ struct MembraneModel {
     // The signs of the pivots m_K[1..m_nNode][1] left by SolveBand or FactorBand.
     BandInertia PivotInertia() const;
 };
+
+// Where the dialog's band lies: rows of its fixed capacity.
+inline BandRef BandOf(MembraneModel& record)
+{
+    return {&record.m_K[0][0], MembraneModel::kBandCap, record.m_W, record.m_nNode,
+            record.m_nBand};
+}

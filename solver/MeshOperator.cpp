@@ -4,30 +4,28 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
-#include "solver/ElementCoefficients.h"
-#include "solver/SizedRecord.h"
+#include "solver/BoundaryTable.h"
+#include "solver/Element.h"
+#include "solver/MembraneModel.h"
 
 MeshOperator::MeshOperator(std::int32_t divX, std::int32_t divY, bool option)
     : m_divX(divX), m_divY(divY)
 {
-    const auto record = std::make_unique<SizedRecord>(divX, divY);
-    record->m_bOption = option ? 1 : 0;
-    record->BuildBoundaryTable();
-    m_nodes = record->m_nNode;
+    const BoundaryTable table = BoundaryTableOf(divX, divY, option);
+    m_nodes = table.m_nNode;
     m_fixed.assign(m_nodes + 1, 0);
     m_load.assign(m_nodes + 1, 0.0);
-    for (int e = 1; e <= record->m_nBound; ++e) {
-        if (record->m_bndKind[e] == BND_NATURAL)
+    for (int e = 1; e <= table.m_nBound; ++e) {
+        if (table.m_bndKind[e] == BND_NATURAL)
             continue;
-        m_fixed[record->m_bndNode[e]] = 1;
-        m_load[record->m_bndNode[e]] = record->m_bndValue[e];
+        m_fixed[table.m_bndNode[e]] = 1;
+        m_load[table.m_bndNode[e]] = table.m_bndValue[e];
     }
     m_freeNodes = static_cast<std::size_t>(std::count(m_fixed.begin() + 1, m_fixed.end(), 0));
 
     const ElementTerms e =
-        ElementTermsOf(record->m_dLenX, record->m_dLenY, divX, divY, record->m_nElem);
+        ElementTermsOf(MembraneModel::kLenX, MembraneModel::kLenY, divX, divY, divX * divY);
     m_entries = {e.kD,          -e.kX,          -e.kY,          -e.kO,
                  e.area * c9, e.area * c18, e.area * c18, e.area * c36};
     // Every node lies in four elements at most.
@@ -43,14 +41,13 @@ void MeshOperator::ForEachTerm(double kWeight, double mWeight, const Visit& visi
     const double X = kWeight * t.kX + mWeight * t.mX;
     const double Y = kWeight * t.kY + mWeight * t.mY;
     const double O = kWeight * t.kO + mWeight * t.mO;
-    const double e[4][4] = {{D, X, O, Y}, {X, D, Y, O}, {O, Y, D, X}, {Y, O, X, D}};
+    const LocalMatrix local = LocalMatrixOf(D, X, Y, O);
     const int elements = m_divX * m_divY;
     for (int el = 1; el <= elements; ++el) {
-        const int n1 = el + (el - 1) / m_divY;
-        const int node[4] = {n1, n1 + m_divY + 1, n1 + m_divY + 2, n1 + 1};
+        const ElementNodes n = ElementNodesOf(el, m_divY);
         for (int p = 0; p < 4; ++p)
             for (int q = 0; q < 4; ++q)
-                visit(node[p], node[q], e[p][q]);
+                visit(n.node[p], n.node[q], local.value[p][q]);
     }
 }
 

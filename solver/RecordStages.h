@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "solver/ElementCoefficients.h"
+#include "solver/Element.h"
 #include "solver/MembraneModel.h"
 
 namespace record_stages {
@@ -95,12 +95,7 @@ void AddElementMatrixTo(R& rec, std::int32_t n1, std::int32_t n2, std::int32_t n
     const double O = e.kO + t * c36;  // opposite corners
 
     const std::int32_t node[4] = {n1, n2, n3, n4};
-    const double value[4][4] = {
-        {D, X, O, Y},
-        {X, D, Y, O},
-        {O, Y, D, X},
-        {Y, O, X, D},
-    };
+    const LocalMatrix local = LocalMatrixOf(D, X, Y, O);
 
     // A pair of distinct corners is added once, in the row of its smaller node number.
     for (int p = 0; p < 4; ++p) {
@@ -110,7 +105,7 @@ void AddElementMatrixTo(R& rec, std::int32_t n1, std::int32_t n2, std::int32_t n
             if (p == q)
                 rec.m_K[P][1] = D + rec.m_K[P][1];
             else if (P < Q)
-                rec.m_K[P][1 + Q - P] = value[p][q] + rec.m_K[P][1 + Q - P];
+                rec.m_K[P][1 + Q - P] = local.value[p][q] + rec.m_K[P][1 + Q - P];
         }
     }
 }
@@ -120,8 +115,8 @@ void AssembleElementsOf(R& rec)
 {
     // Each entry of m_K receives its contributions in increasing element number.
     for (int e = 1; e <= rec.m_nElem; ++e) {
-        const int n1 = e + (e - 1) / rec.m_nDivY;
-        AddElementMatrixTo(rec, n1, n1 + rec.m_nDivY + 1, n1 + rec.m_nDivY + 2, n1 + 1);
+        const ElementNodes n = ElementNodesOf(e, rec.m_nDivY);
+        AddElementMatrixTo(rec, n.node[0], n.node[1], n.node[2], n.node[3]);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "solver/BandRef.h"
 #include "solver/MembraneModel.h"
 
 // The rows of a band: row r is a pointer to its columns 0..nBand.
@@ -73,3 +74,10 @@ private:
     std::unique_ptr<std::int32_t[]> m_boundNodes;
     std::unique_ptr<std::int32_t[]> m_boundKinds;
 };
+
+// Where a sized record's band lies: rows of the stride its mesh needs.
+inline BandRef BandOf(SizedRecord& record)
+{
+    return {record.m_K[0], static_cast<int>(record.m_K.Stride()), record.m_W, record.m_nNode,
+            record.m_nBand};
+}

@@ -1,5 +1,6 @@
-// The fractions and terms of the bilinear element's matrices, for the element loop that
-// assembles them and the operators that apply them element by element: one place for both.
+// The bilinear element of the regular grid, described once for the element loop that assembles
+// it and for the operators of the eigen side that apply it element by element: the fractions
+// and terms of its matrices, its 4 x 4 local matrix, and the map from its corners to the nodes.
 #pragma once
 
 #include <cstdint>
@@ -32,4 +33,30 @@ inline ElementTerms ElementTermsOf(double lenX, double lenY, std::int32_t divX, 
     const double f = dy / dx;
     const double s = f + l;
     return {area, s * c3, (f - l * 0.5) * c3, (l - f * 0.5) * c3, (s * 0.5) * c3};
+}
+
+// The nodes of element e (1-based, column-major) of a mesh of divY elements along y, counter-
+// clockwise from the lower left corner: n1, n1 + divY + 1, n1 + divY + 2, n1 + 1.
+struct ElementNodes {
+    std::int32_t node[4];
+};
+inline ElementNodes ElementNodesOf(std::int32_t e, std::int32_t divY)
+{
+    const std::int32_t n1 = e + (e - 1) / divY;
+    return {{n1, n1 + divY + 1, n1 + divY + 2, n1 + 1}};
+}
+
+// The element's local matrix from its four kinds of entry: the diagonal D, the neighbours along
+// x (X) and along y (Y), and the opposite corners (O), corners in the order of ElementNodes.
+struct LocalMatrix {
+    double value[4][4];
+};
+inline LocalMatrix LocalMatrixOf(double D, double X, double Y, double O)
+{
+    return {{
+        {D, X, O, Y},
+        {X, D, Y, O},
+        {O, Y, D, X},
+        {Y, O, X, D},
+    }};
 }
