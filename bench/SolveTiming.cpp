@@ -65,7 +65,7 @@ py::tuple SizedSolveSeconds(int divX, int divY, double alpha, bool option, const
         const py::gil_scoped_release release;
         const auto t0 = std::chrono::steady_clock::now();
         if (form == "sparse")
-            SolveSparse(*record);
+            SparseFactor().SolveRecordSystem(*record);
         else
             record->SolveBand();
         t = std::chrono::steady_clock::now() - t0;

@@ -7,7 +7,7 @@
 
 #include "command/InputConversion.h"
 #include "present/ReportText.h"
-#include "solver/SparseFactor.h"
+#include "solver/Factorisation.h"
 
 namespace {
 
@@ -34,17 +34,12 @@ void SolveStages(R& record, SolverForm form = SolverForm::Band, BandInertia* ine
     record.AssembleElements();
     record.ApplyBoundary();
     if constexpr (std::is_same_v<R, SizedRecord>) {
-        if (form == SolverForm::Sparse) {
-            const BandInertia pivots = SolveSparse(record);
-            if (inertia)
-                *inertia = pivots;
-            return;
-        }
-    }
-    record.SolveBand();
-    if constexpr (std::is_same_v<R, SizedRecord>)
+        const BandInertia pivots = MakeFactorisation(form)->SolveRecordSystem(record);
         if (inertia)
-            *inertia = record.PivotInertia();
+            *inertia = pivots;
+    } else {
+        record.SolveBand();
+    }
 }
 
 // Steps 3 to 6 of a computation whose inputs are accepted: the counts, the stages, the report.

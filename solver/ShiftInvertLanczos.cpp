@@ -13,7 +13,7 @@
 #include "solver/ModeShape.h"
 #include "solver/ShiftedFactor.h"
 #include "solver/SizedRecord.h"
-#include "solver/SparseFactor.h"
+#include "solver/Factorisation.h"
 #include "solver/SubspaceIteration.h"
 #include "solver/WorkThreads.h"
 
@@ -34,7 +34,8 @@ std::vector<int> FreeNodes(const MeshOperator& mesh)
 // band's do.
 class SparseShift {
 public:
-    SparseShift(std::int32_t divX, std::int32_t divY) : m_record(divX, divY)
+    SparseShift(std::int32_t divX, std::int32_t divY)
+        : m_record(divX, divY), m_factor(MakeFactorisation(SolverForm::Sparse))
     {
         m_record.BuildBoundaryTable();
     }
@@ -45,18 +46,18 @@ public:
         m_record.ZeroSystem();
         m_record.AssembleElements();
         m_record.ApplyBoundary();
-        return m_factor.Factor(m_record);
+        return m_factor->Factor(m_record);
     }
     // The resonances below the last alpha factored at, from its inertia.
     std::int32_t Below(const BandInertia& inertia) const
     {
         return ResonancesBelow(m_record, inertia);
     }
-    void Solve(NodeVector& b) const { m_factor.Solve(b.data()); }
+    void Solve(NodeVector& b) { m_factor->Solve(m_record, b.data()); }
 
 private:
     SizedRecord m_record;
-    SparseFactor m_factor;
+    std::unique_ptr<Factorisation> m_factor;
 };
 
 // y = (K - sigma M)^-1 x on the free nodes, with the factors of the constrained system

@@ -4,15 +4,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "solver/BandElimination.h"
 #include "solver/SolverChoice.h"
 
 ShiftedFactor::ShiftedFactor(std::int32_t divX, std::int32_t divY)
     : m_record(std::make_unique<SizedRecord>(divX, divY))
 {
     m_record->BuildBoundaryTable();
-    if (ChooseSolverForm(divX, divY, SolverRequest::Auto) == SolverForm::Sparse)
-        m_sparse = std::make_unique<SparseFactor>();
+    m_factor = MakeFactorisation(ChooseSolverForm(divX, divY, SolverRequest::Auto));
 }
 
 ShiftedFactor::Factored ShiftedFactor::FactorNear(double alpha, double towards)
@@ -23,13 +21,7 @@ ShiftedFactor::Factored ShiftedFactor::FactorNear(double alpha, double towards)
         record.ZeroSystem();
         record.AssembleElements();
         record.ApplyBoundary();
-        BandInertia inertia;
-        if (m_sparse) {
-            inertia = m_sparse->Factor(record);
-        } else {
-            record.FactorBand();
-            inertia = record.PivotInertia();
-        }
+        const BandInertia inertia = m_factor->Factor(record);
         if (inertia.firstBadRow == 0 || nudge == kNudges)
             return {alpha, inertia};
         alpha = std::nextafter(alpha, towards);
@@ -44,10 +36,7 @@ std::int32_t ShiftedFactor::ResonancesBelow(const BandInertia& inertia) const
 void ShiftedFactor::Solve(const std::vector<double>& b, std::vector<double>& x)
 {
     std::copy(b.begin(), b.end(), m_record->m_W);
-    if (m_sparse)
-        m_sparse->Solve(m_record->m_W);
-    else
-        SubstituteBand(*m_record);
+    m_factor->Solve(*m_record, m_record->m_W);
     x.assign(m_record->m_W, m_record->m_W + b.size());
     x[0] = 0.0;
 }

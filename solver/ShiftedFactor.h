@@ -1,6 +1,8 @@
-// alpha^2 M - K of a mesh with its fixed nodes, assembled at a shift and factored by the band
-// elimination (or, where the band is wide, by the sparse LDL^T, whose pivots count alike), nudged to a neighbouring double where a pivot vanishes. The count of the
-// resonances below a shift and the solves of inverse iteration both take it from here.
+// alpha^2 M - K of a mesh with its fixed nodes, assembled at a shift and factored in the form the
+// solver chooser takes for the mesh (the band elimination, or the sparse LDL^T where the band is
+// wide; their pivots count alike), nudged to a neighbouring double where a pivot vanishes. The
+// count of the resonances below a shift and the solves of inverse iteration both take it from
+// here.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +11,7 @@
 
 #include "solver/MembraneModel.h"
 #include "solver/SizedRecord.h"
-#include "solver/SparseFactor.h"
+#include "solver/Factorisation.h"
 
 // Resonant a' with 0 < a' < |alpha| from a record just factored at alpha, by SolveBand or
 // FactorBand: by Sylvester's law of inertia, its positive pivots less its fixed nodes.
@@ -50,5 +52,5 @@ public:
 
 private:
     std::unique_ptr<SizedRecord> m_record;
-    std::unique_ptr<SparseFactor> m_sparse;  // only where it is the cheaper
+    std::unique_ptr<Factorisation> m_factor;
 };

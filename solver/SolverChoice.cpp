@@ -1,7 +1,10 @@
 // The one rule that chooses the factorisation of a mesh.
 #include "solver/SolverChoice.h"
 
+#include "solver/BandFactorisation.h"
+#include "solver/Factorisation.h"
 #include "solver/MembraneModel.h"
+#include "solver/SparseFactor.h"
 
 namespace {
 
@@ -62,4 +65,15 @@ std::optional<std::string_view> SolverRequestFault(std::int32_t divX, std::int32
     if (request == SolverRequest::Sparse && WithinDialogRecord(divX, divY))
         return kSparseWithinDialogFault;
     return std::nullopt;
+}
+
+std::unique_ptr<Factorisation> MakeFactorisation(SolverForm form)
+{
+    switch (form) {
+    case SolverForm::Sparse:
+        return std::make_unique<SparseFactor>();
+    case SolverForm::Band:
+        break;
+    }
+    return MakeBandFactorisation();
 }

@@ -84,7 +84,7 @@ SparseFactor::SparseFactor() : m_factors(std::make_unique<Factors>()) {}
 
 SparseFactor::~SparseFactor() = default;
 
-BandInertia SparseFactor::Factor(const SizedRecord& record)
+BandInertia SparseFactor::Factor(SizedRecord& record)
 {
     if (m_factors->place.size() != static_cast<std::size_t>(record.m_nNode) + 1)
         m_factors->place = DissectionPlaces(record);
@@ -124,10 +124,14 @@ void SparseFactor::Solve(double* w) const
         w[node] = work[place[node]];
 }
 
-BandInertia SolveSparse(SizedRecord& record)
+void SparseFactor::Solve(SizedRecord&, double* w)
 {
-    SparseFactor factor;
-    const BandInertia inertia = factor.Factor(record);
-    factor.Solve(record.m_W);
+    Solve(w);
+}
+
+BandInertia SparseFactor::SolveRecordSystem(SizedRecord& record)
+{
+    const BandInertia inertia = Factor(record);
+    Solve(record.m_W);
     return inertia;
 }

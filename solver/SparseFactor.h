@@ -6,22 +6,24 @@
 
 #include <memory>
 
+#include "solver/Factorisation.h"
 #include "solver/MembraneModel.h"
 #include "solver/SizedRecord.h"
 
-class SparseFactor {
+class SparseFactor final : public Factorisation {
 public:
     SparseFactor();
-    ~SparseFactor();
+    ~SparseFactor() override;
     SparseFactor(const SparseFactor&) = delete;
     SparseFactor& operator=(const SparseFactor&) = delete;
 
     // Factors the constrained matrix that ZeroSystem, AssembleElements and ApplyBoundary left
-    // in the record's band, and returns the inertia of its pivots. firstBadRow is the first
-    // pivot, in the order of the factorisation, that is zero or not finite.
-    BandInertia Factor(const SizedRecord& record);
-    // w[1..n] in place: the solution of the factored system with the right-hand side w. Where
-    // a pivot was bad, every value is not a number.
+    // in the record's band (which it only reads), and returns the inertia of its pivots.
+    BandInertia Factor(SizedRecord& record) override;
+    // Where a pivot was bad, every value is not a number.
+    void Solve(SizedRecord& record, double* w) override;
+    BandInertia SolveRecordSystem(SizedRecord& record) override;
+    // The solve itself, which needs no record.
     void Solve(double* w) const;
 
 private:
@@ -29,6 +31,3 @@ private:
     std::unique_ptr<Factors> m_factors;
     bool m_good = false;
 };
-
-// Factor and Solve of the record's own band and right-hand side: m_W[1..m_nNode] in place.
-BandInertia SolveSparse(SizedRecord& record);

@@ -121,7 +121,7 @@ TEST(SizedRecord, BandAndSparseAgreeAsTheConditionAllows)
         ConstrainRecord(sparse, alpha, option);
         band.SolveBand();
         const BandInertia b = band.PivotInertia();
-        const BandInertia s = SolveSparse(sparse);
+        const BandInertia s = SparseFactor().SolveRecordSystem(sparse);
         EXPECT_EQ(std::tie(b.positive, b.negative, b.zero, b.firstBadRow),
                   std::tie(s.positive, s.negative, s.zero, s.firstBadRow));
 
