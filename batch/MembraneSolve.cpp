@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "batch/SolveTool.h"
+#include "batch/Tool.h"
 
 int main(int argc, char** argv)
 {
@@ -12,5 +12,5 @@ int main(int argc, char** argv)
     // ending the program without a word.
     std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
-    return RunSolveTool(args, stdout, stderr);
+    return RunTool(args, stdout, stderr);
 }

@@ -92,7 +92,7 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
         if (!std::all_of(rows.begin(), rows.end(), counted)) {
             ReportBadValue(context, "the inertia did not confirm every resonance of the closed "
                                     "form; the table is written, to be read with care");
-            status = kExitNonFinite;
+            status = kExitUnconfirmed;
         }
         title = "The lowest resonances against the continuum's";
     } else {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "batch/SolveTool.h"
+#include "batch/Tool.h"
 #include "present/FigureApi.h"
 
 namespace {
@@ -207,7 +207,8 @@ constexpr std::string_view kExitStatus =
     "beyond the dialog's limits with --lenient, or one too large for the memory; 2 usage error "
     "or a value that cannot be read (not a number, a whole number expected, an option given "
     "twice or not applying to the task); 3 some value not finite (also at a sweep point); 4 "
-    "output could not be written, or the figures could not be drawn.";
+    "output could not be written, or the figures could not be drawn; 5 a resonance study that "
+    "the solver's inertia did not confirm.";
 
 // Appends the words with a blank between them, in lines of at most kWidth: the first goes on
 // from `column` of the line under way, the others are indented by `indent`. A line feed ends it.

@@ -1,4 +1,4 @@
-// Messages, strict number readings, outputs and figures shared by the modes.
+// Messages, strict number readings, outputs and figures shared by the tasks.
 #include "batch/ToolSupport.h"
 
 #include <unistd.h>

@@ -14,7 +14,7 @@
 #include <system_error>
 #include <thread>
 
-#include "batch/SolveTool.h"
+#include "batch/Tool.h"
 #include "batch/ToolOptions.h"
 #include "command/InputConversion.h"
 #include "present/FigureApi.h"
@@ -87,8 +87,6 @@ bool DrawFigure(const ToolContext& context, const std::string& file, const DrawF
 // The files of one field in a record, a solution or a shape, in the order of the options' help:
 // the colour map, the figure (drawn by `figure`, solutionFigure or shapeFigure), CSV and VTK,
 // titled `title`. The first that cannot be written ends them: reported, false.
-using FieldFigure = bool (*FigureApi::*)(const NodalField&, const std::string&, FigureFormat,
-                                         std::string&, std::string&);
 bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
                      const NodalField& record, const std::string& title, FieldFigure figure);
 

@@ -2,7 +2,7 @@
 // and returns the exit status.
 #pragma once
 
-#include "batch/SolveTool.h"
+#include "batch/Tool.h"
 #include "batch/ToolOptions.h"
 
 // One computation as the dialog's: the table or the list, and the files asked for.

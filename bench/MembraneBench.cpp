@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/SolveTool.h"
+#include "batch/Tool.h"
 #include "bench/PeerSystems.h"
 #include "command/ComputeCommand.h"
 #include "solver/BandElimination.h"
@@ -253,7 +253,7 @@ BENCHMARK(BM_ComputeSequence)->Apply(MeshArgs);
 double RunTool(std::vector<std::string_view> args, std::FILE* sink)
 {
     const auto t0 = Clock::now();
-    const int status = RunSolveTool(args, sink, sink);
+    const int status = RunTool(args, sink, sink);
     const double t = Seconds(t0, Clock::now());
     return status == kExitSolved ? t : -1.0;
 }
@@ -300,7 +300,7 @@ BENCHMARK(BM_Sweep1000)->UseManualTime()->Unit(benchmark::kMillisecond);
 double RunToolDrawing(std::vector<std::string_view> args, std::FILE* sink)
 {
     const auto t0 = Clock::now();
-    const int status = RunSolveTool(args, ToolContext{sink, sink, MEMBRANE_FIGURES_LIBRARY});
+    const int status = RunTool(args, ToolContext{sink, sink, MEMBRANE_FIGURES_LIBRARY});
     const double t = Seconds(t0, Clock::now());
     return status == kExitSolved ? t : -1.0;
 }

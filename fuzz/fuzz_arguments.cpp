@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "batch/SolveTool.h"
+#include "batch/Tool.h"
 #include "batch/ToolOptions.h"
 #include "command/InputConversion.h"
 

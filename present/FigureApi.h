@@ -104,3 +104,7 @@ inline constexpr std::uint32_t kFigureApiVersion = 5;
 // The library's one exported function: extern "C" const FigureApi* membrane_figure_api().
 inline constexpr const char* kFigureApiSymbol = "membrane_figure_api";
 using FigureApiEntry = const FigureApi* (*)();
+
+// One of the table's drawings of a single field: solutionFigure or shapeFigure.
+using FieldFigure = bool (*FigureApi::*)(const NodalField&, const std::string&, FigureFormat,
+                                         std::string&, std::string&);

@@ -146,18 +146,6 @@ void ValueLines::Append(std::string& out, int k) const
     out.append(line, static_cast<std::size_t>(end + 4 - line) + text.size());
 }
 
-void ReportSink::AddValueLines(const NodalField& field, ValueFormat format)
-{
-    const ValueLines lines(field, format);
-    std::string line;
-    line.reserve(64);
-    for (int k = 0; k < lines.Count(); ++k) {
-        line.clear();
-        lines.Append(line, k);
-        AddLine(line);
-    }
-}
-
 void ListSolution(const NodalField& record, ReportSink& sink, ValueFormat format)
 {
     sink.AddValueLines(record, format);

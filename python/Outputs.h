@@ -14,8 +14,6 @@
 
 namespace py = pybind11;
 
-using FieldFigure = bool (*FigureApi::*)(const NodalField&, const std::string&, FigureFormat,
-                                         std::string&, std::string&);
 
 // The figure in the format of `format` ("png", "pdf" or "svg"), or where that is None, of the
 // path's extension, PNG without one; returned as bytes when path is None, else written there.

@@ -24,7 +24,7 @@
 #include "HostileTexts.h"
 #include "RunProcess.h"
 #include "TestSupport.h"
-#include "batch/SolveTool.h"
+#include "batch/Tool.h"
 #include "command/ComputeCommand.h"
 #include "command/Study.h"
 #include "present/FigureLayout.h"
@@ -47,7 +47,7 @@ ProcessResult SolveInProcess(const std::vector<std::string>& args)
     ProcessResult r;
     r.status = CaptureStreams(
         [&](std::FILE* out, std::FILE* err) {
-            return RunSolveTool(views, ToolContext{out, err, MEMBRANE_FIGURES_LIBRARY});
+            return RunTool(views, ToolContext{out, err, MEMBRANE_FIGURES_LIBRARY});
         },
         r.out, r.err);
     return r;

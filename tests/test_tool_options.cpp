@@ -1,5 +1,5 @@
 // The option table of membrane-solve and what is made from it: the parser takes every option in
-// the modes the table gives it and refuses it elsewhere, the usage and the help name every
+// the tasks the table gives it and refuses it elsewhere, the usage and the help name every
 // option with its placeholder, and the manual page describes exactly the options of the table.
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "RunProcess.h"
-#include "batch/SolveTool.h"
+#include "batch/Tool.h"
 #include "batch/ToolOptions.h"
 #include "command/ComputeCommand.h"
 #include "command/InputConversion.h"
@@ -139,7 +139,7 @@ TEST(ToolOptions, EveryOptionIsTakenInItsTasksAndRefusedElsewhere)
     EXPECT_GT(checked, 20);
 }
 
-TEST(ToolOptions, ModesExcludeEachOtherAndOneOutputAtMostTakesStandardOutput)
+TEST(ToolOptions, TasksExcludeEachOtherAndOneOutputAtMostTakesStandardOutput)
 {
     EXPECT_EQ(Parse({"--modes", "1", "--sweep", "0:1:2"}).result.status, kExitUsage);
     // Any option given twice is refused by name, an output above all, whose first file would be

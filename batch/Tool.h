@@ -12,6 +12,8 @@ inline constexpr int kExitRejected = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNonFinite = 3;
 inline constexpr int kExitWriteFailed = 4;
+// A resonance study whose closed-form resonances the solver's inertia did not all confirm.
+inline constexpr int kExitUnconfirmed = 5;
 
 // Where a run writes, and where it finds the drawing library when a figure is asked for.
 struct ToolContext {
@@ -24,10 +26,10 @@ struct ToolOptions;
 
 // args are the arguments after the program name. Files are written where the options name them.
 // The arguments are parsed, then RunParsed runs them.
-int RunSolveTool(std::span<const std::string_view> args, const ToolContext& context);
+int RunTool(std::span<const std::string_view> args, const ToolContext& context);
 
 // The one task the parsed options choose.
 int RunParsed(const ToolOptions& options, const ToolContext& context);
 
 // The same, with the drawing library of the running program's installation (FigureLoader.h).
-int RunSolveTool(std::span<const std::string_view> args, std::FILE* out, std::FILE* err);
+int RunTool(std::span<const std::string_view> args, std::FILE* out, std::FILE* err);

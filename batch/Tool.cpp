@@ -1,13 +1,13 @@
 // membrane-solve: the dialog's computation without a window, the resonances of the mesh and
 // sweeps over alpha. The road of a run: the arguments are parsed, then one task runs.
-#include "batch/SolveTool.h"
+#include "batch/Tool.h"
 
 #include "command/FigureLoader.h"
 #include "batch/ToolTasks.h"
 #include "batch/ToolOptions.h"
 #include "solver/BandElimination.h"
 
-int RunSolveTool(std::span<const std::string_view> args, const ToolContext& context)
+int RunTool(std::span<const std::string_view> args, const ToolContext& context)
 {
     // 1. Read the command line; --help, --version and errors end the run here.
     const ParsedArguments parsed = ParseArguments(args, context.out, context.err);
@@ -42,7 +42,7 @@ int RunParsed(const ToolOptions& options, const ToolContext& context)
     return kExitUsage;
 }
 
-int RunSolveTool(std::span<const std::string_view> args, std::FILE* out, std::FILE* err)
+int RunTool(std::span<const std::string_view> args, std::FILE* out, std::FILE* err)
 {
-    return RunSolveTool(args, ToolContext{out, err, DefaultFigureLibrary()});
+    return RunTool(args, ToolContext{out, err, DefaultFigureLibrary()});
 }
