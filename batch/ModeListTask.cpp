@@ -72,8 +72,6 @@ int ListInterval(const ToolOptions& options, const ToolContext& context, const R
 
 int RunModeListTask(const ToolOptions& options, const ToolContext& context)
 {
-    if (!options.plotFile.empty())
-        return ReportBadValue(context, "--plot draws a sweep or a study: give --sweep or --study");
     const std::optional<ResonanceSearch> search = ReadSearch(options, context);
     if (!search)
         return kExitUsage;

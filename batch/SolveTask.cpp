@@ -73,8 +73,6 @@ int SolveBeyondTheDialog(const ToolOptions& options, const ToolContext& context,
 
 int RunSolveTask(const ToolOptions& options, const ToolContext& context)
 {
-    if (!options.plotFile.empty())
-        return ReportBadValue(context, "--plot draws a sweep or a study: give --sweep or --study");
     const ValueFormat format = options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6;
     // The solver asked for, by name; within the dialog's limits only the band elimination.
     const std::optional<SolverRequest> solver =

@@ -47,16 +47,6 @@ std::vector<StudySeries> ResonanceSeries(const std::vector<ResonanceErrors>& row
 
 int RunStudyTask(const ToolOptions& options, const ToolContext& context)
 {
-    for (const auto& [given, name] : {std::pair{options.list, "--list"}, {options.exact, "--exact"},
-                                      {options.details, "--details"}, {options.lenient, "--lenient"},
-                                      {!options.mapFile.empty(), "--map"},
-                                      {!options.figureFile.empty(), "--figure"},
-                                      {!options.csvFile.empty(), "--csv"},
-                                      {!options.vtkFile.empty(), "--vtk"},
-                                      {!options.solver.empty(), "--solver"}})
-        if (given)
-            return ReportBadValue(context, std::string(name) + " does not apply to --study, which "
-                                                               "writes its table alone");
     std::string error;
     std::vector<StudyMesh> ladder = DefaultLadder();
     if (!options.ladder.empty()) {
@@ -75,7 +65,7 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
     std::string csv, title;
     std::vector<StudySeries> series;
     int status = kExitSolved;
-    if (options.task == Task::Modes) {
+    if (options.task == Task::ResonanceStudy) {
         const std::optional<std::int32_t> n = ReadStudyResonanceCount(options.taskValue);
         if (!n)
             return ReportBadValue(context, "--modes with --study " +

@@ -24,8 +24,6 @@ int RunParsed(const ToolOptions& options, const ToolContext& context)
         std::fprintf(context.err, "membrane-solve: %s\n", fault->c_str());
         return kExitUsage;
     }
-    if (options.study)
-        return RunStudyTask(options, context);
     switch (options.task) {
     case Task::Solve:
         return RunSolveTask(options, context);
@@ -38,6 +36,9 @@ int RunParsed(const ToolOptions& options, const ToolContext& context)
         return RunShapeTask(options, context);
     case Task::Shapes:
         return RunShapesTask(options, context);
+    case Task::SolutionStudy:
+    case Task::ResonanceStudy:
+        return RunStudyTask(options, context);
     }
     return kExitUsage;
 }

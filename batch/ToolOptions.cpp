@@ -17,6 +17,9 @@ constexpr TaskSet kShape = TaskBit(Task::Shape);
 constexpr TaskSet kShapes = TaskBit(Task::Shapes);
 constexpr TaskSet kResonance = kModes | kModesIn | kSweep | kShape | kShapes;
 constexpr TaskSet kMesh = kSolve | kResonance;
+constexpr TaskSet kSolutionStudy = TaskBit(Task::SolutionStudy);
+constexpr TaskSet kResonanceStudy = TaskBit(Task::ResonanceStudy);
+constexpr TaskSet kStudies = kSolutionStudy | kResonanceStudy;
 constexpr TaskSet kNodalValues = kSolve | kShape;  // the tasks that write one field
 
 constexpr std::string_view kProgram = "membrane-solve";
@@ -44,10 +47,10 @@ const OptionRow kOptions[] = {
              "90)"},
     {.name = "--divy", .placeholder = "N", .kind = Text, .tasks = kMesh,
      .text = &ToolOptions::divY, .help = "divisions along y, read alike (default 30)"},
-    {.name = "--alpha", .placeholder = "A", .kind = Text, .tasks = kSolve,
+    {.name = "--alpha", .placeholder = "A", .kind = Text, .tasks = kSolve | kSolutionStudy,
      .text = &ToolOptions::alpha,
      .help = "alpha, a finite decimal number with a decimal point (default 5.0)"},
-    {.name = "--option", .placeholder = "on|off", .kind = OnOff, .tasks = kMesh,
+    {.name = "--option", .placeholder = "on|off", .kind = OnOff, .tasks = kMesh | kSolutionStudy,
      .flag = &ToolOptions::option,
      .help = "raised centre peak on the left edge (default on); for the resonances, the load "
              "whose participation they show"},
@@ -105,7 +108,7 @@ const OptionRow kOptions[] = {
              "alpha,max_abs_w,modes_below,first_zero_pivot (the number of resonant alphas "
              "between 0 and |alpha|, and the first row whose pivot is zero or not finite, 0 for "
              "none)"},
-    {.name = "--plot", .placeholder = "FILE.png", .kind = File, .tasks = kSweep | kSolve | kModes,
+    {.name = "--plot", .placeholder = "FILE.png", .kind = File, .tasks = kSweep | kStudies,
      .text = &ToolOptions::plotFile, .figure = true, .group = Resonance,
      .help = "with --sweep: a figure of max |W| against alpha, the resonances marked: plain "
              "where the load excites them, dashed where it does not; with --study: the errors "
@@ -124,18 +127,18 @@ const OptionRow kOptions[] = {
     {.name = "--shapes", .placeholder = "N", .kind = ValueKind::TaskChoice, .tasks = kShapes, .group = Resonance,
      .help = "with --figure FILE.png: a figure of the N lowest shapes (1 <= N <= 36) side by "
              "side on one scale, each with its index, (kx, ky) and alpha"},
-    {.name = "--study", .kind = Switch, .tasks = kSolve | kModes, .flag = &ToolOptions::study,
+    {.name = "--study", .kind = Switch, .tasks = kStudies, .flag = &ToolOptions::study,
      .group = Resonance,
      .help = "how close the mesh comes to the membrane itself, as CSV, on a ladder of ever finer "
              "meshes: with --alpha and the option off, the solution's largest nodal error, L2 "
              "and H1-seminorm errors against the continuum's sin(alpha (15 - x)) / sin(15 "
              "alpha); with --modes N, the N lowest resonances against the continuum's; each with "
              "the order it shows against the mesh before"},
-    {.name = "--ladder", .placeholder = "DXxDY,...", .kind = Text, .tasks = kSolve | kModes,
+    {.name = "--ladder", .placeholder = "DXxDY,...", .kind = Text, .tasks = kStudies,
      .text = &ToolOptions::ladder, .group = Resonance,
      .help = "with --study: the meshes, each finer than the last (default "
              "15x5,30x10,60x20,120x40,240x80)"},
-    {.name = "--threads", .placeholder = "N", .kind = Text, .tasks = kResonance,
+    {.name = "--threads", .placeholder = "N", .kind = Text, .tasks = kResonance | kResonanceStudy,
      .text = &ToolOptions::threads, .group = Resonance,
      .help = "threads for the resonances, the shapes and the sweep (default: every processor)"},
 };
@@ -258,8 +261,20 @@ bool TakesValue(ValueKind kind)
 // "a single solve", "--modes", ...
 std::string TaskName(Task task)
 {
-    const OptionRow* chooser = TaskOption(task);
-    return chooser ? std::string(chooser->name) : "a single solve";
+    std::string name;
+    for (const OptionRow* chooser : TaskChoosers(task))
+        name += (name.empty() ? "" : " ") + std::string(chooser->name);
+    return name.empty() ? "a single solve" : name;
+}
+
+// The task of a run that gave --study: the study of a solve, or of the resonances of --modes.
+std::optional<Task> StudyOf(Task task)
+{
+    if (task == Task::Solve)
+        return Task::SolutionStudy;
+    if (task == Task::Modes)
+        return Task::ResonanceStudy;
+    return std::nullopt;
 }
 
 // "--modes, --modes-in and --sweep"
@@ -304,10 +319,22 @@ const OptionRow* FindOption(std::string_view name)
 
 const OptionRow* TaskOption(Task task)
 {
+    const Task chosen = task == Task::ResonanceStudy ? Task::Modes : task;
+    if (task == Task::SolutionStudy)
+        return FindOption("--study");
     for (const OptionRow& row : kOptions)
-        if (row.kind == ValueKind::TaskChoice && row.tasks == TaskBit(task))
+        if (row.kind == ValueKind::TaskChoice && row.tasks == TaskBit(chosen))
             return &row;
     return nullptr;
+}
+
+std::vector<const OptionRow*> TaskChoosers(Task task)
+{
+    if (task == Task::ResonanceStudy)
+        return {FindOption("--study"), FindOption("--modes")};
+    if (const OptionRow* chooser = TaskOption(task))
+        return {chooser};
+    return {};
 }
 
 ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE* out,
@@ -377,8 +404,18 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
         given.push_back(row);
     }
 
+    if (options.study) {
+        const std::optional<Task> study = StudyOf(options.task);
+        if (!study)
+            return EndWithBadValue(err, "--study studies a single solve or --modes, not " +
+                                            TaskName(options.task));
+        options.task = *study;
+    }
     int toStandardOutput = 0;
+    const std::vector<const OptionRow*> choosers = TaskChoosers(options.task);
     for (const OptionRow* row : given) {
+        if (std::find(choosers.begin(), choosers.end(), row) != choosers.end())
+            continue;
         if (!(row->tasks & TaskBit(options.task)))
             return EndWithBadValue(err, std::string(row->name) + " applies to " +
                                             ListOfTasks(row->tasks) + ", not to " +
@@ -404,10 +441,12 @@ std::string UsageText()
     };
     for (Task task : kTasks) {
         std::vector<std::string> words;
-        if (const OptionRow* chooser = TaskOption(task))
+        const std::vector<const OptionRow*> choosers = TaskChoosers(task);
+        for (const OptionRow* chooser : choosers)
             words.push_back(Synopsis(*chooser));
         for (const OptionRow& row : kOptions)
-            if (row.kind != ValueKind::TaskChoice && (row.tasks & TaskBit(task)))
+            if (row.kind != ValueKind::TaskChoice && (row.tasks & TaskBit(task)) &&
+                std::find(choosers.begin(), choosers.end(), &row) == choosers.end())
                 words.push_back('[' + Synopsis(row) + ']');
         line(words);
     }

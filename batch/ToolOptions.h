@@ -9,14 +9,17 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "command/ComputeCommand.h"
 #include "command/InputConversion.h"
 
-// What one run does, its task; the option that chooses it names it, a single solve has none.
-enum class Task { Solve, Modes, ModesIn, Sweep, Shape, Shapes };
-inline constexpr Task kTasks[] = {Task::Solve, Task::Modes,  Task::ModesIn,
-                                          Task::Sweep, Task::Shape, Task::Shapes};
+// What one run does, its task; the options that choose it name it, a single solve has none. The
+// studies are chosen by --study, of a solve's alpha or of --modes N.
+enum class Task { Solve, Modes, ModesIn, Sweep, Shape, Shapes, SolutionStudy, ResonanceStudy };
+inline constexpr Task kTasks[] = {Task::Solve,  Task::Modes,         Task::ModesIn,
+                                  Task::Sweep,  Task::Shape,         Task::Shapes,
+                                  Task::SolutionStudy, Task::ResonanceStudy};
 
 // A set of tasks, one bit each.
 using TaskSet = unsigned;
@@ -83,6 +86,9 @@ const OptionRow* FindOption(std::string_view name);
 
 // The option that chooses the task, or null for a single solve.
 const OptionRow* TaskOption(Task task);
+// The options that choose the task, in the order of its synopsis: none for a single solve,
+// --study and --modes for a resonance study.
+std::vector<const OptionRow*> TaskChoosers(Task task);
 
 struct ParsedArguments {
     std::optional<ToolOptions> options;  // empty: the run ends here, with status

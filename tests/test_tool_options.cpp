@@ -43,10 +43,13 @@ Parsed Parse(const std::vector<std::string>& args)
 // The arguments that choose `task`, and a value the option takes.
 std::vector<std::string> Choose(Task task)
 {
-    const OptionRow* chooser = TaskOption(task);
-    if (!chooser)
-        return {};
-    return {std::string(chooser->name), "1"};
+    std::vector<std::string> args;
+    for (const OptionRow* chooser : TaskChoosers(task)) {
+        args.emplace_back(chooser->name);
+        if (!chooser->placeholder.empty())
+            args.emplace_back("1");
+    }
+    return args;
 }
 
 std::string SampleValue(const OptionRow& row)
@@ -67,13 +70,17 @@ struct Takes {
     std::string_view option;
     std::vector<Task> tasks;
 };
-const std::vector<Task> kEveryTask = {Task::Solve, Task::Modes, Task::ModesIn,
+const std::vector<Task> kEveryTask = {Task::Solve,        Task::Modes,         Task::ModesIn,
+                                      Task::Sweep,        Task::Shape,         Task::Shapes,
+                                      Task::SolutionStudy, Task::ResonanceStudy};
+const std::vector<Task> kMeshTasks = {Task::Solve, Task::Modes, Task::ModesIn,
                                       Task::Sweep, Task::Shape, Task::Shapes};
 const Takes kTakes[] = {
-    {"--divx", kEveryTask},
-    {"--divy", kEveryTask},
-    {"--alpha", {Task::Solve}},
-    {"--option", kEveryTask},
+    {"--divx", kMeshTasks},
+    {"--divy", kMeshTasks},
+    {"--alpha", {Task::Solve, Task::SolutionStudy}},
+    {"--option", {Task::Solve, Task::Modes, Task::ModesIn, Task::Sweep, Task::Shape, Task::Shapes,
+                  Task::SolutionStudy}},
     {"--lenient", {Task::Solve}},
     {"--quiet", {Task::Solve, Task::Sweep, Task::Shape}},
     {"--solver", {Task::Solve}},
@@ -83,11 +90,11 @@ const Takes kTakes[] = {
     {"--figure", {Task::Solve, Task::Shape, Task::Shapes}},
     {"--csv", {Task::Solve, Task::Shape}},
     {"--vtk", {Task::Solve, Task::Shape}},
-    {"--plot", {Task::Solve, Task::Modes, Task::Sweep}},
+    {"--plot", {Task::Sweep, Task::SolutionStudy, Task::ResonanceStudy}},
     {"--details", {Task::Modes, Task::ModesIn}},
-    {"--study", {Task::Solve, Task::Modes}},
-    {"--ladder", {Task::Solve, Task::Modes}},
-    {"--threads", {Task::Modes, Task::ModesIn, Task::Sweep, Task::Shape, Task::Shapes}},
+    {"--ladder", {Task::SolutionStudy, Task::ResonanceStudy}},
+    {"--threads", {Task::Modes, Task::ModesIn, Task::Sweep, Task::Shape, Task::Shapes,
+                   Task::ResonanceStudy}},
 };
 
 TEST(ToolOptions, EveryOptionIsTakenInItsTasksAndRefusedElsewhere)
@@ -97,9 +104,19 @@ TEST(ToolOptions, EveryOptionIsTakenInItsTasksAndRefusedElsewhere)
     for (const Takes& t : kTakes)
         listed.insert(t.option);
     for (const OptionRow& row : OptionTable())
-        if (row.kind != ValueKind::TaskChoice && row.kind != ValueKind::Action)
+        if (row.kind != ValueKind::TaskChoice && row.kind != ValueKind::Action &&
+            row.name != "--study")
             inTable.insert(row.name);
     EXPECT_EQ(listed, inTable);
+    // --study chooses a study of a solve or of --modes, and of nothing else.
+    for (Task task : {Task::ModesIn, Task::Sweep, Task::Shape, Task::Shapes}) {
+        std::vector<std::string> args = Choose(task);
+        args.emplace_back("--study");
+        const Parsed p = Parse(args);
+        EXPECT_EQ(p.result.status, kExitUsage);
+        EXPECT_NE(p.err.find("--study studies a single solve or --modes, not "), std::string::npos)
+            << p.err;
+    }
 
     int checked = 0;
     for (const Takes& takes : kTakes) {
@@ -273,17 +290,20 @@ TEST(ToolOptions, ManualSynopsisNamesEveryOptionOfEachTask)
     }
     std::size_t checked = 0;
     for (Task task : kTasks) {
-        const OptionRow* chooser = TaskOption(task);
-        std::set<std::string> expected;
+        // A task's line begins with the options that choose it: ".B membrane\-solve \-\-study".
+        std::set<std::string> choosers;
+        for (const OptionRow* chooser : TaskChoosers(task))
+            choosers.insert(std::string(chooser->name));
+        std::set<std::string> expected = choosers;
         for (const OptionRow& row : OptionTable())
             if (row.kind != ValueKind::Action && (row.tasks & TaskBit(task)))
                 expected.insert(std::string(row.name));
         const auto line = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
-            const std::set<std::string> named = OptionsNamed(l);
-            return chooser ? named.count(std::string(chooser->name)) > 0
-                           : named.count("--alpha") > 0;
+            const std::size_t start = l.find(".B membrane");
+            return start != std::string::npos &&
+                   OptionsNamed(l.substr(start, l.find('\n', start) - start)) == choosers;
         });
-        ASSERT_NE(line, lines.end()) << (chooser ? chooser->name : "a solve");
+        ASSERT_NE(line, lines.end()) << (choosers.empty() ? "a solve" : *choosers.begin());
         EXPECT_EQ(OptionsNamed(*line), expected) << *line;
         ++checked;
     }
