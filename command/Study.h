@@ -11,10 +11,7 @@
 #include <string_view>
 #include <vector>
 
-struct StudyMesh {
-    std::int32_t divX;
-    std::int32_t divY;
-};
+#include "solver/Convergence.h"
 
 // 15 x 5, 30 x 10, 60 x 20, 120 x 40 and 240 x 80: square elements, each half the last; as the
 // front ends show it, and as ReadLadder reads it.
@@ -34,14 +31,6 @@ std::string StudyResonanceCountRefusal(std::string_view text);
 // directions. On a bad text, nothing and the reason in `error`.
 std::optional<std::vector<StudyMesh>> ReadLadder(std::string_view text, std::string& error);
 
-// The element's size, the larger of its sides, and the points per wavelength 2 pi / (alpha h).
-double MeshSize(const StudyMesh& mesh);
-double PointsPerWavelength(const StudyMesh& mesh, double alpha);
-
-// The order the errors e0 on the mesh of size h0 and e1 on h1 show: log(e0 / e1) / log(h0 / h1);
-// NaN where an error is 0.
-double ObservedOrder(double e0, double h0, double e1, double h1);
-
 // Whether the continuum resonates within 1e-6 (relative) of alpha: sin(15 alpha) near 0, where
 // the continuum solution does not exist.
 bool NearContinuumResonance(double alpha);
@@ -60,10 +49,8 @@ struct SolutionErrors {
     double orderMaxNodal, orderL2, orderH1;
 };
 
-// The solution of every mesh of the ladder at alpha, the option off, against the continuum.
-// The integrals take a Gauss rule of kGaussX points along x and kGaussY along y in every
-// element (see the source for why that is fine enough). Requires a finite alpha away from the
-// continuum's resonances.
+// The solution of every mesh of the ladder at alpha, the option off, against the continuum
+// (ErrorsAgainstContinuum). Requires a finite alpha away from the continuum's resonances.
 std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyMesh>& ladder);
 
 struct ResonanceErrors {

@@ -165,3 +165,26 @@ TEST(Study, TheAccuracyNoteFollowsTheDispersionRelation)
 }
 
 }  // namespace
+
+namespace {
+
+// The orders of a table come from the row before in the same series alone: errors that halve
+// with h show order 1, that quarter order 2, and the first row of each series none.
+TEST(Study, TheTablesOrdersFollowEachSeries)
+{
+    ConvergenceTable table;
+    table.Add(1, 1.0, {8.0, 1.0});
+    table.Add(1, 0.5, {4.0, 0.25});
+    table.Add(2, 0.5, {3.0, 0.0});
+    table.Add(2, 0.25, {0.75, 0.0});
+    table.EvaluateOrders();
+    const auto& rows = table.Rows();
+    EXPECT_TRUE(std::isnan(rows[0].orders[0]) && std::isnan(rows[2].orders[1]));
+    EXPECT_DOUBLE_EQ(rows[1].orders[0], 1.0);
+    EXPECT_DOUBLE_EQ(rows[1].orders[1], 2.0);
+    EXPECT_TRUE(std::isnan(rows[2].orders[0]));
+    EXPECT_DOUBLE_EQ(rows[3].orders[0], 2.0);
+    EXPECT_TRUE(std::isnan(rows[3].orders[1]));  // an error of 0 shows no order
+}
+
+}  // namespace

@@ -424,8 +424,9 @@ TEST(ToolOptions, HelpAndManualStateEachDefaultAndLimitOfItsConstant)
     const auto states = [&](std::string_view option, const std::string& text, bool inManual) {
         EXPECT_NE(std::string(FindOption(option)->help).find(text), std::string::npos)
             << option << ": " << text;
-        if (inManual)
+        if (inManual) {
             EXPECT_NE(manual.find(text), std::string::npos) << text;
+        }
     };
     states("--divx", "(default " + std::to_string(kDefaultDivX) + ")", true);
     states("--divy", "(default " + std::to_string(kDefaultDivY) + ")", true);
