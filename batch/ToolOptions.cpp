@@ -262,8 +262,11 @@ bool TakesValue(ValueKind kind)
 std::string TaskName(Task task)
 {
     std::string name;
-    for (const OptionRow* chooser : TaskChoosers(task))
-        name += (name.empty() ? "" : " ") + std::string(chooser->name);
+    for (const OptionRow* chooser : TaskChoosers(task)) {
+        if (!name.empty())
+            name += ' ';
+        name += chooser->name;
+    }
     return name.empty() ? "a single solve" : name;
 }
 

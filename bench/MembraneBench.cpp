@@ -166,7 +166,7 @@ void BM_SolveBand(benchmark::State& state)
         state.SetIterationTime(t);
     }
     state.counters["over_baseline"] = ours / before;
-    state.SetLabel(EliminationFormName(ActiveEliminationForm()));
+    state.SetLabel(EliminationKernelName(ActiveEliminationKernel()));
 }
 BENCHMARK(BM_SolveBand)->Apply(MeshArgs)->UseManualTime();
 
@@ -458,7 +458,7 @@ int main(int argc, char** argv)
     openblas_set_num_threads(1);
     benchmark::AddCustomContext("lapack", std::string(openblas_get_config()) + " (core " +
                                               openblas_get_corename() + "), 1 thread");
-    benchmark::AddCustomContext("elimination", EliminationFormName(ActiveEliminationForm()));
+    benchmark::AddCustomContext("elimination", EliminationKernelName(ActiveEliminationKernel()));
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -1,4 +1,4 @@
-// The portable form of the forward elimination and the choice among the forms.
+// The portable kernel of the forward elimination and the choice among the kernels.
 #include "solver/BandElimination.h"
 
 #include <cstddef>
@@ -13,7 +13,7 @@
 
 namespace {
 
-// The widest band the vector forms hold in their registers: that of the dialog's largest mesh.
+// The widest band the vector kernels hold in their registers: that of the dialog's largest mesh.
 constexpr int kMostVectorBand = MembraneModel::kMaxBand;
 
 // Right-looking: for each row i in increasing order, and each row j = i + m - 1 coupled to it,
@@ -72,46 +72,46 @@ void BackSubstitute(const BandRef& band)
     }
 }
 
-bool Supported(EliminationForm form)
+bool Supported(EliminationKernel kernel)
 {
-    switch (form) {
-    case EliminationForm::Portable:
+    switch (kernel) {
+    case EliminationKernel::Portable:
         return true;
 #if defined(__x86_64__)
-    case EliminationForm::Avx2:
+    case EliminationKernel::Avx2:
         return __builtin_cpu_supports("avx2");
-    case EliminationForm::Avx512:
+    case EliminationKernel::Avx512:
         return __builtin_cpu_supports("avx512f");
 #else
-    case EliminationForm::Avx2:
-    case EliminationForm::Avx512:
+    case EliminationKernel::Avx2:
+    case EliminationKernel::Avx512:
         return false;
 #endif
     }
     return false;
 }
 
-EliminationForm ChooseForm()
+EliminationKernel ChooseForm()
 {
-    const std::vector<EliminationForm> forms = SupportedEliminationForms();
+    const std::vector<EliminationKernel> kernels = SupportedEliminationKernels();
     if (const char* wanted = std::getenv("MEMBRANE_ELIMINATION")) {
-        for (EliminationForm form : forms)
-            if (std::strcmp(wanted, EliminationFormName(form)) == 0)
-                return form;
+        for (EliminationKernel kernel : kernels)
+            if (std::strcmp(wanted, EliminationKernelName(kernel)) == 0)
+                return kernel;
     }
-    return forms.back();
+    return kernels.back();
 }
 
 }  // namespace
 
-const char* EliminationFormName(EliminationForm form)
+const char* EliminationKernelName(EliminationKernel kernel)
 {
-    switch (form) {
-    case EliminationForm::Portable:
+    switch (kernel) {
+    case EliminationKernel::Portable:
         return "portable";
-    case EliminationForm::Avx2:
+    case EliminationKernel::Avx2:
         return "avx2";
-    case EliminationForm::Avx512:
+    case EliminationKernel::Avx512:
         return "avx512";
     }
     return "?";
@@ -122,9 +122,9 @@ std::optional<std::string> EliminationRequestFault()
     const char* wanted = std::getenv("MEMBRANE_ELIMINATION");
     if (wanted == nullptr)
         return std::nullopt;
-    for (EliminationForm form :
-         {EliminationForm::Portable, EliminationForm::Avx2, EliminationForm::Avx512})
-        if (std::strcmp(wanted, EliminationFormName(form)) == 0)
+    for (EliminationKernel kernel :
+         {EliminationKernel::Portable, EliminationKernel::Avx2, EliminationKernel::Avx512})
+        if (std::strcmp(wanted, EliminationKernelName(kernel)) == 0)
             return std::nullopt;
     std::string shown;
     for (const char* c = wanted; *c != '\0' && shown.size() < 40; ++c)
@@ -132,31 +132,31 @@ std::optional<std::string> EliminationRequestFault()
     return "MEMBRANE_ELIMINATION takes portable, avx2 or avx512, not '" + shown + "'";
 }
 
-std::vector<EliminationForm> SupportedEliminationForms()
+std::vector<EliminationKernel> SupportedEliminationKernels()
 {
-    std::vector<EliminationForm> forms;
-    for (EliminationForm form :
-         {EliminationForm::Portable, EliminationForm::Avx2, EliminationForm::Avx512})
-        if (Supported(form))
-            forms.push_back(form);
-    return forms;
+    std::vector<EliminationKernel> kernels;
+    for (EliminationKernel kernel :
+         {EliminationKernel::Portable, EliminationKernel::Avx2, EliminationKernel::Avx512})
+        if (Supported(kernel))
+            kernels.push_back(kernel);
+    return kernels;
 }
 
-EliminationForm ActiveEliminationForm()
+EliminationKernel ActiveEliminationKernel()
 {
-    static const EliminationForm active = ChooseForm();
+    static const EliminationKernel active = ChooseForm();
     return active;
 }
 
-void EliminateBand(const BandRef& band, bool carryRhs, EliminationForm form)
+void EliminateBand(const BandRef& band, bool carryRhs, EliminationKernel kernel)
 {
 #if defined(__x86_64__)
     if (band.nBand <= kMostVectorBand) {
-        switch (form) {
-        case EliminationForm::Avx2:
+        switch (kernel) {
+        case EliminationKernel::Avx2:
             EliminateBandAvx2(band.k, band.stride, band.w, band.nNode, band.nBand, carryRhs);
             return;
-        case EliminationForm::Avx512:
+        case EliminationKernel::Avx512:
             EliminateBandAvx512(band.k, band.stride, band.w, band.nNode, band.nBand, carryRhs);
             return;
         default:
@@ -170,9 +170,9 @@ void EliminateBand(const BandRef& band, bool carryRhs, EliminationForm form)
         EliminatePortable<true, false>(band);
 }
 
-void SolveBandIn(const BandRef& band, EliminationForm form)
+void SolveBandIn(const BandRef& band, EliminationKernel kernel)
 {
-    EliminateBand(band, true, form);
+    EliminateBand(band, true, kernel);
     BackSubstitute(band);
 }
 

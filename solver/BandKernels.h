@@ -1,4 +1,4 @@
-// The vector forms of the forward elimination, each in a file of its own compiled for its
+// The vector kernels of the forward elimination, each in a file of its own compiled for its
 // instruction set. Their interface is plain pointers and counts, so that nothing else is
 // compiled for those instruction sets and no code of theirs runs where they are missing.
 #pragma once

@@ -1,8 +1,8 @@
-// The left-looking form of the forward elimination, written once over a vector type V of W
+// The left-looking kernel of the forward elimination, written once over a vector type V of W
 // doubles; included only by the files that compile it for one instruction set each.
 //
 // Row j is held in registers while it gathers its updates from the rows i = j - nBand + 1 ..
-// j - 1 in increasing order: the same operations, in the same order, as the right-looking form
+// j - 1 in increasing order: the same operations, in the same order, as the right-looking kernel
 // gives it, entry by entry,
 //   A(j, n) = A(j, n) - q(i, j) * u(i, n)   for the nodes n = j .. i + nBand - 1,
 // where q(i, j) = u(i, j) / u(i, i) is row i's multiplier and u(i, .) row i as it stood when it

@@ -51,12 +51,12 @@ void MembraneModel::ApplyBoundary()
 
 void MembraneModel::FactorBand()
 {
-    EliminateBand(BandOf(*this), false, ActiveEliminationForm());
+    EliminateBand(BandOf(*this), false, ActiveEliminationKernel());
 }
 
 void MembraneModel::SolveBand()
 {
-    SolveBandIn(BandOf(*this), ActiveEliminationForm());
+    SolveBandIn(BandOf(*this), ActiveEliminationKernel());
 }
 
 BandInertia MembraneModel::PivotInertia() const

@@ -74,12 +74,12 @@ void SizedRecord::ApplyBoundary()
 
 void SizedRecord::FactorBand()
 {
-    EliminateBand(BandOf(*this), false, ActiveEliminationForm());
+    EliminateBand(BandOf(*this), false, ActiveEliminationKernel());
 }
 
 void SizedRecord::SolveBand()
 {
-    SolveBandIn(BandOf(*this), ActiveEliminationForm());
+    SolveBandIn(BandOf(*this), ActiveEliminationKernel());
 }
 
 BandInertia SizedRecord::PivotInertia() const

@@ -13,8 +13,8 @@
 
 namespace {
 
-// Where the test is run with a form forced by name (MEMBRANE_ELIMINATION) that this processor
-// lacks, the elimination falls back to another form, already tested under its own name: every
+// Where the test is run with a kernel forced by name (MEMBRANE_ELIMINATION) that this processor
+// lacks, the elimination falls back to another kernel, already tested under its own name: every
 // test is skipped, and says so, rather than passing under a name it did not test.
 class ForcedFormPresent : public testing::Environment {
 public:
@@ -23,10 +23,10 @@ public:
         const char* wanted = std::getenv("MEMBRANE_ELIMINATION");
         if (!wanted)
             return;
-        for (const EliminationForm form : SupportedEliminationForms())
-            if (std::strcmp(EliminationFormName(form), wanted) == 0)
+        for (const EliminationKernel kernel : SupportedEliminationKernels())
+            if (std::strcmp(EliminationKernelName(kernel), wanted) == 0)
                 return;
-        GTEST_SKIP() << "this processor lacks the form " << wanted;
+        GTEST_SKIP() << "this processor lacks the kernel " << wanted;
     }
 };
 testing::Environment* const kForcedFormPresent =

@@ -26,7 +26,7 @@ TEST(SizedRecord, SameBitsAsTheDialogsRecordInEveryForm)
     } cases[] = {{1, 1, 5.0}, {2, 1, 0.1}, {7, 4, 2.25}, {90, 30, 5.0}, {45, 15, 0.0},
                  {2, 1, VanishingPivotAlpha()}, {4, 2, 1e200}, {13, 29, 3.7}};
     for (const auto& c : cases)
-        for (const EliminationForm form : SupportedEliminationForms())
+        for (const EliminationKernel form : SupportedEliminationKernels())
             for (const bool option : {false, true}) {
                 auto fixed = MakeRecord();
                 SetCounts(*fixed, c.divX, c.divY);
@@ -41,7 +41,7 @@ TEST(SizedRecord, SameBitsAsTheDialogsRecordInEveryForm)
                 SolveBandIn(*fixed, form);
                 SolveBandIn(sized, form);
                 const std::string what = std::to_string(c.divX) + "x" + std::to_string(c.divY) +
-                                         " " + EliminationFormName(form);
+                                         " " + EliminationKernelName(form);
                 for (int r = 0; r <= sized.m_nNode; ++r)
                     ASSERT_EQ(std::memcmp(sized.m_K[r], fixed->m_K[r],
                                           sizeof(double) * (sized.m_nBand + 1)), 0)

@@ -1,4 +1,4 @@
-// Every vector form of the elimination this processor runs leaves the portable form's bits in
+// Every vector kernel of the elimination this processor runs leaves the portable kernel's bits in
 // m_K and m_W: on the meshes' own systems at many alphas, and on random bands full of zeros of
 // both signs, infinities and NaNs.
 #include <gtest/gtest.h>
@@ -16,16 +16,16 @@
 
 namespace {
 
-std::vector<EliminationForm> VectorForms()
+std::vector<EliminationKernel> VectorKernels()
 {
-    std::vector<EliminationForm> forms = SupportedEliminationForms();
-    forms.erase(forms.begin());  // the portable form, the reference
-    return forms;
+    std::vector<EliminationKernel> kernels = SupportedEliminationKernels();
+    kernels.erase(kernels.begin());  // the portable kernel, the reference
+    return kernels;
 }
 
-// Eliminates a copy of `start` in the portable form and in `form`, and compares every bit of
+// Eliminates a copy of `start` in the portable kernel and in `kernel`, and compares every bit of
 // both arrays, the cells the elimination must not touch included.
-void ExpectSameBits(const MembraneModel& start, EliminationForm form, bool solve,
+void ExpectSameBits(const MembraneModel& start, EliminationKernel kernel, bool solve,
                     const std::string& what)
 {
     auto reference = std::make_unique<MembraneModel>(start);
@@ -34,23 +34,23 @@ void ExpectSameBits(const MembraneModel& start, EliminationForm form, bool solve
         *reference = start;
         *tried = start;
         if (solve && carryRhs) {
-            SolveBandIn(*reference, EliminationForm::Portable);
-            SolveBandIn(*tried, form);
+            SolveBandIn(*reference, EliminationKernel::Portable);
+            SolveBandIn(*tried, kernel);
         } else {
-            EliminateBand(*reference, carryRhs, EliminationForm::Portable);
-            EliminateBand(*tried, carryRhs, form);
+            EliminateBand(*reference, carryRhs, EliminationKernel::Portable);
+            EliminateBand(*tried, carryRhs, kernel);
         }
         EXPECT_EQ(std::memcmp(reference->m_K, tried->m_K, sizeof reference->m_K), 0)
-            << EliminationFormName(form) << " " << what << (carryRhs ? " with m_W" : "");
+            << EliminationKernelName(kernel) << " " << what << (carryRhs ? " with m_W" : "");
         EXPECT_EQ(std::memcmp(reference->m_W, tried->m_W, sizeof reference->m_W), 0)
-            << EliminationFormName(form) << " " << what << (carryRhs ? " with m_W" : "");
+            << EliminationKernelName(kernel) << " " << what << (carryRhs ? " with m_W" : "");
     }
 }
 
-TEST(EliminationForms, MeshSystemsBitForBit)
+TEST(EliminationKernels, MeshSystemsBitForBit)
 {
-    if (VectorForms().empty())
-        GTEST_SKIP() << "this processor runs only the portable form";
+    if (VectorKernels().empty())
+        GTEST_SKIP() << "this processor runs only the portable kernel";
     ResonanceSearch search;
     search.divX = 90;
     search.divY = 30;
@@ -61,26 +61,26 @@ TEST(EliminationForms, MeshSystemsBitForBit)
                   {30, 29}, {89, 28}, {3, 2}};
     const double alphas[] = {0.0, -2.5, 5.0, 1e-5, 1e200, resonance * (1 + 1e-13), 41.0};
     auto m = MakeRecord();
-    for (EliminationForm form : VectorForms()) {
+    for (EliminationKernel kernel : VectorKernels()) {
         for (const auto& mesh : meshes)
             for (double alpha : alphas)
                 for (bool option : {true, false}) {
                     Constrain(*m, mesh.divX, mesh.divY, alpha, option);
-                    ExpectSameBits(*m, form, true,
+                    ExpectSameBits(*m, kernel, true,
                                    std::to_string(mesh.divX) + "x" + std::to_string(mesh.divY) +
                                        " alpha " + std::to_string(alpha));
                 }
         // A pivot that vanishes exactly: infinite multipliers, then NaN everywhere.
         Constrain(*m, 2, 1, VanishingPivotAlpha(), true);
-        ExpectSameBits(*m, form, true, "vanishing pivot");
+        ExpectSameBits(*m, kernel, true, "vanishing pivot");
     }
 }
 
-// Any band of 2..33 columns and any values: the forms carry out the same operations.
-TEST(EliminationForms, RandomBandsBitForBit)
+// Any band of 2..33 columns and any values: the kernels carry out the same operations.
+TEST(EliminationKernels, RandomBandsBitForBit)
 {
-    if (VectorForms().empty())
-        GTEST_SKIP() << "this processor runs only the portable form";
+    if (VectorKernels().empty())
+        GTEST_SKIP() << "this processor runs only the portable kernel";
     std::mt19937 rng(20261209);
     // The NaN that arithmetic makes, the only kind an elimination meets: with it, which operand
     // of a product is a NaN does not matter, whereas a planted NaN of another sign would make
@@ -108,32 +108,32 @@ TEST(EliminationForms, RandomBandsBitForBit)
             }
             m->m_W[r] = uniform(rng);
         }
-        for (EliminationForm form : VectorForms())
-            ExpectSameBits(*m, form, true,
+        for (EliminationKernel kernel : VectorKernels())
+            ExpectSameBits(*m, kernel, true,
                            std::to_string(m->m_nNode) + " rows of " + std::to_string(m->m_nBand));
         if (HasFailure())
             return;
     }
 }
 
-TEST(EliminationForms, ChoiceAndNames)
+TEST(EliminationKernels, ChoiceAndNames)
 {
-    const std::vector<EliminationForm> forms = SupportedEliminationForms();
-    ASSERT_FALSE(forms.empty());
-    EXPECT_EQ(forms.front(), EliminationForm::Portable);
-    EXPECT_NE(std::find(forms.begin(), forms.end(), ActiveEliminationForm()), forms.end());
-    EXPECT_STREQ(EliminationFormName(EliminationForm::Portable), "portable");
-    EXPECT_STREQ(EliminationFormName(EliminationForm::Avx2), "avx2");
-    EXPECT_STREQ(EliminationFormName(EliminationForm::Avx512), "avx512");
-    // Without a request the widest form runs; a request names one of the supported forms.
+    const std::vector<EliminationKernel> kernels = SupportedEliminationKernels();
+    ASSERT_FALSE(kernels.empty());
+    EXPECT_EQ(kernels.front(), EliminationKernel::Portable);
+    EXPECT_NE(std::find(kernels.begin(), kernels.end(), ActiveEliminationKernel()), kernels.end());
+    EXPECT_STREQ(EliminationKernelName(EliminationKernel::Portable), "portable");
+    EXPECT_STREQ(EliminationKernelName(EliminationKernel::Avx2), "avx2");
+    EXPECT_STREQ(EliminationKernelName(EliminationKernel::Avx512), "avx512");
+    // Without a request the widest kernel runs; a request names one of the supported kernels.
     const char* wanted = std::getenv("MEMBRANE_ELIMINATION");
-    const auto named = [&](EliminationForm f) {
-        return wanted != nullptr && std::strcmp(EliminationFormName(f), wanted) == 0;
+    const auto named = [&](EliminationKernel f) {
+        return wanted != nullptr && std::strcmp(EliminationKernelName(f), wanted) == 0;
     };
-    if (std::find_if(forms.begin(), forms.end(), named) != forms.end()) {
-        EXPECT_STREQ(EliminationFormName(ActiveEliminationForm()), wanted);
+    if (std::find_if(kernels.begin(), kernels.end(), named) != kernels.end()) {
+        EXPECT_STREQ(EliminationKernelName(ActiveEliminationKernel()), wanted);
     } else {
-        EXPECT_EQ(ActiveEliminationForm(), forms.back());
+        EXPECT_EQ(ActiveEliminationKernel(), kernels.back());
     }
 }
 
