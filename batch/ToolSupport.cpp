@@ -275,22 +275,22 @@ bool DrawFigure(const ToolContext& context, const std::string& file, const DrawF
 }
 
 bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
-                     const NodalField& record, const std::string& title, FieldFigure figure)
+                     const NodalField& field, const std::string& title, FieldFigure figure)
 {
     if (!options.mapFile.empty() &&
         !DrawFigure(context, options.mapFile, [&](const FigureApi& api, FigureFormat format,
                                                   std::string& bytes, std::string& error) {
-            return api.colorMap(record, format, bytes, error);
+            return api.colorMap(field, format, bytes, error);
         }))
         return false;
     if (!options.figureFile.empty() &&
         !DrawFigure(context, options.figureFile, [&](const FigureApi& api, FigureFormat format,
                                                      std::string& bytes, std::string& error) {
-            return (api.*figure)(record, title, format, bytes, error);
+            return (api.*figure)(field, title, format, bytes, error);
         }))
         return false;
-    if (!options.csvFile.empty() && !WriteOutput(context, options.csvFile, NodeCsv(record)))
+    if (!options.csvFile.empty() && !WriteOutput(context, options.csvFile, NodeCsv(field)))
         return false;
     return options.vtkFile.empty() ||
-           WriteOutput(context, options.vtkFile, RectilinearVtk(record, title));
+           WriteOutput(context, options.vtkFile, RectilinearVtk(field, title));
 }

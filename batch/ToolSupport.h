@@ -88,7 +88,7 @@ bool DrawFigure(const ToolContext& context, const std::string& file, const DrawF
 // the colour map, the figure (drawn by `figure`, solutionFigure or shapeFigure), CSV and VTK,
 // titled `title`. The first that cannot be written ends them: reported, false.
 bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
-                     const NodalField& record, const std::string& title, FieldFigure figure);
+                     const NodalField& field, const std::string& title, FieldFigure figure);
 
 // Unless --quiet, the note on standard error of a solve at alpha on a divX x divY mesh with
 // fewer than 10 points per wavelength.

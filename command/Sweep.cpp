@@ -15,11 +15,11 @@
 
 namespace {
 
-double LargestMagnitude(const NodalField& record)
+double LargestMagnitude(const NodalField& field)
 {
     double largest = 0.0;
-    for (int n = 1; n <= record.m_nNode; ++n) {
-        const double magnitude = std::fabs(record.m_W[n]);
+    for (int n = 1; n <= field.m_nNode; ++n) {
+        const double magnitude = std::fabs(field.m_W[n]);
         if (std::isnan(magnitude))
             return magnitude;
         if (magnitude > largest)

@@ -23,11 +23,11 @@ struct MapScale {
 };
 
 // Scale ends start at -100 and +100. A NaN fails the second test and so replaces lo.
-inline MapScale FindMapScale(const NodalField& record)
+inline MapScale FindMapScale(const NodalField& field)
 {
     MapScale s{-100.0, 100.0};
-    for (int n = 1; n <= record.m_nNode; ++n) {
-        const double w = record.m_W[n];
+    for (int n = 1; n <= field.m_nNode; ++n) {
+        const double w = field.m_W[n];
         if (w > s.hi)
             s.hi = w;
         if (!(w >= s.lo))
@@ -37,26 +37,26 @@ inline MapScale FindMapScale(const NodalField& record)
 }
 
 // Cell size in pixels, 300 / m_nDivX by 100 / m_nDivY (truncated); counts must be at least 1.
-inline int MapCellWidth(const NodalField& record)
+inline int MapCellWidth(const NodalField& field)
 {
-    return 300 / record.m_nDivX;
+    return 300 / field.m_nDivX;
 }
 
-inline int MapCellHeight(const NodalField& record)
+inline int MapCellHeight(const NodalField& field)
 {
-    return 100 / record.m_nDivY;
+    return 100 / field.m_nDivY;
 }
 
 // Size in pixels of the whole block, (m_nDivX + 1) cells wide and (m_nDivY + 1) high; 0 when
 // a count is below 1.
-inline int MapBlockWidth(const NodalField& record)
+inline int MapBlockWidth(const NodalField& field)
 {
-    return record.m_nDivX < 1 ? 0 : (record.m_nDivX + 1) * MapCellWidth(record);
+    return field.m_nDivX < 1 ? 0 : (field.m_nDivX + 1) * MapCellWidth(field);
 }
 
-inline int MapBlockHeight(const NodalField& record)
+inline int MapBlockHeight(const NodalField& field)
 {
-    return record.m_nDivY < 1 ? 0 : (record.m_nDivY + 1) * MapCellHeight(record);
+    return field.m_nDivY < 1 ? 0 : (field.m_nDivY + 1) * MapCellHeight(field);
 }
 
 // 0..255 from t = ((w - lo) / range) * 255: truncated, clamped, NaN gives 0.
@@ -74,22 +74,22 @@ inline int MapIntensity(double w, double lo, double range)
 // node rows bottom to top from the baseline y0 upward. Draws nothing unless both counts are at
 // least 1.
 template <class Fill>
-void ForEachMapCell(const NodalField& record, int left, int y0, Fill&& fill)
+void ForEachMapCell(const NodalField& field, int left, int y0, Fill&& fill)
 {
-    if (record.m_nDivX < 1 || record.m_nDivY < 1)
+    if (field.m_nDivX < 1 || field.m_nDivY < 1)
         return;
-    const int w = MapCellWidth(record);
-    const int h = MapCellHeight(record);
-    const MapScale scale = FindMapScale(record);
+    const int w = MapCellWidth(field);
+    const int h = MapCellHeight(field);
+    const MapScale scale = FindMapScale(field);
     const double range = scale.hi - scale.lo;
     int k = 0;
-    for (int p = 1; p <= record.m_nDivX + 1; ++p) {
+    for (int p = 1; p <= field.m_nDivX + 1; ++p) {
         const int xL = left + (p - 1) * w;
         const int xR = left + p * w;
-        for (int r = 1; r <= record.m_nDivY + 1; ++r) {
+        for (int r = 1; r <= field.m_nDivY + 1; ++r) {
             ++k;
             fill(MapCell{xL, y0 - r * h, xR, y0 - (r - 1) * h,
-                         MapIntensity(record.m_W[k], scale.lo, range)});
+                         MapIntensity(field.m_W[k], scale.lo, range)});
         }
     }
 }

@@ -7,15 +7,15 @@
 
 #include "present/ColorMap.h"
 
-void PaintColorMap(QPainter& painter, const NodalField& record, int left, int y0)
+void PaintColorMap(QPainter& painter, const NodalField& field, int left, int y0)
 {
-    ForEachMapCell(record, left, y0, [&painter](const MapCell& c) {
+    ForEachMapCell(field, left, y0, [&painter](const MapCell& c) {
         painter.fillRect(QRect(c.left, c.top, c.right - c.left, c.bottom - c.top),
                          QColor(c.intensity, c.intensity, 255));
     });
 }
 
-QSize ColorMapSize(const NodalField& record)
+QSize ColorMapSize(const NodalField& field)
 {
-    return {MapBlockWidth(record), MapBlockHeight(record)};
+    return {MapBlockWidth(field), MapBlockHeight(field)};
 }

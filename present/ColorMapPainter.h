@@ -12,8 +12,8 @@ inline constexpr int kMapLeft = 10;
 inline constexpr int kMapBaselineGap = 30;
 
 // Fills one cell per node; the block's lower left corner lies at (left, y0).
-void PaintColorMap(QPainter& painter, const NodalField& record, int left, int y0);
+void PaintColorMap(QPainter& painter, const NodalField& field, int left, int y0);
 
-// The size of the block of cells alone, which PaintColorMap(painter, record, 0, height) fills,
+// The size of the block of cells alone, which PaintColorMap(painter, field, 0, height) fills,
 // node 1 at the bottom left.
-QSize ColorMapSize(const NodalField& record);
+QSize ColorMapSize(const NodalField& field);

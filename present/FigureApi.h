@@ -76,17 +76,17 @@ struct FigureApi {
     std::uint32_t version;  // kFigureApiVersion of the library's build
 
     // The colour map as the dialog paints it, one cell per node, the block alone.
-    bool (*colorMap)(const NodalField& record, FigureFormat format, std::string& bytes,
+    bool (*colorMap)(const NodalField& field, FigureFormat format, std::string& bytes,
                      std::string& error);
     // The solution on the domain with axes, colour bar and title (see MapFigure).
-    bool (*solutionFigure)(const NodalField& record, const std::string& title,
+    bool (*solutionFigure)(const NodalField& field, const std::string& title,
                            FigureFormat format, std::string& bytes, std::string& error);
     // Largest |W| against alpha on a logarithmic axis, the resonances as thin lines.
     bool (*sweepPlot)(std::span<const CurvePoint> curve, std::span<const ResonanceLine> lines,
                       const std::string& title, FigureFormat format, std::string& bytes,
                       std::string& error);
     // A mode shape in m_W on a diverging scale (see ShapeFigure).
-    bool (*shapeFigure)(const NodalField& record, const std::string& title, FigureFormat format,
+    bool (*shapeFigure)(const NodalField& field, const std::string& title, FigureFormat format,
                         std::string& bytes, std::string& error);
     // Shapes side by side on one scale (see ShapeGallery).
     bool (*shapeGallery)(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,

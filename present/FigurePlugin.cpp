@@ -134,20 +134,20 @@ bool Render(FigureFormat format, QSize size, const std::string& title, const Pai
     return true;
 }
 
-bool ColorMapFigure(const NodalField& record, FigureFormat format, std::string& bytes,
+bool ColorMapFigure(const NodalField& field, FigureFormat format, std::string& bytes,
                     std::string& error)
 {
-    const QSize size = ColorMapSize(record);
+    const QSize size = ColorMapSize(field);
     return Render(format, size, "colour map", [&](QPainter& p) {
-        PaintColorMap(p, record, 0, size.height());
+        PaintColorMap(p, field, 0, size.height());
     }, bytes, error, kDefaultCompression, false);
 }
 
-bool SolutionFigure(const NodalField& record, const std::string& title, FigureFormat format,
+bool SolutionFigure(const NodalField& field, const std::string& title, FigureFormat format,
                     std::string& bytes, std::string& error)
 {
     return Render(format, {kFigureWidth, kFigureHeight}, title,
-                  [&](QPainter& p) { PaintMapFigure(p, record, title); }, bytes, error);
+                  [&](QPainter& p) { PaintMapFigure(p, field, title); }, bytes, error);
 }
 
 bool SweepFigure(std::span<const CurvePoint> curve, std::span<const ResonanceLine> lines,
@@ -158,11 +158,11 @@ bool SweepFigure(std::span<const CurvePoint> curve, std::span<const ResonanceLin
                   [&](QPainter& p) { PaintSweepPlot(p, curve, lines, title); }, bytes, error);
 }
 
-bool ShapeFigure(const NodalField& record, const std::string& title, FigureFormat format,
+bool ShapeFigure(const NodalField& field, const std::string& title, FigureFormat format,
                  std::string& bytes, std::string& error)
 {
     return Render(format, {kFigureWidth, kFigureHeight}, title,
-                  [&](QPainter& p) { PaintShapeFigure(p, record, title); }, bytes, error);
+                  [&](QPainter& p) { PaintShapeFigure(p, field, title); }, bytes, error);
 }
 
 bool GalleryFigure(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,

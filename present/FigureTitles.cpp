@@ -17,10 +17,10 @@ const char* OnOff(bool option)
 
 }  // namespace
 
-std::string SolutionTitle(const NodalField& record, bool option)
+std::string SolutionTitle(const NodalField& field, bool option)
 {
-    std::string title = "W on the membrane: " + Mesh(record.m_nDivX, record.m_nDivY) + ", alpha ";
-    AppendValue(title, record.m_dAlpha, ValueFormat::Shortest);
+    std::string title = "W on the membrane: " + Mesh(field.m_nDivX, field.m_nDivY) + ", alpha ";
+    AppendValue(title, field.m_dAlpha, ValueFormat::Shortest);
     return title + ", option " + OnOff(option);
 }
 

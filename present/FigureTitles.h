@@ -6,8 +6,8 @@
 
 #include "present/NodalField.h"
 
-// "W on the membrane: 20 x 8 divisions, alpha 2.5, option on", for a solved record.
-std::string SolutionTitle(const NodalField& record, bool option);
+// "W on the membrane: 20 x 8 divisions, alpha 2.5, option on", for a solved field.
+std::string SolutionTitle(const NodalField& field, bool option);
 
 // "Largest |W| against alpha: 12 x 5 divisions, option on".
 std::string SweepTitle(std::int32_t divX, std::int32_t divY, bool option);

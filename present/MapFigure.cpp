@@ -139,10 +139,10 @@ void DrawTitle(QPainter& p, const QFont& font, int width, int top, const std::st
 
 // The figure of one field: the field and its bar in the given scale, axes, labels, title, and
 // where some values are not finite, a line that says how many, drawn grey.
-void PaintFieldFigure(QPainter& p, const NodalField& record, const std::string& title, double lo,
+void PaintFieldFigure(QPainter& p, const NodalField& field, const std::string& title, double lo,
                       double hi, const Shader& shade, const QString& barName)
 {
-    p.drawImage(kDomain.topLeft(), FieldImage(kDomain.size(), GridOf(record), shade));
+    p.drawImage(kDomain.topLeft(), FieldImage(kDomain.size(), GridOf(field), shade));
     if (std::isfinite(lo) && std::isfinite(hi))
         p.drawImage(kBar.topLeft(), BarImage(lo, hi, shade));
     else
@@ -151,18 +151,18 @@ void PaintFieldFigure(QPainter& p, const NodalField& record, const std::string& 
     QFont font = p.font();
     font.setPixelSize(14);
     p.setFont(font);
-    DrawAxes(p, record.m_dLenX, record.m_dLenY);
+    DrawAxes(p, field.m_dLenX, field.m_dLenY);
     DrawBarLabels(p, lo, hi, barName);
     DrawTitle(p, font, kFigureWidth, 14, title);
-    const int notFinite = NotFiniteCount(record.m_W, record.m_nNode);
+    const int notFinite = NotFiniteCount(field.m_W, field.m_nNode);
     if (notFinite > 0) {
         const QString note =
-            notFinite == record.m_nNode
+            notFinite == field.m_nNode
                 ? QStringLiteral("No value is finite: the field is drawn grey.")
                 : QStringLiteral("%1 of %2 values are not finite, drawn grey; the scale is that "
                                  "of the finite ones.")
                       .arg(notFinite)
-                      .arg(record.m_nNode);
+                      .arg(field.m_nNode);
         p.setPen(QColor(160, 0, 0));
         p.drawText(QRect(0, kFigureHeight - 24, kFigureWidth, 20), Qt::AlignHCenter, note);
     }
@@ -170,18 +170,18 @@ void PaintFieldFigure(QPainter& p, const NodalField& record, const std::string& 
 
 }  // namespace
 
-void PaintMapFigure(QPainter& p, const NodalField& record, const std::string& title)
+void PaintMapFigure(QPainter& p, const NodalField& field, const std::string& title)
 {
-    const MapScale scale = SolutionScale(record);
+    const MapScale scale = SolutionScale(field);
     const Shader shade = [&](double w) { return SolutionColour(w, scale); };
-    PaintFieldFigure(p, record, title, scale.lo, scale.hi, shade, QStringLiteral("W"));
+    PaintFieldFigure(p, field, title, scale.lo, scale.hi, shade, QStringLiteral("W"));
 }
 
-void PaintShapeFigure(QPainter& p, const NodalField& record, const std::string& title)
+void PaintShapeFigure(QPainter& p, const NodalField& field, const std::string& title)
 {
-    const double limit = ShapeLimit(record.m_W, record.m_nNode);
+    const double limit = ShapeLimit(field.m_W, field.m_nNode);
     const Shader shade = [&](double w) { return ShapeColour(w, limit); };
-    PaintFieldFigure(p, record, title, -limit, limit, shade, QStringLiteral("phi"));
+    PaintFieldFigure(p, field, title, -limit, limit, shade, QStringLiteral("phi"));
 }
 
 QSize ShapeGallerySize(std::size_t panels)

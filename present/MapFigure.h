@@ -22,10 +22,10 @@ inline constexpr int kFigureHeight = 380;
 // least 1. Values that are not finite are drawn grey, the scale taken from the finite ones, and
 // a line in the figure says how many there are.
 // The solution in m_W, from blue (lowest) to white (highest) as the colour map shades it.
-void PaintMapFigure(QPainter& p, const NodalField& record, const std::string& title);
+void PaintMapFigure(QPainter& p, const NodalField& field, const std::string& title);
 // A shape in m_W, blue (negative) through white (0) to red (positive), the scale symmetric about
 // zero out to the largest magnitude.
-void PaintShapeFigure(QPainter& p, const NodalField& record, const std::string& title);
+void PaintShapeFigure(QPainter& p, const NodalField& field, const std::string& title);
 // The panels in reading order, each labelled with its index, (kx, ky) and alpha, all on one
 // diverging scale; a divX x divY mesh.
 QSize ShapeGallerySize(std::size_t panels);

@@ -1,4 +1,4 @@
-// CSV rows and the VTK rectilinear grid of a solved record.
+// CSV rows and the VTK rectilinear grid of a solved field.
 #include "present/NodeExport.h"
 
 #include <cstdint>
@@ -29,21 +29,21 @@ void AppendBigEndian(std::string& out, double v)
 
 }  // namespace
 
-double NodeX(const NodalField& record, int i)
+double NodeX(const NodalField& field, int i)
 {
-    return static_cast<double>(i) * record.m_dLenX / record.m_nDivX;
+    return static_cast<double>(i) * field.m_dLenX / field.m_nDivX;
 }
 
-double NodeY(const NodalField& record, int j)
+double NodeY(const NodalField& field, int j)
 {
-    return static_cast<double>(j) * record.m_dLenY / record.m_nDivY;
+    return static_cast<double>(j) * field.m_dLenY / field.m_nDivY;
 }
 
-std::string NodeCsv(const NodalField& record)
+std::string NodeCsv(const NodalField& field)
 {
     std::string csv = "node,i,j,x,y,w\n";
-    const int rows = record.m_nDivY + 1;
-    for (int n = 1; n <= record.m_nNode; ++n) {
+    const int rows = field.m_nDivY + 1;
+    for (int n = 1; n <= field.m_nNode; ++n) {
         const int i = (n - 1) / rows, j = (n - 1) % rows;
         AppendInt(csv, n);
         csv += ',';
@@ -51,19 +51,19 @@ std::string NodeCsv(const NodalField& record)
         csv += ',';
         AppendInt(csv, j);
         csv += ',';
-        AppendShortest(csv, NodeX(record, i));
+        AppendShortest(csv, NodeX(field, i));
         csv += ',';
-        AppendShortest(csv, NodeY(record, j));
+        AppendShortest(csv, NodeY(field, j));
         csv += ',';
-        AppendShortest(csv, record.m_W[n]);
+        AppendShortest(csv, field.m_W[n]);
         csv += '\n';
     }
     return csv;
 }
 
-std::string RectilinearVtk(const NodalField& record, std::string_view title)
+std::string RectilinearVtk(const NodalField& field, std::string_view title)
 {
-    const int columns = record.m_nDivX + 1, rows = record.m_nDivY + 1;
+    const int columns = field.m_nDivX + 1, rows = field.m_nDivY + 1;
     std::string vtk = "# vtk DataFile Version 3.0\n";
     std::string line(title.substr(0, 255));
     for (char& c : line)
@@ -73,17 +73,17 @@ std::string RectilinearVtk(const NodalField& record, std::string_view title)
     vtk += "DIMENSIONS " + std::to_string(columns) + ' ' + std::to_string(rows) + " 1\n";
     vtk += "X_COORDINATES " + std::to_string(columns) + " double\n";
     for (int i = 0; i < columns; ++i)
-        AppendBigEndian(vtk, NodeX(record, i));
+        AppendBigEndian(vtk, NodeX(field, i));
     vtk += "\nY_COORDINATES " + std::to_string(rows) + " double\n";
     for (int j = 0; j < rows; ++j)
-        AppendBigEndian(vtk, NodeY(record, j));
+        AppendBigEndian(vtk, NodeY(field, j));
     vtk += "\nZ_COORDINATES 1 double\n";
     AppendBigEndian(vtk, 0.0);
-    vtk += "\nPOINT_DATA " + std::to_string(record.m_nNode) + "\nSCALARS w double 1\n";
+    vtk += "\nPOINT_DATA " + std::to_string(field.m_nNode) + "\nSCALARS w double 1\n";
     vtk += "LOOKUP_TABLE default\n";
     for (int j = 0; j < rows; ++j)         // VTK's points run along x first
         for (int i = 0; i < columns; ++i)  // node (i, j) is i * rows + j + 1
-            AppendBigEndian(vtk, record.m_W[i * rows + j + 1]);
+            AppendBigEndian(vtk, field.m_W[i * rows + j + 1]);
     vtk += '\n';
     return vtk;
 }

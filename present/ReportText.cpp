@@ -146,24 +146,24 @@ void ValueLines::Append(std::string& out, int k) const
     out.append(line, static_cast<std::size_t>(end + 4 - line) + text.size());
 }
 
-void ListSolution(const NodalField& record, ReportSink& sink, ValueFormat format)
+void ListSolution(const NodalField& field, ReportSink& sink, ValueFormat format)
 {
-    sink.AddValueLines(record, format);
+    sink.AddValueLines(field, format);
 }
 
-std::string BuildTable(const NodalField& record, ValueFormat format)
+std::string BuildTable(const NodalField& field, ValueFormat format)
 {
-    const int cells = record.m_nDivY + 1;
+    const int cells = field.m_nDivY + 1;
     std::string table;
-    table.reserve(static_cast<std::size_t>(record.m_nDivX + 2) * cells * 11);
+    table.reserve(static_cast<std::size_t>(field.m_nDivX + 2) * cells * 11);
     int k = 0;
-    for (int r = 0; r <= record.m_nDivX + 1; ++r) {
+    for (int r = 0; r <= field.m_nDivX + 1; ++r) {
         for (int s = 1; s <= cells; ++s) {
             if (r == 0) {
                 AppendInt(table, s);
             } else {
                 ++k;
-                AppendValue(table, record.m_W[k], format);
+                AppendValue(table, field.m_W[k], format);
             }
             table += '\t';
         }
@@ -172,10 +172,10 @@ std::string BuildTable(const NodalField& record, ValueFormat format)
     return table;
 }
 
-bool HasNonFiniteValue(const NodalField& record)
+bool HasNonFiniteValue(const NodalField& field)
 {
-    for (int n = 1; n <= record.m_nNode; ++n) {
-        if (!std::isfinite(record.m_W[n]))
+    for (int n = 1; n <= field.m_nNode; ++n) {
+        if (!std::isfinite(field.m_W[n]))
             return true;
     }
     return false;

@@ -13,7 +13,7 @@ void AppendValue(std::string& out, double v, ValueFormat format = ValueFormat::F
 // v as ValueFormat::Shortest writes it: the fewest digits that read back to v.
 std::string Shortest(double v);
 
-// The value lines of a solved record, line by line: "W(%d) = %.6f" for every node 1..m_nNode,
+// The value lines of a solved field, line by line: "W(%d) = %.6f" for every node 1..m_nNode,
 // with an empty line ahead of every node column. It reads the record's values when a line is
 // formatted, so the record must stay as it is while the lines are in use.
 class ValueLines {
@@ -33,7 +33,7 @@ private:
 };
 
 // Adds the value lines to the report list.
-void ListSolution(const NodalField& record, ReportSink& sink,
+void ListSolution(const NodalField& field, ReportSink& sink,
                   ValueFormat format = ValueFormat::Fixed6);
 
 // Header line with the row numbers 1..m_nDivY+1, then one line per node column with its
