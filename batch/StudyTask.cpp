@@ -43,6 +43,61 @@ std::vector<StudySeries> ResonanceSeries(const std::vector<ResonanceErrors>& row
     return series;
 }
 
+// What a study writes: its CSV, and its plot's series and title; `done` once it is computed.
+struct StudyWritten {
+    bool done = false;
+    std::string csv;
+    std::vector<StudySeries> series;
+    std::string title;
+};
+
+// The resonance study of --modes N on the ladder: its status, and what it writes where done.
+int StudyTheResonances(const ToolOptions& options, const ToolContext& context,
+                       const std::vector<StudyMesh>& ladder, int threads, StudyWritten& written)
+{
+    const std::optional<std::int32_t> n = ReadStudyResonanceCount(options.taskValue);
+    if (!n)
+        return ReportBadValue(context, "--modes with --study " +
+                                           StudyResonanceCountRefusal(options.taskValue));
+    std::vector<ResonanceErrors> rows;
+    {
+        const Progress progress(context, "study of the resonances");
+        rows = StudyResonances(*n, ladder, threads);
+    }
+    written = {true, StudyResonanceCsv(rows), ResonanceSeries(rows),
+               "The lowest resonances against the continuum's"};
+    // Not to be expected: the closed form is the grid's own spectrum.
+    const auto counted = [](const ResonanceErrors& r) { return r.counted; };
+    if (std::all_of(rows.begin(), rows.end(), counted))
+        return kExitSolved;
+    ReportBadValue(context, "the inertia did not confirm every resonance of the closed form; the "
+                            "table is written, to be read with care");
+    return kExitUnconfirmed;
+}
+
+// The solution study at --alpha on the ladder, the option off: its status, and what it writes.
+int StudyTheSolution(const ToolOptions& options, const ToolContext& context,
+                     const std::vector<StudyMesh>& ladder, StudyWritten& written)
+{
+    if (options.option)
+        return ReportBadValue(context, "--study compares the solution with the continuum of the "
+                                       "option off (--option off): with the peak, the edge values "
+                                       "depend on the mesh");
+    const std::optional<double> alpha = ReadAlpha(options, context);
+    if (!alpha)
+        return kExitUsage;
+    if (NearContinuumResonance(*alpha))
+        return ReportBadValue(context, ContinuumResonanceRefusal(*alpha));
+    std::vector<SolutionErrors> rows;
+    {
+        const Progress progress(context, "study of the solution");
+        rows = StudySolution(*alpha, ladder);
+    }
+    written = {true, StudySolutionCsv(rows), SolutionSeries(rows),
+               "The solution at alpha " + Shortest(*alpha) + " against the continuum's"};
+    return kExitSolved;
+}
+
 }  // namespace
 
 int RunStudyTask(const ToolOptions& options, const ToolContext& context)
@@ -62,56 +117,19 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
             MeshTooLarge(ladder.back().divX, ladder.back().divY, *threads + 1))
         return ReportBadValue(context, *large);
 
-    std::string csv, title;
-    std::vector<StudySeries> series;
-    int status = kExitSolved;
-    if (options.task == Task::ResonanceStudy) {
-        const std::optional<std::int32_t> n = ReadStudyResonanceCount(options.taskValue);
-        if (!n)
-            return ReportBadValue(context, "--modes with --study " +
-                                               StudyResonanceCountRefusal(options.taskValue));
-        std::vector<ResonanceErrors> rows;
-        {
-            const Progress progress(context, "study of the resonances");
-            rows = StudyResonances(*n, ladder, *threads);
-        }
-        csv = StudyResonanceCsv(rows);
-        series = ResonanceSeries(rows);
-        // Not to be expected: the closed form is the grid's own spectrum.
-        const auto counted = [](const ResonanceErrors& r) { return r.counted; };
-        if (!std::all_of(rows.begin(), rows.end(), counted)) {
-            ReportBadValue(context, "the inertia did not confirm every resonance of the closed "
-                                    "form; the table is written, to be read with care");
-            status = kExitUnconfirmed;
-        }
-        title = "The lowest resonances against the continuum's";
-    } else {
-        if (options.option)
-            return ReportBadValue(context, "--study compares the solution with the continuum of "
-                                           "the option off (--option off): with the peak, the "
-                                           "edge values depend on the mesh");
-        const std::optional<double> read = ReadAlpha(options, context);
-        if (!read)
-            return kExitUsage;
-        const double alpha = *read;
-        if (NearContinuumResonance(alpha))
-            return ReportBadValue(context, ContinuumResonanceRefusal(alpha));
-        std::vector<SolutionErrors> rows;
-        {
-            const Progress progress(context, "study of the solution");
-            rows = StudySolution(alpha, ladder);
-        }
-        csv = StudySolutionCsv(rows);
-        series = SolutionSeries(rows);
-        title = "The solution at alpha " + Shortest(alpha) + " against the continuum's";
-    }
-    if (!WriteStandardOutput(options, context, csv))
+    StudyWritten written;
+    const int status = options.task == Task::ResonanceStudy
+                           ? StudyTheResonances(options, context, ladder, *threads, written)
+                           : StudyTheSolution(options, context, ladder, written);
+    if (!written.done)
+        return status;
+    if (!WriteStandardOutput(options, context, written.csv))
         return kExitWriteFailed;
     if (!options.plotFile.empty() &&
         !DrawFigure(context, options.plotFile,
                     [&](const FigureApi& api, FigureFormat format, std::string& bytes,
                         std::string& error) {
-                        return api.studyPlot(series, title, format, bytes, error);
+                        return api.studyPlot(written.series, written.title, format, bytes, error);
                     }))
         return kExitWriteFailed;
     return status;

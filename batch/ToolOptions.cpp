@@ -340,6 +340,83 @@ std::vector<const OptionRow*> TaskChoosers(Task task)
     return {};
 }
 
+namespace {
+
+// Takes the value of one option into the options; where the run ends there (an action, a bad
+// value), how it ends.
+std::optional<ParsedArguments> TakeOption(const OptionRow& row, std::string_view value,
+                                          ToolOptions& options, const OptionRow*& chooser,
+                                          std::FILE* out, std::FILE* err)
+{
+    switch (row.kind) {
+    case Switch:
+        options.*row.flag = true;
+        break;
+    case Text:
+        options.*row.text = value;
+        break;
+    case OnOff:
+        if (value != "on" && value != "off")
+            return EndWithUsageError(err, std::string(row.name) + " takes on or off, not " +
+                                              QuotedText(value));
+        options.*row.flag = value == "on";
+        break;
+    case File:
+        if (value.empty())
+            return EndWithUsageError(err, "missing file name for " + std::string(row.name));
+        if (row.figure && !FigureFormatOf(value))
+            return EndWithBadValue(err, std::string(row.name) + " writes .png, .pdf or .svg "
+                                        "by the file name's extension, not " +
+                                        QuotedText(value));
+        options.*row.text = value;
+        break;
+    case ValueKind::TaskChoice:
+        if (chooser && chooser != &row)
+            return EndWithBadValue(err, ListOfTasks(kResonance) + " exclude each other");
+        chooser = &row;
+        for (Task task : kTasks)
+            if (row.tasks == TaskBit(task))
+                options.task = task;
+        options.taskValue = value;
+        break;
+    case Action:
+        row.action(out);
+        return ParsedArguments{std::nullopt, kExitSolved};
+    }
+    return std::nullopt;
+}
+
+// The options given, checked together: --study turns a solve or --modes into its study, every
+// option must apply to the task, and one output at most goes to standard output.
+ParsedArguments CheckTogether(ToolOptions options, const std::vector<const OptionRow*>& given,
+                              std::FILE* err)
+{
+    if (options.study) {
+        const std::optional<Task> study = StudyOf(options.task);
+        if (!study)
+            return EndWithBadValue(err, "--study studies a single solve or --modes, not " +
+                                            TaskName(options.task));
+        options.task = *study;
+    }
+    int toStandardOutput = 0;
+    const std::vector<const OptionRow*> choosers = TaskChoosers(options.task);
+    for (const OptionRow* row : given) {
+        if (std::find(choosers.begin(), choosers.end(), row) != choosers.end())
+            continue;
+        if (!(row->tasks & TaskBit(options.task)))
+            return EndWithBadValue(err, std::string(row->name) + " applies to " +
+                                            ListOfTasks(row->tasks) + ", not to " +
+                                            TaskName(options.task));
+        if (row->kind == File && options.*row->text == "-")
+            ++toStandardOutput;
+    }
+    if (toStandardOutput > 1)
+        return EndWithUsageError(err, "only one output can go to standard output (-)");
+    return {std::move(options), kExitSolved};
+}
+
+}  // namespace
+
 ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE* out,
                                std::FILE* err)
 {
@@ -368,67 +445,12 @@ ParsedArguments ParseArguments(std::span<const std::string_view> args, std::FILE
         } else if (!TakesValue(row->kind) && inlineValue) {
             return EndWithUsageError(err, "no value expected for " + std::string(row->name));
         }
-
-        switch (row->kind) {
-        case Switch:
-            options.*row->flag = true;
-            break;
-        case Text:
-            options.*row->text = value;
-            break;
-        case OnOff:
-            if (value != "on" && value != "off")
-                return EndWithUsageError(err, std::string(row->name) + " takes on or off, not " +
-                                                  QuotedText(value));
-            options.*row->flag = value == "on";
-            break;
-        case File:
-            if (value.empty())
-                return EndWithUsageError(err, "missing file name for " + std::string(row->name));
-            if (row->figure && !FigureFormatOf(value))
-                return EndWithBadValue(err, std::string(row->name) + " writes .png, .pdf or .svg "
-                                            "by the file name's extension, not " +
-                                            QuotedText(value));
-            options.*row->text = value;
-            break;
-        case ValueKind::TaskChoice:
-            if (chooser && chooser != row)
-                return EndWithBadValue(err, ListOfTasks(kResonance) + " exclude each other");
-            chooser = row;
-            for (Task task : kTasks)
-                if (row->tasks == TaskBit(task))
-                    options.task = task;
-            options.taskValue = value;
-            break;
-        case Action:
-            row->action(out);
-            return {std::nullopt, kExitSolved};
-        }
+        if (std::optional<ParsedArguments> ended =
+                TakeOption(*row, value, options, chooser, out, err))
+            return std::move(*ended);
         given.push_back(row);
     }
-
-    if (options.study) {
-        const std::optional<Task> study = StudyOf(options.task);
-        if (!study)
-            return EndWithBadValue(err, "--study studies a single solve or --modes, not " +
-                                            TaskName(options.task));
-        options.task = *study;
-    }
-    int toStandardOutput = 0;
-    const std::vector<const OptionRow*> choosers = TaskChoosers(options.task);
-    for (const OptionRow* row : given) {
-        if (std::find(choosers.begin(), choosers.end(), row) != choosers.end())
-            continue;
-        if (!(row->tasks & TaskBit(options.task)))
-            return EndWithBadValue(err, std::string(row->name) + " applies to " +
-                                            ListOfTasks(row->tasks) + ", not to " +
-                                            TaskName(options.task));
-        if (row->kind == File && options.*row->text == "-")
-            ++toStandardOutput;
-    }
-    if (toStandardOutput > 1)
-        return EndWithUsageError(err, "only one output can go to standard output (-)");
-    return {std::move(options), kExitSolved};
+    return CheckTogether(std::move(options), given, err);
 }
 
 std::string UsageText()

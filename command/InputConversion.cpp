@@ -129,18 +129,13 @@ bool ReadStrictDecimal(std::string_view text, double& value)
     return std::isfinite(value) && (value != 0.0 || !nonZero);
 }
 
-double ConvertAlpha(std::string_view text)
-{
-    std::size_t i = SkipBlanks(text);
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+namespace {
 
-    // Mantissa: significant digits without leading zeros, and the power of ten of the last.
-    std::string digits;
-    long long scale = 0;  // value = digits * 10^scale
+// Decimal digits with an optional fraction from text[i] on: the significant digits, without
+// leading zeros, into `digits`, and the power of ten of the last into `scale` (the value is
+// digits * 10^scale). Whether there was any digit; i is left after them.
+bool ReadMantissa(std::string_view text, std::size_t& i, std::string& digits, long long& scale)
+{
     bool anyDigit = false;
     for (; i < text.size() && IsDigit(text[i]); ++i) {
         anyDigit = true;
@@ -157,28 +152,33 @@ double ConvertAlpha(std::string_view text)
                 digits += text[i];
         }
     }
-    if (!anyDigit)
-        return 0.0;
+    return anyDigit;
+}
 
-    // Exponent: only taken when its letter is followed by (a sign and) a digit.
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
-        std::size_t j = i + 1;
-        bool expNegative = false;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
-            expNegative = text[j] == '-';
-            ++j;
-        }
-        if (j < text.size() && IsDigit(text[j])) {
-            long long exponent = 0;
-            for (; j < text.size() && IsDigit(text[j]); ++j) {
-                exponent = exponent * 10 + (text[j] - '0');
-                if (exponent > kExponentClamp)
-                    exponent = kExponentClamp;
-            }
-            scale += expNegative ? -exponent : exponent;
-        }
+// The exponent at text[i]: e, E, d or D, an optional sign and digits, clamped to
+// kExponentClamp; 0 where no such letter is followed by (a sign and) a digit.
+long long ReadExponent(std::string_view text, std::size_t i)
+{
+    if (!(i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')))
+        return 0;
+    std::size_t j = i + 1;
+    bool expNegative = false;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+        expNegative = text[j] == '-';
+        ++j;
     }
+    long long exponent = 0;
+    for (; j < text.size() && IsDigit(text[j]); ++j) {
+        exponent = exponent * 10 + (text[j] - '0');
+        if (exponent > kExponentClamp)
+            exponent = kExponentClamp;
+    }
+    return expNegative ? -exponent : exponent;
+}
 
+// The correctly rounded double of digits * 10^scale, with its sign.
+double ScaledDigits(std::string digits, long long scale, bool negative)
+{
     const double zero = negative ? -0.0 : 0.0;
     while (!digits.empty() && digits.back() == '0') {
         digits.pop_back();
@@ -215,6 +215,24 @@ double ConvertAlpha(std::string_view text)
         return leading > 0 ? infinity : zero;
 #endif
     return negative ? -value : value;
+}
+
+}  // namespace
+
+double ConvertAlpha(std::string_view text)
+{
+    std::size_t i = SkipBlanks(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::string digits;
+    long long scale = 0;
+    if (!ReadMantissa(text, i, digits, scale))
+        return 0.0;
+    scale += ReadExponent(text, i);
+    return ScaledDigits(std::move(digits), scale, negative);
 }
 
 std::string QuotedText(std::string_view text)

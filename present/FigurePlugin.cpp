@@ -63,6 +63,36 @@ constexpr int kGalleryCompression = 70;
 
 using Paint = std::function<void(QPainter&)>;
 
+// The figure as a PNG image into the buffer, at the encoder's `quality`.
+bool RenderPng(QBuffer& buffer, QSize size, const Paint& paint, int quality, std::string& error)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    paint(p);
+    p.end();
+    if (image.isNull() || !image.save(&buffer, "PNG", quality)) {
+        error = "cannot encode the image as PNG";
+        return false;
+    }
+    return true;
+}
+
+// The figure on a white page of a vector device, a PDF writer or an SVG generator.
+bool RenderOnPage(QPaintDevice& device, QSize size, const Paint& paint, const char* format,
+                  std::string& error)
+{
+    QPainter p;
+    if (!p.begin(&device)) {
+        error = std::string("cannot write the figure as ") + format;
+        return false;
+    }
+    p.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    paint(p);
+    p.end();
+    return true;
+}
+
 // One figure of the given size, painted on a white page, in the format asked for: a PNG image,
 // or a PDF page or an SVG drawing of the same size (one pixel a point), its text and lines
 // vectors. `quality` is the PNG's. A raster without text needs no QGuiApplication, and is made
@@ -80,20 +110,11 @@ bool Render(FigureFormat format, QSize size, const std::string& title, const Pai
         error = "cannot open a buffer for the figure";
         return false;
     }
-    const QRect page(QPoint(0, 0), size);
+    bool done = false;
     switch (format) {
-    case FigureFormat::Png: {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter p(&image);
-        paint(p);
-        p.end();
-        if (image.isNull() || !image.save(&buffer, "PNG", quality)) {
-            error = "cannot encode the image as PNG";
-            return false;
-        }
+    case FigureFormat::Png:
+        done = RenderPng(buffer, size, paint, quality, error);
         break;
-    }
     case FigureFormat::Pdf: {
         QPdfWriter writer(&buffer);
         writer.setResolution(72);
@@ -102,36 +123,23 @@ bool Render(FigureFormat format, QSize size, const std::string& title, const Pai
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer.setTitle(QString::fromStdString(title));
         writer.setCreator(QStringLiteral("membrane-solve"));
-        QPainter p;
-        if (!p.begin(&writer)) {
-            error = "cannot write the figure as PDF";
-            return false;
-        }
-        p.fillRect(page, Qt::white);
-        paint(p);
-        p.end();
+        done = RenderOnPage(writer, size, paint, "PDF", error);
         break;
     }
     case FigureFormat::Svg: {
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);
         svg.setSize(size);
-        svg.setViewBox(page);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(QString::fromStdString(title));
         svg.setDescription(QStringLiteral("membrane-solve"));
-        QPainter p;
-        if (!p.begin(&svg)) {
-            error = "cannot write the figure as SVG";
-            return false;
-        }
-        p.fillRect(page, Qt::white);
-        paint(p);
-        p.end();
+        done = RenderOnPage(svg, size, paint, "SVG", error);
         break;
     }
     }
-    bytes.assign(data.constData(), static_cast<std::size_t>(data.size()));
-    return true;
+    if (done)
+        bytes.assign(data.constData(), static_cast<std::size_t>(data.size()));
+    return done;
 }
 
 bool ColorMapFigure(const NodalField& field, FigureFormat format, std::string& bytes,
