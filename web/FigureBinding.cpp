@@ -1,0 +1,81 @@
+// The pixels of the page's figures, as membrane-solve's figures draw their fields: the
+// solution's field, a shape, a gallery's shapes on one scale.
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+#include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
+#include "command/LowestResonances.h"
+#include "command/ResonanceDetails.h"
+#include "command/RunArguments.h"
+#include "command/Study.h"
+#include "command/Sweep.h"
+#include "present/ColorMap.h"
+#include "present/FieldRaster.h"
+#include "present/FigureTitles.h"
+#include "present/NodeExport.h"
+#include "present/ReportSink.h"
+#include "present/ReportText.h"
+#include "solver/ModeShape.h"
+#include "solver/ShiftedFactor.h"
+#include "solver/SolverChoice.h"
+#include "web/Page.h"
+
+using namespace web;
+
+extern "C" {
+
+// The figure of the solution shown as --figure draws its field: width x height pixels over the
+// domain, the top row first, 0xAABBGGRR as a canvas's image data takes them; nothing where
+// nothing is solved. membrane_figure_text then holds "lowest,highest" of its colour bar.
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_field_pixels(int width, int height)
+{
+    Page& page = ThePage();
+    page.pixels.clear();
+    page.figureText.clear();
+    NodalField field;
+    bool option = false;
+    if (!ShownField(page, field, option) || width < 1 || height < 1)
+        return page.pixels.data();
+    const MapScale scale = SolutionScale(field);
+    page.pixels = FieldPixels(GridOf(field), width, height, 1.0,
+                              [&](double w) { return SolutionColour(w, scale); });
+    ToCanvasOrder(page.pixels);
+    page.figureText = Shortest(scale.lo) + ',' + Shortest(scale.hi);
+    return page.pixels.data();
+}
+
+// Shape k of those found (from 0) as --shape --figure draws it, times `factor` on the shape's own
+// scale (1 for the shape, cos(omega t) as it vibrates); or with `shared`, on the scale of all
+// those found, as the gallery draws them.
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_shape_pixels(int k, int width, int height,
+                                                                  double factor, int shared)
+{
+    Page& page = ThePage();
+    page.pixels.clear();
+    if (k < 0 || k >= static_cast<int>(page.shapes.size()) || width < 1 || height < 1)
+        return page.pixels.data();
+    const std::int32_t nodes = (page.shapesDivX + 1) * (page.shapesDivY + 1);
+    double limit = 0.0;
+    for (const ModeShape& s : page.shapes)
+        if (shared || &s == &page.shapes[static_cast<std::size_t>(k)])
+            limit = std::max(limit, ShapeLimit(s.phi.data(), nodes));
+    const FieldGrid grid{page.shapes[static_cast<std::size_t>(k)].phi.data(), page.shapesDivX,
+                         page.shapesDivY, MembraneModel::kLenX, MembraneModel::kLenY};
+    page.pixels = FieldPixels(grid, width, height, factor,
+                              [&](double w) { return ShapeColour(w, limit); });
+    ToCanvasOrder(page.pixels);
+    page.figureText = Shortest(-limit) + ',' + Shortest(limit);
+    return page.pixels.data();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* membrane_figure_text() { return ThePage().figureText.c_str(); }
+
+}  // extern "C"

@@ -1,0 +1,105 @@
+// The page's state and the readings its bindings share.
+#include "web/Page.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
+#include "command/LowestResonances.h"
+#include "command/RunArguments.h"
+#include "solver/Resonance.h"
+
+namespace web {
+
+// The dialog's solution or the finer mesh's, and the option it was solved with; false where
+// that one is not solved.
+bool SolutionOf(const Page& page, bool fine, NodalField& field, bool& option)
+{
+    if (fine ? !(page.fine && page.fine->m_bSolved) : page.record.m_bSolved == 0)
+        return false;
+    field = fine ? NodalField(*page.fine) : NodalField(page.record);
+    option = fine ? page.fineOption : page.option;
+    return true;
+}
+
+// The solution the parts beyond the dialog show: the one solved last.
+bool ShownField(const Page& page, NodalField& field, bool& option)
+{
+    return SolutionOf(page, page.fineShown, field, option);
+}
+
+// "error: " and the mesh's resonances where k lies outside them, or beyond what Lanczos finds
+// at once on a mesh beyond the dialog's (more would take many factorisations each); "" where
+// 1..k may be asked for.
+std::string ResonanceRangeFault(std::int32_t divX, std::int32_t divY, std::int32_t first,
+                                std::int32_t last)
+{
+    const std::int32_t available = ResonanceCount(divX, divY);
+    if (available < 1)
+        return "error: " + NoResonanceText(divX, divY);
+    const std::int32_t most = WithinDialogLimits(divX, divY) ? available
+                                                             : std::min(available, kLanczosMost);
+    if (first >= 1 && first <= last && last <= most)
+        return {};
+    const std::string mesh = "the " + std::to_string(divX) + " x " + std::to_string(divY) + " mesh";
+    if (most < available)
+        return "error: on " + mesh + " the page finds the lowest " + std::to_string(most) +
+               " resonances; ask for 1 to " + std::to_string(most);
+    return "error: " + mesh + " has " + std::to_string(available) +
+           " resonances, one per node off the fixed edges; ask for 1 to " +
+           std::to_string(available);
+}
+
+// The mesh shown and its option, and "" where its resonances first..last may be asked for; else
+// "error: " and the reason. `what` names what is asked for: "resonances", "shapes".
+std::string AskOfShownMesh(const Page& page, const char* what, std::int32_t first,
+                           std::int32_t last, NodalField& field, bool& option)
+{
+    if (!ShownField(page, field, option))
+        return std::string("error: compute first: the ") + what + " are those of the mesh computed";
+    return ResonanceRangeFault(field.m_nDivX, field.m_nDivY, first, last);
+}
+
+// A count of divisions of a finer mesh, read as membrane-solve reads --divx; nothing and the
+// reason where the text is no whole number from 1 up.
+std::optional<std::int32_t> ReadDivisions(const char* text, const char* name, std::string& error)
+{
+    const std::optional<long long> n = ReadWholeNumber(text);
+    if (n && *n >= 1 && *n <= std::numeric_limits<std::int32_t>::max())
+        return static_cast<std::int32_t>(*n);
+    error = std::string("error: ") + name + " take a whole number from 1 up, not '" + text + "'";
+    return std::nullopt;
+}
+
+// Alpha read as membrane-solve reads it: a finite decimal number.
+std::optional<double> ReadPageAlpha(const char* text, std::string& error)
+{
+    double alpha = 0.0;
+    if (ReadStrictDecimal(text, alpha))
+        return alpha;
+    error = std::string("error: alpha takes a finite decimal number, not '") + text + "'";
+    return std::nullopt;
+}
+
+// 0xAARRGGBB to the bytes R, G, B, A of a canvas's image data, in a little-endian word.
+void ToCanvasOrder(std::vector<std::uint32_t>& pixels)
+{
+    for (std::uint32_t& p : pixels)
+        p = (p & 0xff00ff00u) | (p >> 16 & 0xffu) | (p & 0xffu) << 16;
+}
+
+Page& ThePage()
+{
+    static Page* page = [] {
+        auto* p = new Page;
+        p->record.m_dLenX = MembraneModel::kLenX;
+        p->record.m_dLenY = MembraneModel::kLenY;
+        p->record.m_bSolved = 0;
+        p->record.m_bOption = 1;
+        return p;
+    }();
+    return *page;
+}
+
+}  // namespace web

@@ -1,0 +1,109 @@
+// What the page's bindings share: the page's one state (its records, its texts and the sweep and
+// figures under way), which of its two solutions the parts beyond the dialog show, and the
+// readings every part takes. Each binding file holds the C interface of one concept: the
+// solutions and their files (SolveBinding), the resonances and shapes (ResonanceBinding), the
+// sweep (SweepBinding), the study (StudyBinding) and the figures' pixels (FigureBinding).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "command/Sweep.h"
+#include "present/NodalField.h"
+#include "solver/MembraneModel.h"
+#include "solver/ModeShape.h"
+#include "solver/SizedRecord.h"
+
+namespace web {
+
+
+// The memory a finer mesh's record may take: a quarter of the 2 GB WebAssembly's memory grows
+// to, which leaves room for the sparse factor, Lanczos' vectors and the shapes.
+constexpr double kPageBudget = 512e6;
+
+// The CSV and VTK files of a solution, made when first asked for.
+struct Files {
+    std::string csv;
+    std::string vtk;
+};
+
+struct Page {
+    MembraneModel record;
+    bool option = true;  // of the last computation, for the titles of the exports
+    std::string list;    // the report list, each line ended by a line feed
+    std::string table;   // the clipboard's table of the last computation that made one
+    Files files;
+    // The last solve of a finer mesh, any counts within kPageBudget, read as membrane-solve
+    // reads them; and which of the two solutions the figure, the resonances and the shapes show:
+    // the one solved last.
+    std::unique_ptr<SizedRecord> fine;
+    bool fineOption = false;
+    Files fineFiles;
+    std::string fineText;
+    bool fineShown = false;
+    std::string studyText;
+    std::vector<std::int32_t> cells;  // x, y, width, height, intensity of every map cell
+    std::string resonances;           // the last list of resonances, or what is wrong
+    // The sweep under way: its mesh and interval, the points so far, the text handed out.
+    SweepMesh sweepMesh{};
+    double a0 = 0.0, a1 = 0.0;
+    std::int64_t points = 0;
+    std::vector<SweepPoint> swept;
+    std::string sweepText;
+    // The figures: the pixels handed out, the shapes found, and the text that describes them.
+    std::vector<std::uint32_t> pixels;
+    std::vector<ModeShape> shapes;
+    std::int32_t shapesDivX = 0, shapesDivY = 0;
+    std::string figureText;
+};
+
+// The page's one state.
+Page& ThePage();
+
+// The dialog's solution or the finer mesh's, and the option it was solved with; false where
+// that one is not solved.
+bool SolutionOf(const Page& page, bool fine, NodalField& field, bool& option);
+
+// The solution the parts beyond the dialog show: the one solved last.
+bool ShownField(const Page& page, NodalField& field, bool& option);
+
+// "error: " and the mesh's resonances where k lies outside them, or beyond what Lanczos finds
+// at once on a mesh beyond the dialog's (more would take many factorisations each); "" where
+// 1..k may be asked for.
+std::string ResonanceRangeFault(std::int32_t divX, std::int32_t divY, std::int32_t first,
+                                std::int32_t last);
+
+// The mesh shown and its option, and "" where its resonances first..last may be asked for; else
+// "error: " and the reason. `what` names what is asked for: "resonances", "shapes".
+std::string AskOfShownMesh(const Page& page, const char* what, std::int32_t first,
+                           std::int32_t last, NodalField& field, bool& option);
+
+// A count of divisions of a finer mesh, read as membrane-solve reads --divx; nothing and the
+// reason where the text is no whole number from 1 up.
+std::optional<std::int32_t> ReadDivisions(const char* text, const char* name, std::string& error);
+
+// Alpha read as membrane-solve reads it: a finite decimal number.
+std::optional<double> ReadPageAlpha(const char* text, std::string& error);
+
+// 0xAARRGGBB to the bytes R, G, B, A of a canvas's image data, in a little-endian word.
+void ToCanvasOrder(std::vector<std::uint32_t>& pixels);
+
+// A file of the dialog's solution (fine 0) or the finer mesh's (1), made by make(field, option)
+// when first asked for: a computation writes only what it shows. Empty where that one is not
+// solved.
+template <class Make>
+const std::string& FileOf(int fine, std::string Files::*which, Make make)
+{
+    Page& page = ThePage();
+    std::string& file = (fine ? page.fineFiles : page.files).*which;
+    NodalField field;
+    bool option = false;
+    if (file.empty() && SolutionOf(page, fine != 0, field, option))
+        file = make(field, option);
+    return file;
+}
+
+}  // namespace web

@@ -1,0 +1,101 @@
+// The page's resonances and shapes of the mesh shown, as membrane-solve --modes --details,
+// --shape and --shapes find them.
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+#include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
+#include "command/LowestResonances.h"
+#include "command/ResonanceDetails.h"
+#include "command/RunArguments.h"
+#include "command/Study.h"
+#include "command/Sweep.h"
+#include "present/ColorMap.h"
+#include "present/FieldRaster.h"
+#include "present/FigureTitles.h"
+#include "present/NodeExport.h"
+#include "present/ReportSink.h"
+#include "present/ReportText.h"
+#include "solver/ModeShape.h"
+#include "solver/ShiftedFactor.h"
+#include "solver/SolverChoice.h"
+#include "web/Page.h"
+
+using namespace web;
+
+extern "C" {
+
+// The n lowest resonances of the mesh shown, with the load of the option it was solved with,
+// as membrane-solve --modes n --details writes them; "error: " and the reason where there are
+// none to list. On the calling thread alone: a page has one.
+EMSCRIPTEN_KEEPALIVE const char* membrane_resonances(int n)
+{
+    Page& page = ThePage();
+    NodalField field;
+    bool option = false;
+    page.resonances = AskOfShownMesh(page, "resonances", 1, n, field, option);
+    if (!page.resonances.empty())
+        return page.resonances.c_str();
+    const std::int32_t divX = field.m_nDivX, divY = field.m_nDivY;
+    const ResonanceSearch search = MeshSearch(divX, divY, 1);
+    const std::vector<double> alphas = LowestResonances(search, n);
+    std::vector<NumberedResonance> listed;
+    for (std::size_t k = 0; k < alphas.size(); ++k)
+        listed.push_back({static_cast<std::int32_t>(k + 1), alphas[k]});
+    page.resonances = DetailsCsv(DescribeResonances(search, option, listed));
+    return page.resonances.c_str();
+}
+
+// Finds the shapes of the resonances first..last of the mesh shown, as membrane-solve --shape
+// and --shapes find them, with the load of its option; returns one line
+// "index,alpha,kx,ky,participation" for each, or "error: " and the reason.
+EMSCRIPTEN_KEEPALIVE const char* membrane_find_shapes(int first, int last)
+{
+    Page& page = ThePage();
+    page.shapes.clear();
+    NodalField field;
+    bool option = false;
+    page.figureText = AskOfShownMesh(page, "shapes", first, last, field, option);
+    if (!page.figureText.empty())
+        return page.figureText.c_str();
+    const std::int32_t divX = field.m_nDivX, divY = field.m_nDivY;
+    page.shapes = ResonanceShapes(MeshSearch(divX, divY, 1), option, first, last);
+    page.shapesDivX = divX;
+    page.shapesDivY = divY;
+    for (const ModeShape& s : page.shapes)
+        page.figureText += std::to_string(s.index) + ',' + Shortest(s.alpha) + ',' +
+                           std::to_string(s.kx) + ',' + std::to_string(s.ky) + ',' +
+                           Shortest(s.participation) + '\n';
+    return page.figureText.c_str();
+}
+
+// The gallery's shapes, from the first to the count its text gives, read as membrane-solve reads
+// --shapes: a whole number from 1 to 36 and to the mesh's resonances. The lines of
+// membrane_find_shapes, or "error: " and the reason in the tool's words.
+EMSCRIPTEN_KEEPALIVE const char* membrane_find_gallery(const char* count)
+{
+    Page& page = ThePage();
+    NodalField field;
+    bool option = false;
+    if (ShownField(page, field, option)) {
+        std::string refusal;
+        const std::optional<std::int32_t> n = ReadResonanceNumber(
+            "the gallery", count, field.m_nDivX, field.m_nDivY, kMostGalleryShapes, refusal);
+        if (!n) {
+            page.shapes.clear();
+            page.figureText = "error: " + refusal;
+            return page.figureText.c_str();
+        }
+        return membrane_find_shapes(1, *n);
+    }
+    return membrane_find_shapes(1, 1);  // says what to do first
+}
+
+}  // extern "C"

@@ -1,0 +1,77 @@
+// The page's convergence study, as membrane-solve --study writes it.
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+#include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
+#include "command/LowestResonances.h"
+#include "command/ResonanceDetails.h"
+#include "command/RunArguments.h"
+#include "command/Study.h"
+#include "command/Sweep.h"
+#include "present/ColorMap.h"
+#include "present/FieldRaster.h"
+#include "present/FigureTitles.h"
+#include "present/NodeExport.h"
+#include "present/ReportSink.h"
+#include "present/ReportText.h"
+#include "solver/ModeShape.h"
+#include "solver/ShiftedFactor.h"
+#include "solver/SolverChoice.h"
+#include "web/Page.h"
+
+using namespace web;
+
+extern "C" {
+
+// The convergence study as membrane-solve --study writes it, on the ladder "15x5,30x10,..." (the
+// tool's own where empty), each mesh within the page's memory: of the solution at alpha with
+// the option off, or with `resonances` of the `modes` lowest resonances, a whole number from 1
+// to 1000. The CSV, or "error: " and the reason.
+EMSCRIPTEN_KEEPALIVE const char* membrane_study(int resonances, const char* alpha,
+                                                const char* modes, const char* ladder)
+{
+    Page& page = ThePage();
+    std::string& text = page.studyText;
+    std::vector<StudyMesh> meshes = DefaultLadder();
+    if (*ladder != '\0') {
+        std::string error;
+        const std::optional<std::vector<StudyMesh>> read = ReadLadder(ladder, error);
+        if (!read) {
+            text = "error: the ladder: " + error;
+            return text.c_str();
+        }
+        meshes = *read;
+    }
+    if (const std::optional<std::string> large =
+            MeshOverBudget(meshes.back().divX, meshes.back().divY, 1, kPageBudget,
+                           "the " + ByteText(kPageBudget) + " a page may take")) {
+        text = "error: " + *large;
+        return text.c_str();
+    }
+    if (resonances) {
+        const std::optional<std::int32_t> n = ReadStudyResonanceCount(modes);
+        if (!n)
+            text = "error: the count of resonances " + StudyResonanceCountRefusal(modes);
+        else
+            text = StudyResonanceCsv(StudyResonances(*n, meshes, 1));
+        return text.c_str();
+    }
+    const std::optional<double> a = ReadPageAlpha(alpha, text);
+    if (!a)
+        return text.c_str();
+    if (NearContinuumResonance(*a))
+        text = "error: " + ContinuumResonanceRefusal(*a);
+    else
+        text = StudySolutionCsv(StudySolution(*a, meshes));
+    return text.c_str();
+}
+
+}  // extern "C"

@@ -1,0 +1,134 @@
+// The page's sweep over alpha, point block by point block as the worker asks for them, and the
+// resonance lines of its plot, numbered as --modes numbers them.
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+#include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
+#include "command/LowestResonances.h"
+#include "command/ResonanceDetails.h"
+#include "command/RunArguments.h"
+#include "command/Study.h"
+#include "command/Sweep.h"
+#include "present/ColorMap.h"
+#include "present/FieldRaster.h"
+#include "present/FigureTitles.h"
+#include "present/NodeExport.h"
+#include "present/ReportSink.h"
+#include "present/ReportText.h"
+#include "solver/ModeShape.h"
+#include "solver/ShiftedFactor.h"
+#include "solver/SolverChoice.h"
+#include "web/Page.h"
+
+using namespace web;
+
+namespace {
+
+// The number of the resonance that line k of a sweep's plot draws: one more than the resonances
+// below it, which the sweep point nearest below it in magnitude counted (none below 0), and the
+// lines on its side between that point and it. A line at -a' is the resonance a'.
+std::int32_t LineIndex(const std::vector<SweepPoint>& points,
+                       const std::vector<ResonanceLine>& lines, std::size_t k)
+{
+    const double a = std::fabs(lines[k].alpha);
+    double from = 0.0;
+    std::int32_t below = 0;
+    for (const SweepPoint& p : points)
+        if (std::fabs(p.alpha) <= a && std::fabs(p.alpha) >= from) {
+            from = std::fabs(p.alpha);
+            below = p.modesBelow;
+        }
+    const bool negative = std::signbit(lines[k].alpha);
+    for (std::size_t j = 0; j < lines.size(); ++j) {
+        const double b = std::fabs(lines[j].alpha);
+        if (j != k && std::signbit(lines[j].alpha) == negative && b >= from &&
+            (b < a || (b == a && j < k)))
+            ++below;
+    }
+    return below + 1;
+}
+
+}  // namespace
+
+extern "C" {
+
+// Sets up a sweep of the divx x divy mesh (counts of at least 1) from the text "A0:A1:N", read
+// as membrane-solve reads --sweep: finite decimal bounds, A0 <= A1, N a whole number of at
+// least 2. Returns "" when it is set up, else what is wrong with the text, in one line.
+EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const char* range,
+                                                      int option)
+{
+    Page& page = ThePage();
+    page.swept.clear();
+    page.points = 0;
+    const std::vector<std::string_view> fields = ColonFields(range);
+    double a0 = 0.0, a1 = 0.0;
+    std::optional<std::int64_t> n;
+    if (divx < 1 || divy < 1)
+        page.sweepText = "the sweep needs a mesh of at least 1 x 1";
+    else if (fields.size() != 3)
+        page.sweepText = "the sweep takes A0:A1:N";
+    else if (!ReadStrictDecimal(fields[0], a0) || !ReadStrictDecimal(fields[1], a1))
+        page.sweepText = "the sweep takes finite decimal numbers as bounds";
+    else if (a0 > a1)
+        page.sweepText = "the sweep needs A0 <= A1";
+    else if (n = ReadSweepCount(fields[2]); !n)
+        page.sweepText = "the sweep " + SweepCountRefusal(fields[2]);
+    else
+        page.sweepText.clear();
+    if (!page.sweepText.empty())
+        return page.sweepText.c_str();
+    page.sweepMesh = {divx, divy, option != 0};
+    page.a0 = a0;
+    page.a1 = a1;
+    page.points = *n;
+    page.swept.reserve(static_cast<std::size_t>(page.points));
+    return page.sweepText.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE double membrane_sweep_points() { return static_cast<double>(ThePage().points); }
+
+// The next count points of the sweep set up, as CSV rows of membrane-solve --sweep (its header
+// before the first); "" when every point is done.
+EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_next(int count)
+{
+    Page& page = ThePage();
+    const auto first = static_cast<std::int64_t>(page.swept.size());
+    const std::int64_t take = std::min<std::int64_t>(count, page.points - first);
+    page.sweepText = first == 0 && take > 0 ? std::string(kSweepCsvHeader) : "";
+    if (take <= 0)
+        return page.sweepText.c_str();
+    for (const SweepPoint& p :
+         RunSweep(page.sweepMesh, page.a0, page.a1, page.points, first, take, 1)) {
+        page.sweepText += SweepCsvRow(p);
+        page.swept.push_back(p);
+    }
+    return page.sweepText.c_str();
+}
+
+// The resonance lines of the finished sweep as --plot draws them, and each one's number among
+// the resonances: "alpha,excited,index" rows.
+EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_lines()
+{
+    Page& page = ThePage();
+    page.sweepText.clear();
+    if (page.swept.size() != static_cast<std::size_t>(page.points) || page.points == 0)
+        return page.sweepText.c_str();
+    const ResonanceSearch search = MeshSearch(page.sweepMesh.divX, page.sweepMesh.divY, 1);
+    const std::vector<ResonanceLine> lines =
+        SweepResonanceLines(search, page.sweepMesh.option, page.a0, page.a1, page.swept);
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        page.sweepText += Shortest(lines[k].alpha) + (lines[k].excited ? ",1," : ",0,") +
+                          std::to_string(LineIndex(page.swept, lines, k)) + '\n';
+    return page.sweepText.c_str();
+}
+
+}  // extern "C"
