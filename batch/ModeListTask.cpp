@@ -2,6 +2,7 @@
 // interval; with --details as CSV with their shapes' labels and participation.
 #include "batch/ToolSupport.h"
 #include "batch/ToolTasks.h"
+#include "command/RunArguments.h"
 #include "command/LowestResonances.h"
 #include "command/ResonanceDetails.h"
 

@@ -5,6 +5,7 @@
 
 #include "batch/ToolSupport.h"
 #include "batch/ToolTasks.h"
+#include "command/RunArguments.h"
 #include "command/Sweep.h"
 #include "present/FigureTitles.h"
 

@@ -31,12 +31,10 @@ void ReportLine(const ToolContext& context, std::string_view message)
 std::optional<std::int32_t> ReadCount(const ToolContext& context, std::string_view option,
                                       std::string_view text, int& status)
 {
-    const std::optional<long long> n = ReadWholeNumber(text);
-    if (n && *n >= 1 && *n <= std::numeric_limits<std::int32_t>::max())
-        return static_cast<std::int32_t>(*n);
-    status = n ? kExitRejected : kExitUsage;
-    ReportLine(context, std::string(option) + " takes a whole number from 1 up, not " +
-                            QuotedText(text));
+    if (const std::optional<std::int32_t> n = ReadDivisionCount(text))
+        return n;
+    status = ReadWholeNumber(text) ? kExitRejected : kExitUsage;
+    ReportLine(context, std::string(option) + ' ' + DivisionCountRefusal(text));
     return std::nullopt;
 }
 
@@ -59,34 +57,6 @@ int ReportNonFinite(const ToolContext& context)
     return kExitNonFinite;
 }
 
-std::optional<double> ReadFiniteNumber(std::string_view text)
-{
-    text = BareNumber(text);
-    // from_chars also reads "inf", "nan" and "infinity": only digits may start the number.
-    const std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
-    if (digits.empty() || !(std::isdigit(static_cast<unsigned char>(digits[0])) || digits[0] == '.'))
-        return std::nullopt;
-    double value = 0.0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::string QuotedNumber(std::string_view text)
-{
-    std::string said = QuotedText(text);
-    // A decimal comma where a point would make a number.
-    std::string pointed(text);
-    if (const std::size_t comma = pointed.find(','); comma != std::string::npos &&
-                                                     pointed.find(',', comma + 1) == std::string::npos) {
-        pointed[comma] = '.';
-        if (ReadFiniteNumber(pointed))
-            said += " (the decimal mark is a point: " + std::string(BareNumber(pointed)) + ")";
-    }
-    return said;
-}
-
 std::optional<MeshCounts> ReadMeshCounts(const ToolOptions& options, const ToolContext& context,
                                          int& status)
 {
@@ -103,32 +73,8 @@ std::optional<double> ReadAlpha(const ToolOptions& options, const ToolContext& c
 {
     const std::optional<double> alpha = ReadFiniteNumber(options.alpha);
     if (!alpha)
-        ReportLine(context, "--alpha takes a finite decimal number, not " +
-                                QuotedNumber(options.alpha));
+        ReportLine(context, "--alpha " + DecimalRefusal(options.alpha));
     return alpha;
-}
-
-std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_view text,
-                                         bool withCount, std::string& error)
-{
-    const std::vector<std::string_view> fields = ColonFields(text);
-    const std::string name(option), shown = QuotedText(text);
-    if (fields.size() != (withCount ? 3u : 2u)) {
-        error = name + " takes " + (withCount ? "A0:A1:N" : "A0:A1") + ", not " + shown;
-        return std::nullopt;
-    }
-    const std::optional<double> a0 = ReadFiniteNumber(fields[0]);
-    const std::optional<double> a1 = ReadFiniteNumber(fields[1]);
-    if (!a0 || !a1) {
-        error = name + " takes finite decimal numbers as bounds, not " +
-                QuotedNumber(fields[a0 ? 1 : 0]);
-        return std::nullopt;
-    }
-    if (CheckInterval(*a0, *a1) == IntervalFault::Reversed) {
-        error = name + " needs A0 <= A1, not " + Shortest(*a0) + " > " + Shortest(*a1);
-        return std::nullopt;
-    }
-    return AlphaRange{*a0, *a1, withCount ? std::string(fields[2]) : std::string()};
 }
 
 std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const ToolContext& context)

@@ -28,12 +28,6 @@ void ReportNote(const ToolContext& context, std::string_view note);
 // Writes the line that says a value is not finite on err and returns kExitNonFinite.
 int ReportNonFinite(const ToolContext& context);
 
-// The text as a finite decimal number, blanks around it allowed, an optional sign first;
-// nothing for anything else (nan, inf, a decimal comma, a value beyond the doubles).
-std::optional<double> ReadFiniteNumber(std::string_view text);
-// A text ReadFiniteNumber refused, as a message shows it: QuotedText, and where a decimal comma
-// stands for the point, a hint: "'2,5' (the decimal mark is a point: 2.5)".
-std::string QuotedNumber(std::string_view text);
 
 // --divx and --divy as the tool reads them unless --lenient: whole numbers of at least 1. A text
 // that is no whole number is a usage error (kExitUsage), a count below 1 or beyond the 32-bit
@@ -47,15 +41,6 @@ std::optional<MeshCounts> ReadMeshCounts(const ToolOptions& options, const ToolC
 // --alpha unless --lenient: a finite decimal number. Reports a bad text and returns nothing.
 std::optional<double> ReadAlpha(const ToolOptions& options, const ToolContext& context);
 
-struct AlphaRange {
-    double a0;
-    double a1;
-    std::string count;  // the third field of A0:A1:N, unread
-};
-// A0:A1 (withCount false) or A0:A1:N: finite bounds, a0 <= a1. On a bad text, nothing and the
-// message that names `option` in `error`.
-std::optional<AlphaRange> ReadAlphaRange(std::string_view option, std::string_view text,
-                                         bool withCount, std::string& error);
 
 // The threads of --threads, every processor by default. Reports a bad value and returns nothing.
 std::optional<int> ReadThreads(const ToolOptions& options, const ToolContext& context);

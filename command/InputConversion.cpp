@@ -253,3 +253,30 @@ std::string QuotedText(std::string_view text)
     }
     return quoted + "'";
 }
+
+std::optional<double> ReadFiniteNumber(std::string_view text)
+{
+    double value = 0.0;
+    if (!ReadStrictDecimal(text, value))
+        return std::nullopt;
+    return value;
+}
+
+std::string QuotedNumber(std::string_view text)
+{
+    std::string said = QuotedText(text);
+    // A decimal comma where a point would make a number.
+    std::string pointed(text);
+    if (const std::size_t comma = pointed.find(','); comma != std::string::npos &&
+                                                     pointed.find(',', comma + 1) == std::string::npos) {
+        pointed[comma] = '.';
+        if (ReadFiniteNumber(pointed))
+            said += " (the decimal mark is a point: " + std::string(BareNumber(pointed)) + ")";
+    }
+    return said;
+}
+
+std::string DecimalRefusal(std::string_view text)
+{
+    return "takes a finite decimal number, not " + QuotedNumber(text);
+}

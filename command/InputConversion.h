@@ -26,6 +26,16 @@ double ConvertAlpha(std::string_view text);
 // lies beyond the doubles (too large, or too small to be told from 0).
 bool ReadStrictDecimal(std::string_view text, double& value);
 
+// ReadStrictDecimal as an answer: the number, or nothing. Every front end reads a decimal number
+// from a text with it: the tool's --alpha and intervals, the page's fields.
+std::optional<double> ReadFiniteNumber(std::string_view text);
+// A text ReadFiniteNumber refused, as a message shows it: QuotedText, and where a decimal comma
+// stands for the point, a hint: "'2,5' (the decimal mark is a point: 2.5)".
+std::string QuotedNumber(std::string_view text);
+// Why such a text was refused, after the name of what reads it: "takes a finite decimal number,
+// not '2,5' (the decimal mark is a point: 2.5)".
+std::string DecimalRefusal(std::string_view text);
+
 // The text without the blanks and tabs around it, and without an optional "+" that
 // std::from_chars does not take; a sign after it makes the text unreadable.
 std::string_view BareNumber(std::string_view text);

@@ -9,6 +9,9 @@
 #include <limits>
 #include <thread>
 
+#include "command/InputConversion.h"
+#include "present/ReportText.h"
+
 namespace {
 
 // This machine's physical memory in bytes; 0 where it cannot be told.
@@ -90,4 +93,45 @@ std::string NoResonanceText(std::int32_t divX, std::int32_t divY)
 IntervalFault CheckInterval(double a0, double a1)
 {
     return a0 > a1 ? IntervalFault::Reversed : IntervalFault::None;
+}
+
+std::optional<std::int32_t> ReadDivisionCount(std::string_view text)
+{
+    const std::optional<long long> n = ReadWholeNumber(text);
+    if (n && *n >= 1 && *n <= std::numeric_limits<std::int32_t>::max())
+        return static_cast<std::int32_t>(*n);
+    return std::nullopt;
+}
+
+std::string DivisionCountRefusal(std::string_view text)
+{
+    const std::optional<long long> n = ReadWholeNumber(text);
+    const std::string range = n && *n > std::numeric_limits<std::int32_t>::max()
+                                  ? "from 1 to " +
+                                        std::to_string(std::numeric_limits<std::int32_t>::max())
+                                  : "from 1 up";
+    return "takes a whole number " + range + ", not " + QuotedText(text);
+}
+
+std::optional<AlphaRange> ReadAlphaRange(std::string_view name, std::string_view text,
+                                         bool withCount, std::string& error)
+{
+    const std::vector<std::string_view> fields = ColonFields(text);
+    const std::string named(name), shown = QuotedText(text);
+    if (fields.size() != (withCount ? 3u : 2u)) {
+        error = named + " takes " + (withCount ? "A0:A1:N" : "A0:A1") + ", not " + shown;
+        return std::nullopt;
+    }
+    const std::optional<double> a0 = ReadFiniteNumber(fields[0]);
+    const std::optional<double> a1 = ReadFiniteNumber(fields[1]);
+    if (!a0 || !a1) {
+        error = named + " takes finite decimal numbers as bounds, not " +
+                QuotedNumber(fields[a0 ? 1 : 0]);
+        return std::nullopt;
+    }
+    if (CheckInterval(*a0, *a1) == IntervalFault::Reversed) {
+        error = named + " needs A0 <= A1, not " + Shortest(*a0) + " > " + Shortest(*a1);
+        return std::nullopt;
+    }
+    return AlphaRange{*a0, *a1, withCount ? std::string(fields[2]) : std::string()};
 }

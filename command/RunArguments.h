@@ -15,6 +15,14 @@ inline constexpr long long kMostThreads = 1024;
 
 bool ThreadsAccepted(long long threads);
 
+// A count of divisions as every front end reads it from a text: a whole number from 1 to the
+// largest the node numbering takes; nothing for any other text.
+std::optional<std::int32_t> ReadDivisionCount(std::string_view text);
+// Why a text was refused, after the name of what reads it: "takes a whole number from 1 up, not
+// '0'", or where it is a whole number too large, the real limit: "takes a whole number from 1 to
+// 2147483647, not '2147483648'".
+std::string DivisionCountRefusal(std::string_view text);
+
 // Whether `copies` records of a divX x divY mesh fit in half of this machine's physical memory;
 // if not, why not, in words: "a 20000 x 20000 mesh needs 52 GB, more than half of this
 // machine's 24 GB".
@@ -34,6 +42,17 @@ ResonanceSearch MeshSearch(std::int32_t divX, std::int32_t divY, int threads);
 // "the 1 x 5 mesh has no resonance: every node lies on a fixed edge", for a mesh whose
 // ResonanceCount is 0.
 std::string NoResonanceText(std::int32_t divX, std::int32_t divY);
+
+// An interval of alpha as every front end reads it from a text.
+struct AlphaRange {
+    double a0;
+    double a1;
+    std::string count;  // the third field of A0:A1:N, unread
+};
+// A0:A1 (withCount false) or A0:A1:N: finite bounds, a0 <= a1. On a bad text, nothing and the
+// message that names `name` (the option or part that reads it) in `error`.
+std::optional<AlphaRange> ReadAlphaRange(std::string_view name, std::string_view text,
+                                         bool withCount, std::string& error);
 
 // The bounds of an interval of alpha, both already read as finite: a0 <= a1.
 enum class IntervalFault { None, Reversed };

@@ -5,6 +5,8 @@
 
 #include "FuzzSupport.h"
 #include "batch/ToolSupport.h"
+#include "command/InputConversion.h"
+#include "command/RunArguments.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

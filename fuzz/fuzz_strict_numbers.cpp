@@ -7,6 +7,8 @@
 
 #include "FuzzSupport.h"
 #include "batch/ToolSupport.h"
+#include "command/InputConversion.h"
+#include "command/RunArguments.h"
 
 namespace {
 

@@ -66,13 +66,15 @@ std::int32_t ReadCount(const CountArgument& count, const char* name,
                        std::optional<long long> limit)
 {
     const py::handle value = count.value;
+    long long n = 0;
+    bool tooLarge = false;  // a whole number beyond the node numbering's, which names its limit
     const auto refuse = [&] {
-        const std::string range =
-            limit ? "from 1 to " + std::to_string(*limit) : std::string("of at least 1");
+        const long long most = limit.value_or(std::numeric_limits<std::int32_t>::max());
+        const std::string range = limit || tooLarge ? "from 1 to " + std::to_string(most)
+                                                    : std::string("of at least 1");
         return py::value_error(std::string(name) + " must be a whole number " + range + ", not " +
                                py::repr(value).cast<std::string>());
     };
-    long long n = 0;
     if (py::isinstance<py::bool_>(value)) {
         throw refuse();
     } else if (PyIndex_Check(value.ptr())) {  // int, numpy's integers
@@ -81,6 +83,7 @@ std::int32_t ReadCount(const CountArgument& count, const char* name,
             throw py::error_already_set();
         int overflow = 0;
         n = PyLong_AsLongLongAndOverflow(whole.ptr(), &overflow);
+        tooLarge = overflow > 0;
         if (overflow != 0)
             throw refuse();
     } else if (PyFloat_Check(value.ptr())) {
@@ -91,6 +94,7 @@ std::int32_t ReadCount(const CountArgument& count, const char* name,
     } else {
         throw refuse();
     }
+    tooLarge = n > std::numeric_limits<std::int32_t>::max();
     if (n < 1 || n > limit.value_or(std::numeric_limits<std::int32_t>::max()))
         throw refuse();
     return static_cast<std::int32_t>(n);

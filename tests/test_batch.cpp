@@ -171,6 +171,9 @@ TEST(Batch, NumbersReadStrictlyUnlessLenient)
              {{"--divy", "0"}, 1, "membrane-solve: --divy " + whole + "'0'\n"},
              {{"--divx", "-3"}, 1, "membrane-solve: --divx " + whole + "'-3'\n"},
              {{"--divx", "0", "--modes", "2"}, 2, "membrane-solve: --divx " + whole + "'0'\n"},
+             {{"--divy", "2147483648"}, 1,
+              "membrane-solve: --divy takes a whole number from 1 to 2147483647, not "
+              "'2147483648'\n"},
              {{"--sweep", "0:1:3.5"}, 2,
               "membrane-solve: --sweep takes N as a whole number from 2 to 1000000, not '3.5'\n"},
              {{"--sweep", "0:1:1"}, 2,

@@ -65,20 +65,18 @@ std::string AskOfShownMesh(const Page& page, const char* what, std::int32_t firs
 // reason where the text is no whole number from 1 up.
 std::optional<std::int32_t> ReadDivisions(const char* text, const char* name, std::string& error)
 {
-    const std::optional<long long> n = ReadWholeNumber(text);
-    if (n && *n >= 1 && *n <= std::numeric_limits<std::int32_t>::max())
-        return static_cast<std::int32_t>(*n);
-    error = std::string("error: ") + name + " take a whole number from 1 up, not '" + text + "'";
+    if (const std::optional<std::int32_t> n = ReadDivisionCount(text))
+        return n;
+    error = std::string("error: ") + name + ' ' + DivisionCountRefusal(text);
     return std::nullopt;
 }
 
 // Alpha read as membrane-solve reads it: a finite decimal number.
 std::optional<double> ReadPageAlpha(const char* text, std::string& error)
 {
-    double alpha = 0.0;
-    if (ReadStrictDecimal(text, alpha))
+    if (const std::optional<double> alpha = ReadFiniteNumber(text))
         return alpha;
-    error = std::string("error: alpha takes a finite decimal number, not '") + text + "'";
+    error = std::string("error: alpha ") + DecimalRefusal(text);
     return std::nullopt;
 }
 

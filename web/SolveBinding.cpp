@@ -101,10 +101,10 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_solve_mesh(const char* divx, const cha
 {
     Page& page = ThePage();
     std::string& text = page.fineText;
-    const std::optional<std::int32_t> divX = ReadDivisions(divx, "x divisions", text);
+    const std::optional<std::int32_t> divX = ReadDivisions(divx, "divx", text);
     if (!divX)
         return text.c_str();
-    const std::optional<std::int32_t> divY = ReadDivisions(divy, "y divisions", text);
+    const std::optional<std::int32_t> divY = ReadDivisions(divy, "divy", text);
     if (!divY)
         return text.c_str();
     const std::optional<double> a = ReadPageAlpha(alpha, text);

@@ -69,26 +69,20 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const 
     Page& page = ThePage();
     page.swept.clear();
     page.points = 0;
-    const std::vector<std::string_view> fields = ColonFields(range);
-    double a0 = 0.0, a1 = 0.0;
+    page.sweepText.clear();
+    std::optional<AlphaRange> interval;
     std::optional<std::int64_t> n;
     if (divx < 1 || divy < 1)
         page.sweepText = "the sweep needs a mesh of at least 1 x 1";
-    else if (fields.size() != 3)
-        page.sweepText = "the sweep takes A0:A1:N";
-    else if (!ReadStrictDecimal(fields[0], a0) || !ReadStrictDecimal(fields[1], a1))
-        page.sweepText = "the sweep takes finite decimal numbers as bounds";
-    else if (a0 > a1)
-        page.sweepText = "the sweep needs A0 <= A1";
-    else if (n = ReadSweepCount(fields[2]); !n)
-        page.sweepText = "the sweep " + SweepCountRefusal(fields[2]);
-    else
-        page.sweepText.clear();
+    else if (interval = ReadAlphaRange("the sweep", range, true, page.sweepText); !interval)
+        ;  // the reason is in the text
+    else if (n = ReadSweepCount(interval->count); !n)
+        page.sweepText = "the sweep " + SweepCountRefusal(interval->count);
     if (!page.sweepText.empty())
         return page.sweepText.c_str();
     page.sweepMesh = {divx, divy, option != 0};
-    page.a0 = a0;
-    page.a1 = a1;
+    page.a0 = interval->a0;
+    page.a1 = interval->a1;
     page.points = *n;
     page.swept.reserve(static_cast<std::size_t>(page.points));
     return page.sweepText.c_str();

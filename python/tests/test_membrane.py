@@ -138,6 +138,8 @@ def test_shapes_and_details_are_the_tools():
     (lambda: membrane.modes_in(2, 1, 1.0, 0.5), "a0 must not exceed a1"),
     (lambda: membrane.modes_in(2, 1, 0.0, np.inf), "a1 must be finite, not inf"),
     (lambda: membrane.sweep(2, 1, 0.0, 1.0, 1), "n must be at least 2"),
+    (lambda: membrane.solve(2**31, 1), "divx must be a whole number from 1 to 2147483647, not "
+                                       "2147483648"),
     (lambda: membrane.sweep(2, 1, 0.0, 1.0, 1000001),
      "n must be a whole number from 1 to 1000000, not 1000001"),
     (lambda: membrane.sweep(2, 1, 0.0, 1.0, 5, threads=0), "threads must be from 1 to 1024"),

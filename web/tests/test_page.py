@@ -414,9 +414,12 @@ def test_a_finer_mesh_is_solved_and_shown_as_the_tool_solves_it(page):
 
 def test_a_finer_mesh_refuses_in_one_line(page):
     for divx, divy, alpha, said in (
-            ("2.5", "10", "1", "x divisions take a whole number from 1 up, not '2.5'"),
-            ("10", "0", "1", "y divisions take a whole number from 1 up, not '0'"),
-            ("10", "10", "2,5", "alpha takes a finite decimal number, not '2,5'"),
+            ("2.5", "10", "1", "divx takes a whole number from 1 up, not '2.5'"),
+            ("10", "0", "1", "divy takes a whole number from 1 up, not '0'"),
+            ("2147483648", "1", "1",
+             "divx takes a whole number from 1 to 2147483647, not '2147483648'"),
+            ("10", "10", "2,5", "alpha takes a finite decimal number, not '2,5' (the decimal mark "
+                                "is a point: 2.5)"),
             ("20000", "20000", "1", "a 20000 x 20000 mesh needs 64 TB, more than the 512 MB a "
                                     "page may take")):
         solve_finer(page, divx, divy, alpha, True)
