@@ -14,19 +14,19 @@ namespace web {
 
 // The dialog's solution or the finer mesh's, and the option it was solved with; false where
 // that one is not solved.
-bool SolutionOf(const Page& page, bool fine, NodalField& field, bool& option)
+bool SolutionOf(const Page& page, bool finer, NodalField& field, bool& option)
 {
-    if (fine ? !(page.fine && page.fine->m_bSolved) : page.record.m_bSolved == 0)
+    if (finer ? !(page.finer && page.finer->m_bSolved) : page.record.m_bSolved == 0)
         return false;
-    field = fine ? NodalField(*page.fine) : NodalField(page.record);
-    option = fine ? page.fineOption : page.option;
+    field = finer ? NodalField(*page.finer) : NodalField(page.record);
+    option = finer ? page.finerOption : page.option;
     return true;
 }
 
 // The solution the parts beyond the dialog show: the one solved last.
 bool ShownField(const Page& page, NodalField& field, bool& option)
 {
-    return SolutionOf(page, page.fineShown, field, option);
+    return SolutionOf(page, page.finerShown, field, option);
 }
 
 // "error: " and the mesh's resonances where k lies outside them, or beyond what Lanczos finds

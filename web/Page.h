@@ -39,11 +39,11 @@ struct Page {
     // The last solve of a finer mesh, any counts within kPageBudget, read as membrane-solve
     // reads them; and which of the two solutions the figure, the resonances and the shapes show:
     // the one solved last.
-    std::unique_ptr<SizedRecord> fine;
-    bool fineOption = false;
-    Files fineFiles;
-    std::string fineText;
-    bool fineShown = false;
+    std::unique_ptr<SizedRecord> finer;
+    bool finerOption = false;
+    Files finerFiles;
+    std::string finerText;
+    bool finerShown = false;
     std::string studyText;
     std::vector<std::int32_t> cells;  // x, y, width, height, intensity of every map cell
     std::string resonances;           // the last list of resonances, or what is wrong
@@ -65,7 +65,7 @@ Page& ThePage();
 
 // The dialog's solution or the finer mesh's, and the option it was solved with; false where
 // that one is not solved.
-bool SolutionOf(const Page& page, bool fine, NodalField& field, bool& option);
+bool SolutionOf(const Page& page, bool finer, NodalField& field, bool& option);
 
 // The solution the parts beyond the dialog show: the one solved last.
 bool ShownField(const Page& page, NodalField& field, bool& option);
@@ -91,17 +91,17 @@ std::optional<double> ReadPageAlpha(const char* text, std::string& error);
 // 0xAARRGGBB to the bytes R, G, B, A of a canvas's image data, in a little-endian word.
 void ToCanvasOrder(std::vector<std::uint32_t>& pixels);
 
-// A file of the dialog's solution (fine 0) or the finer mesh's (1), made by make(field, option)
+// A file of the dialog's solution (finer 0) or the finer mesh's (1), made by make(field, option)
 // when first asked for: a computation writes only what it shows. Empty where that one is not
 // solved.
 template <class Make>
-const std::string& FileOf(int fine, std::string Files::*which, Make make)
+const std::string& FileOf(int finer, std::string Files::*which, Make make)
 {
     Page& page = ThePage();
-    std::string& file = (fine ? page.fineFiles : page.files).*which;
+    std::string& file = (finer ? page.finerFiles : page.files).*which;
     NodalField field;
     bool option = false;
-    if (file.empty() && SolutionOf(page, fine != 0, field, option))
+    if (file.empty() && SolutionOf(page, finer != 0, field, option))
         file = make(field, option);
     return file;
 }

@@ -74,7 +74,7 @@ EMSCRIPTEN_KEEPALIVE int membrane_compute(const char* divx, const char* divy, co
     const ComputeOutcome outcome = RunCompute(page.record, {divx, divy, alpha}, sink);
     page.cells.clear();
     page.files = {};
-    page.fineShown = false;
+    page.finerShown = false;
     if (outcome == ComputeOutcome::Rejected)
         return 2;
     page.option = option != 0;
@@ -100,7 +100,7 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_solve_mesh(const char* divx, const cha
                                                      const char* alpha, int option)
 {
     Page& page = ThePage();
-    std::string& text = page.fineText;
+    std::string& text = page.finerText;
     const std::optional<std::int32_t> divX = ReadDivisions(divx, "divx", text);
     if (!divX)
         return text.c_str();
@@ -115,15 +115,14 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_solve_mesh(const char* divx, const cha
         text = "error: " + *large;
         return text.c_str();
     }
-    page.fine.reset();
-    page.fineFiles = {};
-    page.fine = std::make_unique<SizedRecord>(*divX, *divY);
-    page.fineOption = option != 0;
+    page.finer.reset();
+    page.finerFiles = {};
+    page.finer = std::make_unique<SizedRecord>(*divX, *divY);
+    page.finerOption = option != 0;
     CollectingSink sink;
     const SizedOutcome solved = RunComputeSized(
-        *page.fine, {*divX, *divY, *a, option != 0, SolverRequest::Auto}, sink, ValueFormat::Fixed6);
-    page.fineShown = true;
-    const NodalField field(*page.fine);
+        *page.finer, {*divX, *divY, *a, option != 0, SolverRequest::Auto}, sink, ValueFormat::Fixed6);
+    page.finerShown = true;
     text = "Solved the " + std::to_string(*divX) + " x " + std::to_string(*divY) +
            " mesh at alpha " + Shortest(*a) + " by the " + std::string(SolverFormName(solved.form)) +
            ".\n";
@@ -131,7 +130,7 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_solve_mesh(const char* divx, const cha
         text += "Some values are not finite; change alpha.\n";
     if (solved.inertia.firstBadRow == 0)
         if (const std::optional<std::string> note = NearResonanceNote(
-                *divX, *divY, *a, ResonancesBelow(*page.fine, solved.inertia)))
+                *divX, *divY, *a, ResonancesBelow(*page.finer, solved.inertia)))
             text += *note + '\n';
     if (const std::optional<std::string> note = AccuracyNote({*divX, *divY}, *a))
         text += *note + '\n';
@@ -139,23 +138,23 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_solve_mesh(const char* divx, const cha
 }
 
 // The CSV file, as membrane-solve --csv writes it.
-EMSCRIPTEN_KEEPALIVE const char* membrane_csv(int fine)
+EMSCRIPTEN_KEEPALIVE const char* membrane_csv(int finer)
 {
-    return FileOf(fine, &Files::csv, [](const NodalField& field, bool) {
+    return FileOf(finer, &Files::csv, [](const NodalField& field, bool) {
         return NodeCsv(field);
     }).c_str();
 }
 // The VTK file, as --vtk writes it; binary, so its length with it.
-EMSCRIPTEN_KEEPALIVE const char* membrane_vtk(int fine)
+EMSCRIPTEN_KEEPALIVE const char* membrane_vtk(int finer)
 {
-    return FileOf(fine, &Files::vtk, [](const NodalField& field, bool option) {
+    return FileOf(finer, &Files::vtk, [](const NodalField& field, bool option) {
         return RectilinearVtk(field, SolutionTitle(field, option));
     }).data();
 }
-EMSCRIPTEN_KEEPALIVE int membrane_vtk_size(int fine)
+EMSCRIPTEN_KEEPALIVE int membrane_vtk_size(int finer)
 {
-    membrane_vtk(fine);
-    return static_cast<int>((fine ? ThePage().fineFiles : ThePage().files).vtk.size());
+    membrane_vtk(finer);
+    return static_cast<int>((finer ? ThePage().finerFiles : ThePage().files).vtk.size());
 }
 
 // The colour map of the last solution, the dialog's cells in the dialog's pixels: the block's

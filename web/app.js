@@ -52,10 +52,10 @@ function bind(module) {
       return module.UTF8ToString(module._membrane_resonances(n));
     },
     table: text("table"),
-    // The files of the dialog's solution, or with `fine` of the finer mesh's.
-    csv: (fine = false) => module.UTF8ToString(module._membrane_csv(fine ? 1 : 0)),
-    vtk(fine = false) {
-      const at = module._membrane_vtk(fine ? 1 : 0), size = module._membrane_vtk_size(fine ? 1 : 0);
+    // The files of the dialog's solution, or with `finer` of the finer mesh's.
+    csv: (finer = false) => module.UTF8ToString(module._membrane_csv(finer ? 1 : 0)),
+    vtk(finer = false) {
+      const at = module._membrane_vtk(finer ? 1 : 0), size = module._membrane_vtk_size(finer ? 1 : 0);
       return module.HEAPU8.slice(at, at + size);
     },
     map() {
@@ -122,10 +122,10 @@ function offerOnClick(id, make) {
 }
 
 function setUpDownloads(membrane) {
-  for (const fine of [false, true]) {
-    const id = (kind) => (fine ? `mesh-${kind}` : `download-${kind}`);
-    offerOnClick(id("csv"), () => new Blob([membrane.csv(fine)], { type: "text/csv" }));
-    offerOnClick(id("vtk"), () => new Blob([membrane.vtk(fine)],
+  for (const finer of [false, true]) {
+    const id = (kind) => (finer ? `finer-${kind}` : `download-${kind}`);
+    offerOnClick(id("csv"), () => new Blob([membrane.csv(finer)], { type: "text/csv" }));
+    offerOnClick(id("vtk"), () => new Blob([membrane.vtk(finer)],
                                            { type: "application/octet-stream" }));
   }
   offerOnClick("download-table", () => new Blob([membrane.table()], { type: "text/plain" }));
@@ -151,7 +151,7 @@ async function copyTable(table) {
 // is kept as it was typed.
 const view = {
   dialog: null,    // { divx, divy, alpha, option }
-  fine: null,      // { divx, divy, alpha, option }
+  finer: null,     // { divx, divy, alpha, option }
   shown: "dialog",
   modes: null,     // how many resonances are listed
   shape: null,     // the resonance whose shape is drawn
@@ -174,8 +174,8 @@ function viewToAddress() {
     query.set(`${prefix}option`, inputs.option ? "on" : "off");
   };
   if (view.dialog) put("", view.dialog);
-  if (view.fine) put("fine-", view.fine);
-  if (view.fine && view.shown === "fine") query.set("shown", "fine");
+  if (view.finer) put("finer-", view.finer);
+  if (view.finer && view.shown === "finer") query.set("shown", "finer");
   for (const key of ["modes", "shape", "gallery", "sweep"])
     if (view[key] !== null) query.set(key, view[key]);
   if (view.study) {
@@ -197,8 +197,9 @@ function addressToView() {
     } : null);
   const study = query.get("study");
   return {
-    dialog: inputs(""), fine: inputs("fine-"),
-    shown: query.get("shown") === "fine" ? "fine" : "dialog",
+    // The keys of earlier links, fine-divx ... and shown=fine, still open what they showed.
+    dialog: inputs(""), finer: inputs("finer-") ?? inputs("fine-"),
+    shown: ["finer", "fine"].includes(query.get("shown")) ? "finer" : "dialog",
     modes: query.get("modes"), shape: query.get("shape"), gallery: query.get("gallery"),
     sweep: query.get("sweep"),
     study: study === "solution" || study === "resonances" ? {
@@ -209,7 +210,7 @@ function addressToView() {
 }
 
 // A new computation is a step of the history; what the parts show of it changes the step.
-function record(step) {
+function remember(step) {
   const address = viewToAddress();
   if (address === location.search) return;
   if (step) history.pushState(null, "", address);
@@ -258,7 +259,7 @@ function showOnSubmit(id, show) {
   $(id).addEventListener("submit", async (event) => {
     event.preventDefault();
     await show();
-    record(false);
+    remember(false);
   });
 }
 
@@ -283,9 +284,9 @@ function setUpSweep(membrane, pickShape) {
   const status = $("sweep-status"), progress = $("sweep-progress");
   // A picked alpha goes to the fields of the mesh swept, the dialog's or the finer one.
   const plot = new SweepPlot($("sweep-plot"), (point) => {
-    const fine = view.shown === "fine";
-    $(fine ? "mesh-alpha" : "alpha").value = point.alphaText;
-    $(fine ? "mesh-form" : "inputs").requestSubmit();
+    const finer = view.shown === "finer";
+    $(finer ? "finer-alpha" : "alpha").value = point.alphaText;
+    $(finer ? "finer-form" : "inputs").requestSubmit();
   }, (point, line) => {
     $("sweep-readout").textContent = line
       ? `resonance ${line.index} at alpha ${line.alphaText}: click for its shape`
@@ -553,7 +554,7 @@ function setUpStudy() {
   showOnSubmit("study-form", () => start(study("solution")));
   $("study-resonances").addEventListener("click", () => {
     start(study("resonances"));
-    record(false);
+    remember(false);
   });
   $("study-solution").disabled = false;
   $("study-resonances").disabled = false;
@@ -591,20 +592,20 @@ async function main() {
     $("downloads").hidden = false;
     copyTable(membrane.table());
   };
-  const solveFine = () => {
-    const inputs = { divx: $("mesh-divx").value, divy: $("mesh-divy").value,
-                     alpha: $("mesh-alpha").value, option: $("mesh-option").checked };
+  const solveFiner = () => {
+    const inputs = { divx: $("finer-divx").value, divy: $("finer-divy").value,
+                     alpha: $("finer-alpha").value, option: $("finer-option").checked };
     const begun = performance.now();
     const said = membrane.solveMesh(inputs.divx, inputs.divy, inputs.alpha, inputs.option);
     if (said.startsWith("error: ")) {
-      $("mesh-status").textContent = said.slice(7);
+      $("finer-status").textContent = said.slice(7);
       return false;
     }
-    view.fine = inputs;
-    view.shown = "fine";
-    $("mesh-status").textContent =
+    view.finer = inputs;
+    view.shown = "finer";
+    $("finer-status").textContent =
       `${said}In ${Math.round(performance.now() - begun)} ms on this browser.`;
-    $("mesh-downloads").hidden = false;
+    $("finer-downloads").hidden = false;
     newSolution();
     return true;
   };
@@ -615,8 +616,8 @@ async function main() {
       for (const key of ["divx", "divy", "alpha"]) $(`${prefix}${key}`).value = inputs[key];
       $(`${prefix}option`).checked = inputs.option;
     };
-    const steps = [[target.dialog, "", computeDialog], [target.fine, "mesh-", solveFine]];
-    if (target.shown !== "fine") steps.reverse();
+    const steps = [[target.dialog, "", computeDialog], [target.finer, "finer-", solveFiner]];
+    if (target.shown !== "finer") steps.reverse();
     for (const [inputs, prefix, run] of steps)
       if (inputs) { fill(prefix, inputs); run(); }
     if (target.modes !== null) {
@@ -645,16 +646,16 @@ async function main() {
   $("inputs").addEventListener("submit", (event) => {
     event.preventDefault();
     computeDialog();
-    record(true);
+    remember(true);
   });
-  $("mesh-form").addEventListener("submit", async (event) => {
+  $("finer-form").addEventListener("submit", async (event) => {
     event.preventDefault();
-    const [divx, divy] = [$("mesh-divx").value.trim(), $("mesh-divy").value.trim()];
-    $("mesh-status").textContent = `Solving the ${divx} x ${divy} mesh...`;
-    $("mesh-solve").disabled = true;
+    const [divx, divy] = [$("finer-divx").value.trim(), $("finer-divy").value.trim()];
+    $("finer-status").textContent = `Solving the ${divx} x ${divy} mesh...`;
+    $("finer-solve").disabled = true;
     await nextPaint();
-    if (solveFine()) record(true);
-    $("mesh-solve").disabled = false;
+    if (solveFiner()) remember(true);
+    $("finer-solve").disabled = false;
   });
   // Back and forward show the view of that address, a link the one it names.
   window.addEventListener("popstate", () => showView(addressToView()));
@@ -663,7 +664,7 @@ async function main() {
     $("shape-k").value = index;
     $("shape").scrollIntoView({ block: "nearest" });
     await figures.showShape();
-    record(false);
+    remember(false);
   };
   const listResonances = async () => {
     $("resonances-status").textContent = "Finding the resonances...";
@@ -675,7 +676,7 @@ async function main() {
   showOnSubmit("resonances-form", listResonances);
   await showView(addressToView());
   $("compute").disabled = false;
-  $("mesh-solve").disabled = false;
+  $("finer-solve").disabled = false;
   $("list-resonances").disabled = false;
   document.body.dataset.ready = "true";
 }

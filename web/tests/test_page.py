@@ -101,7 +101,7 @@ def type_into(driver, field, text):
 
 
 def compute(driver, divx, divy, alpha, option, prefix="", button="compute"):
-    """Types the inputs into the dialog's fields (or with prefix "mesh-", the finer mesh's) and
+    """Types the inputs into the dialog's fields (or with prefix "finer-", the finer mesh's) and
     presses its button."""
     for field, text in (("divx", divx), ("divy", divy), ("alpha", alpha)):
         type_into(driver, prefix + field, text)
@@ -364,7 +364,7 @@ def strict_tool(*args):
 
 
 def solve_finer(driver, divx, divy, alpha, option):
-    compute(driver, divx, divy, alpha, option, prefix="mesh-", button="mesh-solve")
+    compute(driver, divx, divy, alpha, option, prefix="finer-", button="finer-solve")
 
 
 def test_a_finer_mesh_is_solved_and_shown_as_the_tool_solves_it(page):
@@ -372,7 +372,7 @@ def test_a_finer_mesh_is_solved_and_shown_as_the_tool_solves_it(page):
     the figure, the resonances and a shape are those of membrane-solve."""
     mesh = ("--divx", "200", "--divy", "100", "--option", "off")
     solve_finer(page, "200", " 100", "9.5", False)
-    said = wait_for_status(page, "mesh-status", "Solved the 200 x 100 mesh at alpha 9.5 by the "
+    said = wait_for_status(page, "finer-status", "Solved the 200 x 100 mesh at alpha 9.5 by the "
                                                 "sparse LDL^T.")
     _, csv, notes = strict_tool(*mesh, "--alpha", "9.5", "--csv", "-")
     assert notes  # 9 points a wavelength: the mesh is too coarse, and both say so
@@ -423,9 +423,9 @@ def test_a_finer_mesh_refuses_in_one_line(page):
             ("20000", "20000", "1", "a 20000 x 20000 mesh needs 64 TB, more than the 512 MB a "
                                     "page may take")):
         solve_finer(page, divx, divy, alpha, True)
-        assert wait_for_status(page, "mesh-status", said) == said
+        assert wait_for_status(page, "finer-status", said) == said
     solve_finer(page, "300", "120", "1", True)
-    wait_for_status(page, "mesh-status", "Solved the 300 x 120 mesh")
+    wait_for_status(page, "finer-status", "Solved the 300 x 120 mesh")
     type_into(page, "resonance-count", "401")
     page.find_element(By.ID, "list-resonances").click()
     wait_for_status(page, "resonances-status", "on the 300 x 120 mesh the page finds the lowest "
@@ -470,7 +470,7 @@ def test_the_view_is_in_the_address_and_every_figure_downloads_as_png(page):
     them again, and back goes back to what was shown before. Every figure downloads as PNG."""
     compute(page, "6", "2", "1.25", False)
     solve_finer(page, "100", "40", "1.5", True)
-    wait_for_status(page, "mesh-status", "Solved the 100 x 40 mesh")
+    wait_for_status(page, "finer-status", "Solved the 100 x 40 mesh")
     type_into(page, "resonance-count", "5")
     page.find_element(By.ID, "list-resonances").click()
     wait_for_status(page, "resonances-status", "5 resonances")
@@ -478,9 +478,9 @@ def test_the_view_is_in_the_address_and_every_figure_downloads_as_png(page):
     page.find_element(By.ID, "shape-show").click()
     wait_for_status(page, "shape-status", "Shape 4 of the 100 x 40 mesh")
     link = page.current_url
-    for key in ("divx=6", "fine-divx=100", "shown=fine", "modes=5", "shape=4"):
+    for key in ("divx=6", "finer-divx=100", "shown=finer", "modes=5", "shape=4"):
         assert key in link
-    shown = lambda d: (d.find_element(By.ID, "mesh-status").text.splitlines()[0],
+    shown = lambda d: (d.find_element(By.ID, "finer-status").text.splitlines()[0],
                        d.find_element(By.ID, "resonances-status").text,
                        d.find_element(By.ID, "shape-status").text,
                        d.execute_script("return window.membrane.mesh()"))
@@ -507,6 +507,13 @@ def test_the_view_is_in_the_address_and_every_figure_downloads_as_png(page):
     assert all(kind == "image/png" and size > 100
                for kind, size in page.execute_script("return window.offered"))
 
+
+
+def test_a_link_of_the_earlier_keys_still_opens_the_finer_mesh(page):
+    page.get(page.current_url.split("?")[0] + "?fine-divx=20&fine-divy=10&fine-alpha=1.5"
+             "&fine-option=off&shown=fine")
+    wait_for_status(page, "finer-status", "Solved the 20 x 10 mesh at alpha 1.5")
+    assert page.execute_script("return window.membrane.mesh()") == [20, 10]
 
 def test_every_control_is_labelled_and_nothing_leaves_the_machine(page):
     unlabelled = page.execute_script("""
