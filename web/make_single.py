@@ -17,17 +17,21 @@ read = lambda name: open(f"{source}/{name}", encoding="utf-8").read()
 
 
 def without_imports(code):
-    return re.sub(r'^import .*;\n', "", code, flags=re.M)
+    """The module's code without its imports and exports: one script of all the modules."""
+    code = re.sub(r'^import [^;]*;\n', "", code, flags=re.M)
+    return re.sub(r'^export ', "", code, flags=re.M)
 
+
+# The page's modules, each after those it imports.
+PAGE_MODULES = ["plots.js", "page.js", "sweep.js", "figures.js", "study.js", "app.js"]
 
 module = open(module_js, encoding="utf-8").read()
 worker = without_imports(read("worker.js"))
-page_code = (without_imports(read("plots.js")).replace("export class", "class") +
-             without_imports(read("app.js")).replace(
-                 'new Worker(new URL("./worker.js", import.meta.url), { type: "module" })',
-                 "new Worker(URL.createObjectURL(new Blob([document.getElementById("
-                 "'membrane-module').textContent, document.getElementById('membrane-worker')"
-                 ".textContent], { type: 'text/javascript' })))"))
+page_code = "".join(without_imports(read(name)) for name in PAGE_MODULES).replace(
+    'new Worker(new URL("./worker.js", import.meta.url), { type: "module" })',
+    "new Worker(URL.createObjectURL(new Blob([document.getElementById("
+    "'membrane-module').textContent, document.getElementById('membrane-worker')"
+    ".textContent], { type: 'text/javascript' })))")
 assert "import.meta" not in page_code and "import " not in page_code.split("\n")[0]
 style = read("style.css")
 

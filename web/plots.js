@@ -6,7 +6,20 @@
 // zoom with the wheel, the whole again on a double click. A click on a line picks its resonance,
 // elsewhere the point under the pointer.
 
-const CURVE = "rgb(31,119,180)", EXCITED = "rgba(214,39,40,0.6)", SILENT = "rgba(120,120,120,0.6)";
+// The plots' palette, the one place both take their colours from: the ink, the grid, the guides
+// and their labels, the sweep's curve and its resonances' lines, and a colour for each series of
+// the study (the colours --plot gives them).
+const PALETTE = {
+  ink: "#000",
+  grid: "#ddd",
+  guide: "#999",
+  guideLabel: "#666",
+  curve: "rgb(31,119,180)",
+  excited: "rgba(214,39,40,0.6)",
+  silent: "rgba(120,120,120,0.6)",
+  series: ["rgb(31,119,180)", "rgb(214,39,40)", "rgb(44,160,44)", "rgb(148,103,189)",
+           "rgb(255,127,14)", "rgb(140,86,75)"],
+};
 const MARGIN = { left: 64, right: 16, top: 16, bottom: 40 };
 
 export class SweepPlot {
@@ -120,13 +133,13 @@ export class SweepPlot {
     const f = this.frame();
     const { g } = context2d(this.canvas);
     g.font = "12px sans-serif";
-    g.fillStyle = "#000";
+    g.fillStyle = PALETTE.ink;
     // Decades up the side, ten to the power.
     for (let d = f.d0; d <= f.d1; ++d) {
       const y = f.Y(10 ** d);
-      g.fillStyle = "#ddd";
+      g.fillStyle = PALETTE.grid;
       g.fillRect(f.left, y, f.right - f.left, 1);
-      g.fillStyle = "#000";
+      g.fillStyle = PALETTE.ink;
       g.fillText(`1e${d}`, 8, y + 4);
     }
     g.fillText("alpha", (f.left + f.right) / 2 - 14, f.height - 6);
@@ -139,7 +152,7 @@ export class SweepPlot {
     for (const excited of [false, true])
       for (const line of this.lines) {
         if (line.excited !== excited) continue;
-        g.strokeStyle = excited ? EXCITED : SILENT;
+        g.strokeStyle = excited ? PALETTE.excited : PALETTE.silent;
         g.setLineDash(excited ? [] : [4, 3]);
         g.beginPath();
         g.moveTo(Math.round(f.X(line.alpha)) + 0.5, f.top);
@@ -147,7 +160,7 @@ export class SweepPlot {
         g.stroke();
       }
     g.setLineDash([]);
-    g.strokeStyle = CURVE;
+    g.strokeStyle = PALETTE.curve;
     g.lineWidth = 1.5;
     g.beginPath();
     let open = false;
@@ -160,12 +173,12 @@ export class SweepPlot {
     g.stroke();
     if (this.cursor >= 0) {
       const p = this.points[this.cursor];
-      g.strokeStyle = "#000";
+      g.strokeStyle = PALETTE.ink;
       g.lineWidth = 1;
       g.strokeRect(f.X(p.alpha) - 4, (p.w > 0 ? f.Y(p.w) : f.bottom) - 4, 8, 8);
     }
     g.restore();
-    g.strokeStyle = "#000";
+    g.strokeStyle = PALETTE.ink;
     g.lineWidth = 1;
     g.strokeRect(f.left + 0.5, f.top + 0.5, f.right - f.left, f.bottom - f.top);
   }
@@ -185,9 +198,6 @@ function context2d(canvas) {
   g.fillRect(0, 0, width, height);
   return { g, width, height };
 }
-
-const SERIES = ["rgb(31,119,180)", "rgb(214,39,40)", "rgb(44,160,44)", "rgb(148,103,189)",
-                "rgb(255,127,14)", "rgb(140,86,75)"];
 
 // The study: errors against the element's size h, both on logarithmic axes, each series with
 // its points marked, and grey guides of the slopes of orders 1 and 2.
@@ -209,7 +219,7 @@ export class StudyPlot {
       .filter(([h, e]) => h > 0 && e > 0 && Number.isFinite(e));
     if (!points.length) return;
     const legend = 18 * this.series.length;
-    const left = 64, right = width - 16, top = 16, bottom = height - 40 - legend;
+    const box = { left: 64, right: width - 16, top: 16, bottom: height - 40 - legend };
     // Each axis spans its values' logarithms and a twentieth more at either end.
     const span = (values) => {
       const lo = Math.log10(Math.min(...values)), hi = Math.log10(Math.max(...values));
@@ -221,30 +231,45 @@ export class StudyPlot {
     const hMin = Math.min(...hs), hMax = Math.max(...hs);
     const eMin = Math.min(...points.filter(([h]) => h === hMin).map(([, e]) => e)) / 2;
     const [x0, x1] = span(hs), [y0, y1] = span([eMin, ...points.map(([, e]) => e)]);
-    const X = (h) => left + (Math.log10(h) - x0) / (x1 - x0) * (right - left);
-    const Y = (e) => bottom - (Math.log10(e) - y0) / (y1 - y0) * (bottom - top);
+    const X = (h) => box.left + (Math.log10(h) - x0) / (x1 - x0) * (box.right - box.left);
+    const Y = (e) => box.bottom - (Math.log10(e) - y0) / (y1 - y0) * (box.bottom - box.top);
     g.font = "12px sans-serif";
-    for (let d = Math.ceil(y0); d <= y1; ++d) {
-      g.fillStyle = "#ddd";
-      g.fillRect(left, Y(10 ** d), right - left, 1);
-      g.fillStyle = "#000";
-      g.fillText(`1e${d}`, 8, Y(10 ** d) + 4);
-    }
-    // The meshes' own sizes along h.
-    for (const h of hs) {
-      g.fillStyle = "#ddd";
-      g.fillRect(X(h), top, 1, bottom - top);
-      g.fillStyle = "#000";
-      g.fillText(String(h), X(h) - 3 * String(h).length, bottom + 16);
-    }
-    g.fillText("element size h", (left + right) / 2 - 40, bottom + 32);
+    this.drawAxes(g, box, hs, [y0, y1], X, Y);
     g.save();
     g.beginPath();
-    g.rect(left, top, right - left, bottom - top);
+    g.rect(box.left, box.top, box.right - box.left, box.bottom - box.top);
     g.clip();
+    this.drawGuides(g, hMin, hMax, eMin, X, Y);
+    this.drawSeries(g, X, Y);
+    g.restore();
+    g.strokeStyle = PALETTE.ink;
+    g.lineWidth = 1;
+    g.strokeRect(box.left + 0.5, box.top + 0.5, box.right - box.left, box.bottom - box.top);
+    this.drawLegend(g, box);
+  }
+
+  // The decades of the errors and the meshes' own sizes along h, with their labels.
+  drawAxes(g, box, hs, [y0, y1], X, Y) {
+    for (let d = Math.ceil(y0); d <= y1; ++d) {
+      g.fillStyle = PALETTE.grid;
+      g.fillRect(box.left, Y(10 ** d), box.right - box.left, 1);
+      g.fillStyle = PALETTE.ink;
+      g.fillText(`1e${d}`, 8, Y(10 ** d) + 4);
+    }
+    for (const h of hs) {
+      g.fillStyle = PALETTE.grid;
+      g.fillRect(X(h), box.top, 1, box.bottom - box.top);
+      g.fillStyle = PALETTE.ink;
+      g.fillText(String(h), X(h) - 3 * String(h).length, box.bottom + 16);
+    }
+    g.fillText("element size h", (box.left + box.right) / 2 - 40, box.bottom + 32);
+  }
+
+  // The dashed guides of orders 1 and 2.
+  drawGuides(g, hMin, hMax, eMin, X, Y) {
     g.setLineDash([5, 4]);
-    g.strokeStyle = "#999";
-    g.fillStyle = "#666";
+    g.strokeStyle = PALETTE.guide;
+    g.fillStyle = PALETTE.guideLabel;
     for (const order of [1, 2]) {
       const e = (h) => eMin * (h / hMin) ** order;
       g.beginPath();
@@ -255,8 +280,12 @@ export class StudyPlot {
       g.fillText(`order ${order}`, X(hMid) + 4, Y(e(hMid)) + 14);
     }
     g.setLineDash([]);
+  }
+
+  // Each series as a line through its points, the points marked.
+  drawSeries(g, X, Y) {
     this.series.forEach((s, n) => {
-      g.strokeStyle = g.fillStyle = SERIES[n % SERIES.length];
+      g.strokeStyle = g.fillStyle = PALETTE.series[n % PALETTE.series.length];
       g.lineWidth = 1.5;
       g.beginPath();
       s.h.forEach((h, k) => {
@@ -268,16 +297,16 @@ export class StudyPlot {
         if (s.error[k] > 0) g.fillRect(X(h) - 3, Y(s.error[k]) - 3, 6, 6);
       });
     });
-    g.restore();
-    g.strokeStyle = "#000";
-    g.lineWidth = 1;
-    g.strokeRect(left + 0.5, top + 0.5, right - left, bottom - top);
+  }
+
+  // The legend under the plot, a line a series.
+  drawLegend(g, box) {
     this.series.forEach((s, n) => {
-      const y = bottom + 48 + 18 * n;
-      g.fillStyle = SERIES[n % SERIES.length];
-      g.fillRect(left, y - 8, 18, 3);
-      g.fillStyle = "#000";
-      g.fillText(s.name, left + 24, y - 2);
+      const y = box.bottom + 48 + 18 * n;
+      g.fillStyle = PALETTE.series[n % PALETTE.series.length];
+      g.fillRect(box.left, y - 8, 18, 3);
+      g.fillStyle = PALETTE.ink;
+      g.fillText(s.name, box.left + 24, y - 2);
     });
   }
 }
