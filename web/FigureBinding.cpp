@@ -34,7 +34,7 @@ extern "C" {
 
 // The figure of the solution shown as --figure draws its field: width x height pixels over the
 // domain, the top row first, 0xAABBGGRR as a canvas's image data takes them; nothing where
-// nothing is solved. membrane_figure_text then holds "lowest,highest" of its colour bar.
+// nothing is solved. membrane_figure_text then holds {lowest, highest} of its colour bar.
 EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_field_pixels(int width, int height)
 {
     Page& page = ThePage();
@@ -48,7 +48,8 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_field_pixels(int width, int h
     page.pixels = FieldPixels(GridOf(field), width, height, 1.0,
                               [&](double w) { return SolutionColour(w, scale); });
     ToCanvasOrder(page.pixels);
-    page.figureText = Shortest(scale.lo) + ',' + Shortest(scale.hi);
+    page.figureText =
+        JsonFields().Text("lowest", Shortest(scale.lo)).Text("highest", Shortest(scale.hi)).Object();
     return page.pixels.data();
 }
 
@@ -72,7 +73,8 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* membrane_shape_pixels(int k, int width
     page.pixels = FieldPixels(grid, width, height, factor,
                               [&](double w) { return ShapeColour(w, limit); });
     ToCanvasOrder(page.pixels);
-    page.figureText = Shortest(-limit) + ',' + Shortest(limit);
+    page.figureText =
+        JsonFields().Text("lowest", Shortest(-limit)).Text("highest", Shortest(limit)).Object();
     return page.pixels.data();
 }
 

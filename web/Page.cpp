@@ -12,6 +12,65 @@
 
 namespace web {
 
+namespace {
+
+// The text as a JSON string, quotes, backslashes and control characters escaped.
+void AppendJsonString(std::string& out, std::string_view text)
+{
+    out += '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            (out += '\\') += c;
+        } else if (byte < 0x20) {
+            const char hex[] = "0123456789abcdef";
+            ((out += "\\u00") += hex[byte >> 4]) += hex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+}  // namespace
+
+void JsonFields::Name(std::string_view name)
+{
+    if (!m_fields.empty())
+        m_fields += ',';
+    AppendJsonString(m_fields, name);
+    m_fields += ':';
+}
+
+JsonFields& JsonFields::Text(std::string_view name, std::string_view value)
+{
+    Name(name);
+    AppendJsonString(m_fields, value);
+    return *this;
+}
+
+JsonFields& JsonFields::Count(std::string_view name, long long value)
+{
+    Name(name);
+    m_fields += std::to_string(value);
+    return *this;
+}
+
+JsonFields& JsonFields::Flag(std::string_view name, bool value)
+{
+    Name(name);
+    m_fields += value ? "true" : "false";
+    return *this;
+}
+
+std::string JsonArray(const std::vector<std::string>& objects)
+{
+    std::string out = "[";
+    for (std::size_t k = 0; k < objects.size(); ++k)
+        (out += k ? "," : "") += objects[k];
+    return out + "]";
+}
+
 // The dialog's solution or the finer mesh's, and the option it was solved with; false where
 // that one is not solved.
 bool SolutionOf(const Page& page, bool finer, NodalField& field, bool& option)

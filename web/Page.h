@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "command/Sweep.h"
@@ -18,6 +19,24 @@
 #include "solver/SizedRecord.h"
 
 namespace web {
+
+// One object of named fields as JSON, for what crosses from the numbers to the page's script:
+// texts (the tool's own number texts among them) as strings, counts as numbers, flags as
+// booleans; the script reads each field by its name.
+class JsonFields {
+public:
+    JsonFields& Text(std::string_view name, std::string_view value);
+    JsonFields& Count(std::string_view name, long long value);
+    JsonFields& Flag(std::string_view name, bool value);
+    // "{...}".
+    std::string Object() const { return "{" + m_fields + "}"; }
+
+private:
+    void Name(std::string_view name);
+    std::string m_fields;
+};
+// "[a,b,...]" of objects.
+std::string JsonArray(const std::vector<std::string>& objects);
 
 
 // The memory a finer mesh's record may take: a quarter of the 2 GB WebAssembly's memory grows

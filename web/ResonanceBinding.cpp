@@ -54,8 +54,8 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_resonances(int n)
 }
 
 // Finds the shapes of the resonances first..last of the mesh shown, as membrane-solve --shape
-// and --shapes find them, with the load of its option; returns one line
-// "index,alpha,kx,ky,participation" for each, or "error: " and the reason.
+// and --shapes find them, with the load of its option; returns a JSON array of
+// {index, alpha, kx, ky, participation}, or "error: " and the reason.
 EMSCRIPTEN_KEEPALIVE const char* membrane_find_shapes(int first, int last)
 {
     Page& page = ThePage();
@@ -69,10 +69,16 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_find_shapes(int first, int last)
     page.shapes = ResonanceShapes(MeshSearch(divX, divY, 1), option, first, last);
     page.shapesDivX = divX;
     page.shapesDivY = divY;
+    std::vector<std::string> found;
     for (const ModeShape& s : page.shapes)
-        page.figureText += std::to_string(s.index) + ',' + Shortest(s.alpha) + ',' +
-                           std::to_string(s.kx) + ',' + std::to_string(s.ky) + ',' +
-                           Shortest(s.participation) + '\n';
+        found.push_back(JsonFields()
+                            .Count("index", s.index)
+                            .Text("alpha", Shortest(s.alpha))
+                            .Count("kx", s.kx)
+                            .Count("ky", s.ky)
+                            .Text("participation", Shortest(s.participation))
+                            .Object());
+    page.figureText = JsonArray(found);
     return page.figureText.c_str();
 }
 

@@ -109,19 +109,24 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_next(int count)
 }
 
 // The resonance lines of the finished sweep as --plot draws them, and each one's number among
-// the resonances: "alpha,excited,index" rows.
+// the resonances: a JSON array of {alpha, excited, index}.
 EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_lines()
 {
     Page& page = ThePage();
-    page.sweepText.clear();
+    page.sweepText = "[]";
     if (page.swept.size() != static_cast<std::size_t>(page.points) || page.points == 0)
         return page.sweepText.c_str();
     const ResonanceSearch search = MeshSearch(page.sweepMesh.divX, page.sweepMesh.divY, 1);
     const std::vector<ResonanceLine> lines =
         SweepResonanceLines(search, page.sweepMesh.option, page.a0, page.a1, page.swept);
+    std::vector<std::string> drawn;
     for (std::size_t k = 0; k < lines.size(); ++k)
-        page.sweepText += Shortest(lines[k].alpha) + (lines[k].excited ? ",1," : ",0,") +
-                          std::to_string(LineIndex(page.swept, lines, k)) + '\n';
+        drawn.push_back(JsonFields()
+                            .Text("alpha", Shortest(lines[k].alpha))
+                            .Flag("excited", lines[k].excited)
+                            .Count("index", LineIndex(page.swept, lines, k))
+                            .Object());
+    page.sweepText = JsonArray(drawn);
     return page.sweepText.c_str();
 }
 

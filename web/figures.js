@@ -50,10 +50,10 @@ function setUpVibration(drawShape) {
   return stop;
 }
 
-// The gallery's figures, one a row "index,alpha,kx,ky,...": [figure, its canvas, its number].
+// The gallery's figures, one a shape {index, alpha, kx, ky}: [figure, its canvas, its number].
 function galleryFigures(rows) {
   return rows.map((row, k) => {
-    const [index, alpha, kx, ky] = row.split(",");
+    const { index, alpha, kx, ky } = row;
     const figure = document.createElement("figure");
     const canvas = document.createElement("canvas");
     canvas.setAttribute("role", "img");
@@ -76,7 +76,7 @@ async function showOneShape(membrane, drawShape) {
     $("shape-play").disabled = true;
     return;
   }
-  const [index, alpha, kx, ky] = found.trim().split(",");
+  const [{ index, alpha, kx, ky }] = JSON.parse(found);
   $("shape-status").textContent =
     `Shape ${index} of the ${membraneMesh()} mesh: alpha ${alpha}, (kx, ky) = (${kx}, ${ky})`;
   drawShape(1);
@@ -90,8 +90,10 @@ async function showOneShape(membrane, drawShape) {
 export function setUpFigures(membrane) {
   const drawField = () => {
     const drawn = paintField($("field"), (w, h) => membrane.fieldImage(w, h));
-    const [lo, hi] = membrane.figureText().split(",");
-    $("field-scale").textContent = drawn ? `W from ${lo} (blue) to ${hi} (white)` : "";
+    const text = membrane.figureText();
+    const scale = drawn && text ? JSON.parse(text) : null;
+    $("field-scale").textContent =
+      scale ? `W from ${scale.lowest} (blue) to ${scale.highest} (white)` : "";
   };
   offerOnClick("download-field", () => $("field"));
   offerOnClick("download-shape", () => $("shape"));
@@ -113,7 +115,7 @@ export function setUpFigures(membrane) {
       $("shape-status").textContent = found.slice(7);
       return;
     }
-    const figures = galleryFigures(found.trim().split("\n"));
+    const figures = galleryFigures(JSON.parse(found));
     $("gallery").replaceChildren(...figures.map(([figure]) => figure));
     for (const [, canvas, k] of figures)
       paintField(canvas, (w, h) => membrane.shapeImage(k, w, h, 1, true));

@@ -17,18 +17,17 @@ function newSweepPlot(pickShape) {
   }, (line) => pickShape(String(line.index)));
 }
 
-// The plot's points from the sweep's CSV, and its lines from the rows "alpha,excited,index".
+// The plot's points from the sweep's CSV, read by its columns' names.
 function sweepPoints(csv) {
-  return csv.split("\n").slice(1, -1).map((row) => {
-    const [alphaText, wText] = row.split(",");
-    return { alpha: Number(alphaText), w: Number(wText), alphaText, wText };
-  });
+  const [head, ...rows] = csv.split("\n").slice(0, -1).map((row) => row.split(","));
+  const alpha = head.indexOf("alpha"), w = head.indexOf("max_abs_w");
+  return rows.map((row) => ({ alpha: Number(row[alpha]), w: Number(row[w]),
+                              alphaText: row[alpha], wText: row[w] }));
 }
-function sweepLines(rows) {
-  return rows.split("\n").slice(0, -1).map((row) => {
-    const [alphaText, excited, index] = row.split(",");
-    return { alpha: Number(alphaText), excited: excited === "1", index: Number(index), alphaText };
-  });
+// The plot's lines from the module's {alpha, excited, index}.
+function sweepLines(json) {
+  return JSON.parse(json).map(({ alpha, excited, index }) =>
+    ({ alpha: Number(alpha), excited, index, alphaText: alpha }));
 }
 
 export function setUpSweep(membrane, pickShape) {

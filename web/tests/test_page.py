@@ -6,6 +6,7 @@ Needs MEMBRANE_WEB (the site) and MEMBRANE_SOLVE (the program)."""
 
 import functools
 import http.server
+import json
 import io
 import os
 import random
@@ -250,8 +251,8 @@ def test_the_sweep_runs_aside_is_the_tools_and_loads_a_picked_alpha(page):
     WebDriverWait(page, 10).until(
         lambda d: d.find_element(By.ID, "alpha").get_attribute("value") == third)
     # A click on a resonance's line shows that resonance's shape, numbered as --modes numbers it.
-    lines = [row.split(",") for row in
-             page.execute_script("return window.membrane.lastSweepLines").splitlines()]
+    lines = [[line["alpha"], line["excited"], line["index"]] for line in
+             json.loads(page.execute_script("return window.membrane.lastSweepLines"))]
     _, details, _ = tool("--divx", "12", "--divy", "4", "--modes", "55", "--details")
     alphas = [float(row.split(",")[1]) for row in details.decode().splitlines()[1:]]
     for alpha, _, index in lines:
@@ -267,8 +268,8 @@ def test_the_sweep_runs_aside_is_the_tools_and_loads_a_picked_alpha(page):
     wait_for_status(page, "shape-status", f"Shape {index} of the 12 x 4 mesh")
     # Across zero a line at -a' is the resonance a', numbered alike.
     sweep_as_the_tool(page, "-1.5:0.5:200", "--divx", "12", "--divy", "4", "--option", "off")
-    lines = [row.split(",") for row in
-             page.execute_script("return window.membrane.lastSweepLines").splitlines()]
+    lines = [[line["alpha"], line["excited"], line["index"]] for line in
+             json.loads(page.execute_script("return window.membrane.lastSweepLines"))]
     assert {index for alpha, _, index in lines if float(alpha) > 0} <= \
         {index for alpha, _, index in swept_lines}
     for alpha, _, index in lines:
@@ -328,8 +329,8 @@ def test_the_figures_are_those_of_figure_and_shape(page):
         subprocess.run([SOLVE, "--divx", "30", "--divy", "10", "--shape", "7", "--figure", shape,
                         "--quiet"], capture_output=True, check=True)
         assert_same_pixels(page, "window.membrane.fieldImage(720, 240)", field)
-        found = page.execute_script("return window.membrane.findShapes(7, 7, true)")
-        assert found.startswith("7,")
+        found = json.loads(page.execute_script("return window.membrane.findShapes(7, 7, true)"))
+        assert [shape["index"] for shape in found] == [7]
         assert_same_pixels(page, "window.membrane.shapeImage(0, 720, 240, 1, false)", shape)
     # The gallery labels its shapes as --modes --details does.
     type_into(page, "gallery-n", "6")
