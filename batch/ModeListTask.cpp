@@ -1,5 +1,7 @@
 // The resonant alphas of a mesh as "index<TAB>alpha" lines: the N lowest, or those of an
 // interval; with --details as CSV with their shapes' labels and participation.
+#include <limits>
+
 #include "batch/ToolSupport.h"
 #include "batch/ToolTasks.h"
 #include "command/RunArguments.h"
@@ -28,21 +30,14 @@ std::string ModeList(const ToolOptions& options, const ToolContext& context,
 
 int ListLowest(const ToolOptions& options, const ToolContext& context, const ResonanceSearch& search)
 {
-    const std::optional<long long> n = ReadWholeNumber(options.taskValue);
-    if (!n || *n < 1)
-        return ReportBadValue(context, "--modes takes a whole number from 1 up, not " +
-                                           QuotedText(options.taskValue));
-    const std::int32_t available = ResonanceCount(search.divX, search.divY);
-    if (*n > available)
-        return ReportBadValue(context, "--modes " + std::to_string(*n) + ": the " +
-                                           std::to_string(search.divX) + " x " +
-                                           std::to_string(search.divY) + " mesh has " +
-                                           std::to_string(available) +
-                                           " resonances, one per node off the fixed edges");
+    const std::optional<std::int32_t> n = ReadResonanceNumber(
+        "--modes", options.taskValue, search, std::numeric_limits<std::int32_t>::max(), context);
+    if (!n)
+        return kExitUsage;
     std::vector<double> alphas;
     {
         const Progress progress(context, "finding the resonances");
-        alphas = LowestResonances(search, static_cast<std::int32_t>(*n));
+        alphas = LowestResonances(search, *n);
     }
     std::vector<NumberedResonance> listed;
     for (std::size_t k = 0; k < alphas.size(); ++k)

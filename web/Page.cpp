@@ -120,6 +120,29 @@ std::string AskOfShownMesh(const Page& page, const char* what, std::int32_t firs
     return ResonanceRangeFault(field.m_nDivX, field.m_nDivY, first, last);
 }
 
+std::optional<std::int32_t> ReadShownResonanceNumber(const Page& page, const char* name,
+                                                     const char* text, std::int32_t most,
+                                                     std::string& error)
+{
+    NodalField field;
+    bool option = false;
+    if (!ShownField(page, field, option)) {
+        error = std::string("error: compute first: the ") + name + " is of the mesh computed";
+        return std::nullopt;
+    }
+    std::string refusal;
+    const std::optional<std::int32_t> n =
+        ReadResonanceNumber(name, text, field.m_nDivX, field.m_nDivY, most, refusal);
+    if (!n) {
+        error = "error: " + refusal;
+        return std::nullopt;
+    }
+    error = ResonanceRangeFault(field.m_nDivX, field.m_nDivY, 1, *n);
+    if (!error.empty())
+        return std::nullopt;
+    return n;
+}
+
 // A count of divisions of a finer mesh, read as membrane-solve reads --divx; nothing and the
 // reason where the text is no whole number from 1 up.
 std::optional<std::int32_t> ReadDivisions(const char* text, const char* name, std::string& error)

@@ -95,6 +95,13 @@ bool ShownField(const Page& page, NodalField& field, bool& option);
 std::string ResonanceRangeFault(std::int32_t divX, std::int32_t divY, std::int32_t first,
                                 std::int32_t last);
 
+// The number of a resonance of the mesh shown, or how many, read from its text as the tool reads
+// --modes and --shape (a whole number from 1 to the mesh's resonances and `most`), and within
+// what the page finds at once; nothing and "error: " and the reason, after `name`, in `error`.
+std::optional<std::int32_t> ReadShownResonanceNumber(const Page& page, const char* name,
+                                                     const char* text, std::int32_t most,
+                                                     std::string& error);
+
 // The mesh shown and its option, and "" where its resonances first..last may be asked for; else
 // "error: " and the reason. `what` names what is asked for: "resonances", "shapes".
 std::string AskOfShownMesh(const Page& page, const char* what, std::int32_t first,

@@ -53,6 +53,17 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_resonances(int n)
     return page.resonances.c_str();
 }
 
+// The lowest resonances of the mesh shown, their count read from its text as membrane-solve
+// reads --modes: membrane_resonances, or "error: " and the reason in the tool's words.
+EMSCRIPTEN_KEEPALIVE const char* membrane_resonances_counted(const char* count)
+{
+    Page& page = ThePage();
+    const std::optional<std::int32_t> n = ReadShownResonanceNumber(
+        page, "the count of resonances", count, std::numeric_limits<std::int32_t>::max(),
+        page.resonances);
+    return n ? membrane_resonances(*n) : page.resonances.c_str();
+}
+
 // Finds the shapes of the resonances first..last of the mesh shown, as membrane-solve --shape
 // and --shapes find them, with the load of its option; returns a JSON array of
 // {index, alpha, kx, ky, participation}, or "error: " and the reason.
@@ -80,6 +91,20 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_find_shapes(int first, int last)
                             .Object());
     page.figureText = JsonArray(found);
     return page.figureText.c_str();
+}
+
+// The shape of the resonance whose number its text gives, read as membrane-solve reads --shape:
+// membrane_find_shapes of it, or "error: " and the reason in the tool's words.
+EMSCRIPTEN_KEEPALIVE const char* membrane_find_shape(const char* number)
+{
+    Page& page = ThePage();
+    const std::optional<std::int32_t> k = ReadShownResonanceNumber(
+        page, "the shape", number, std::numeric_limits<std::int32_t>::max(), page.figureText);
+    if (!k) {
+        page.shapes.clear();
+        return page.figureText.c_str();
+    }
+    return membrane_find_shapes(*k, *k);
 }
 
 // The gallery's shapes, from the first to the count its text gives, read as membrane-solve reads

@@ -44,6 +44,10 @@ function bind(module) {
     findShapes(first, last) {
       return module.UTF8ToString(module._membrane_find_shapes(first, last));
     },
+    findShape(number) {
+      return module.UTF8ToString(
+        module.ccall("membrane_find_shape", "number", ["string"], [String(number)]));
+    },
     findGallery(count) {
       return module.UTF8ToString(
         module.ccall("membrane_find_gallery", "number", ["string"], [count]));
@@ -52,8 +56,9 @@ function bind(module) {
       return this.image(module._membrane_shape_pixels(k, width, height, factor, shared ? 1 : 0),
                         width, height);
     },
-    resonances(n) {
-      return module.UTF8ToString(module._membrane_resonances(n));
+    resonances(count) {
+      return module.UTF8ToString(
+        module.ccall("membrane_resonances_counted", "number", ["string"], [String(count)]));
     },
     table: text("table"),
     // The files of the dialog's solution, or with `finer` of the finer mesh's.
@@ -219,8 +224,7 @@ function setUpResonances(membrane, pickShape) {
   const listResonances = async () => {
     $("resonances-status").textContent = "Finding the resonances...";
     await nextPaint();
-    const listed = showResonances(membrane.resonances(Number($("resonance-count").value)),
-                                  pickShape);
+    const listed = showResonances(membrane.resonances($("resonance-count").value), pickShape);
     view.modes = listed ? $("resonance-count").value : null;
   };
   showOnSubmit("resonances-form", listResonances);

@@ -69,8 +69,7 @@ function galleryFigures(rows) {
 async function showOneShape(membrane, drawShape) {
   $("shape-status").textContent = "Finding the shape...";
   await nextPaint();
-  const k = Number($("shape-k").value);
-  const found = membrane.findShapes(k, k);
+  const found = membrane.findShape($("shape-k").value);
   if (found.startsWith("error: ")) {
     $("shape-status").textContent = found.slice(7);
     $("shape-play").disabled = true;

@@ -6,10 +6,11 @@ Needs MEMBRANE_WEB (the site) and MEMBRANE_SOLVE (the program)."""
 
 import functools
 import http.server
-import json
 import io
+import json
 import os
 import random
+import re
 import subprocess
 import tempfile
 import threading
@@ -206,9 +207,20 @@ def test_the_resonances_are_those_of_modes_details(page):
     _, details, _ = tool("--divx", "30", "--divy", "10", "--modes", "8", "--details")
     assert "\n".join(["index,alpha,kx,ky,participation,alpha_continuum", *rows]) + "\n" == \
         details.decode()
-    type_into(page, "resonance-count", "5000")
-    page.find_element(By.ID, "list-resonances").click()
-    wait_for_status(page, "resonances-status", "the 30 x 10 mesh has 319 resonances")
+    # A count and a shape's number are read as --modes and --shape read them, and refused in
+    # the tool's words: no number wraps or is cut to a whole one.
+    for field, button, status, option, text in (
+            ("resonance-count", "list-resonances", "resonances-status", "--modes", "5000"),
+            ("resonance-count", "list-resonances", "resonances-status", "--modes", "2.9"),
+            ("resonance-count", "list-resonances", "resonances-status", "--modes", "4294967298"),
+            ("shape-k", "shape-show", "shape-status", "--shape", "1.5"),
+            ("shape-k", "shape-show", "shape-status", "--shape", "4294967297")):
+        type_into(page, field, text)
+        page.find_element(By.ID, button).click()
+        said = wait_for_status(page, status, "the ")
+        _, _, tool_said = strict_tool("--divx", "30", "--divy", "10", option, text)
+        name = "the count of resonances" if option == "--modes" else "the shape"
+        assert said.replace(name, "membrane-solve: " + option, 1) == tool_said.decode().strip()
 
 
 def sweep_as_the_tool(driver, sweep, *mesh):
@@ -515,6 +527,23 @@ def test_a_link_of_the_earlier_keys_still_opens_the_finer_mesh(page):
              "&fine-option=off&shown=fine")
     wait_for_status(page, "finer-status", "Solved the 20 x 10 mesh at alpha 1.5")
     assert page.execute_script("return window.membrane.mesh()") == [20, 10]
+
+def test_the_pages_defaults_and_limits_are_the_tools():
+    """The fields start from the dialog's texts and the tool's defaults, and their limits are
+    the tool's, as its help states them."""
+    html = open(os.path.join(SITE, "index.html"), encoding="utf-8").read()
+    field = lambda name: re.search(rf'<input id="{name}"[^>]*>', html).group(0)
+    value = lambda name: re.search(r'value="([^"]*)"', field(name)).group(1)
+    _, helped, _ = strict_tool("--help")
+    helped = " ".join(helped.decode().split())
+    for name in ("divx", "divy", "alpha"):
+        assert f"--{name}" in helped and f"(default {value(name).strip()})" in helped
+    assert f"(default {value('study-ladder')})" in helped
+    assert 'max="36"' in field("gallery-n") and "(1 <= N <= 36)" in helped
+    assert 'max="1000"' in field("study-modes")
+    _, _, refused = strict_tool("--study", "--modes", "1001")
+    assert "from 1 to 1000" in refused.decode()
+
 
 def test_every_control_is_labelled_and_nothing_leaves_the_machine(page):
     unlabelled = page.execute_script("""
