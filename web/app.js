@@ -12,10 +12,39 @@ import {
 import { setUpStudy } from "./study.js";
 import { setUpSweep } from "./sweep.js";
 
+// The module's figures and shapes: their images from its RGBA pixels, and the shapes found, a
+// text read as the tool reads it.
+function bindFigures(module) {
+  const asked = (name, value) => module.UTF8ToString(
+    module.ccall(name, "number", ["string"], [String(value)]));
+  return {
+    // An image of width x height device pixels from the module's RGBA pixels.
+    image(pointer, width, height) {
+      if (!pointer || !width || !height) return null;
+      const bytes = module.HEAPU8.slice(pointer, pointer + 4 * width * height);
+      return new ImageData(new Uint8ClampedArray(bytes.buffer), width, height);
+    },
+    fieldImage(width, height) {
+      return this.image(module._membrane_field_pixels(width, height), width, height);
+    },
+    findShapes(first, last) {
+      return module.UTF8ToString(module._membrane_find_shapes(first, last));
+    },
+    findShape: (number) => asked("membrane_find_shape", number),
+    findGallery: (count) => asked("membrane_find_gallery", count),
+    shapeImage(k, width, height, factor, shared) {
+      return this.image(module._membrane_shape_pixels(k, width, height, factor, shared ? 1 : 0),
+                        width, height);
+    },
+    resonances: (count) => asked("membrane_resonances_counted", count),
+  };
+}
+
 // The C interface of the module, its texts read as UTF-8.
 function bind(module) {
   const text = (name) => () => module.UTF8ToString(module[`_membrane_${name}`]());
   return {
+    ...bindFigures(module),
     compute(divx, divy, alpha, option) {
       return module.ccall("membrane_compute", "number", ["string", "string", "string", "number"],
                           [divx, divy, alpha, option ? 1 : 0]);
@@ -32,34 +61,6 @@ function bind(module) {
     mesh: () => [module._membrane_divx(), module._membrane_divy()],
     option: () => module._membrane_option() === 1,
     figureText: text("figure_text"),
-    // An image of width x height device pixels from the module's RGBA pixels.
-    image(pointer, width, height) {
-      if (!pointer || !width || !height) return null;
-      const bytes = module.HEAPU8.slice(pointer, pointer + 4 * width * height);
-      return new ImageData(new Uint8ClampedArray(bytes.buffer), width, height);
-    },
-    fieldImage(width, height) {
-      return this.image(module._membrane_field_pixels(width, height), width, height);
-    },
-    findShapes(first, last) {
-      return module.UTF8ToString(module._membrane_find_shapes(first, last));
-    },
-    findShape(number) {
-      return module.UTF8ToString(
-        module.ccall("membrane_find_shape", "number", ["string"], [String(number)]));
-    },
-    findGallery(count) {
-      return module.UTF8ToString(
-        module.ccall("membrane_find_gallery", "number", ["string"], [count]));
-    },
-    shapeImage(k, width, height, factor, shared) {
-      return this.image(module._membrane_shape_pixels(k, width, height, factor, shared ? 1 : 0),
-                        width, height);
-    },
-    resonances(count) {
-      return module.UTF8ToString(
-        module.ccall("membrane_resonances_counted", "number", ["string"], [String(count)]));
-    },
     table: text("table"),
     // The files of the dialog's solution, or with `finer` of the finer mesh's.
     csv: (finer = false) => module.UTF8ToString(module._membrane_csv(finer ? 1 : 0)),
