@@ -1,5 +1,6 @@
-// Which factorisation solves a mesh's system: the one rule every front end and every kind of run
-// takes, the single solve, the shifted systems of the counts, inverse iteration and the sweep.
+// Which factorisation solves a mesh's system: the one rule every front end takes, for the single
+// solve, the shifted systems of the counts and inverse iteration. (A sweep solves each point by
+// the band elimination, whose first zero pivot it reports.)
 #pragma once
 
 #include <cstdint>

@@ -38,10 +38,9 @@ private:
 // "[a,b,...]" of objects.
 std::string JsonArray(const std::vector<std::string>& objects);
 
-
 // The memory a finer mesh's record may take: a quarter of the 2 GB WebAssembly's memory grows
 // to, which leaves room for the sparse factor, Lanczos' vectors and the shapes.
-constexpr double kPageBudget = 512e6;
+inline constexpr double kPageBudget = 512e6;
 
 // The CSV and VTK files of a solution, made when first asked for.
 struct Files {
