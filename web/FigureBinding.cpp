@@ -3,29 +3,13 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <memory>
-#include <limits>
-#include <optional>
-#include <string>
 #include <vector>
-#include "command/ComputeCommand.h"
-#include "command/InputConversion.h"
-#include "command/LowestResonances.h"
-#include "command/ResonanceDetails.h"
-#include "command/RunArguments.h"
-#include "command/Study.h"
-#include "command/Sweep.h"
+
 #include "present/ColorMap.h"
 #include "present/FieldRaster.h"
-#include "present/FigureTitles.h"
-#include "present/NodeExport.h"
-#include "present/ReportSink.h"
 #include "present/ReportText.h"
 #include "solver/ModeShape.h"
-#include "solver/ShiftedFactor.h"
-#include "solver/SolverChoice.h"
 #include "web/Page.h"
 
 using namespace web;

@@ -5,27 +5,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <memory>
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
-#include "command/ComputeCommand.h"
-#include "command/InputConversion.h"
-#include "command/LowestResonances.h"
-#include "command/ResonanceDetails.h"
+
 #include "command/RunArguments.h"
-#include "command/Study.h"
 #include "command/Sweep.h"
-#include "present/ColorMap.h"
-#include "present/FieldRaster.h"
-#include "present/FigureTitles.h"
-#include "present/NodeExport.h"
-#include "present/ReportSink.h"
 #include "present/ReportText.h"
-#include "solver/ModeShape.h"
-#include "solver/ShiftedFactor.h"
-#include "solver/SolverChoice.h"
 #include "web/Page.h"
 
 using namespace web;
@@ -70,16 +56,19 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const 
     page.swept.clear();
     page.points = 0;
     page.sweepText.clear();
-    std::optional<AlphaRange> interval;
-    std::optional<std::int64_t> n;
-    if (divx < 1 || divy < 1)
+    if (divx < 1 || divy < 1) {
         page.sweepText = "the sweep needs a mesh of at least 1 x 1";
-    else if (interval = ReadAlphaRange("the sweep", range, true, page.sweepText); !interval)
-        ;  // the reason is in the text
-    else if (n = ReadSweepCount(interval->count); !n)
-        page.sweepText = "the sweep " + SweepCountRefusal(interval->count);
-    if (!page.sweepText.empty())
         return page.sweepText.c_str();
+    }
+    const std::optional<AlphaRange> interval =
+        ReadAlphaRange("the sweep", range, true, page.sweepText);
+    if (!interval)
+        return page.sweepText.c_str();
+    const std::optional<std::int64_t> n = ReadSweepCount(interval->count);
+    if (!n) {
+        page.sweepText = "the sweep " + SweepCountRefusal(interval->count);
+        return page.sweepText.c_str();
+    }
     page.sweepMesh = {divx, divy, option != 0};
     page.a0 = interval->a0;
     page.a1 = interval->a1;
