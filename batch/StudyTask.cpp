@@ -66,6 +66,8 @@ int StudyTheResonances(const ToolOptions& options, const ToolContext& context,
     }
     written = {true, StudyResonanceCsv(rows), ResonanceSeries(rows),
                "The lowest resonances against the continuum's"};
+    if (const std::optional<std::string> note = MissingResonancesNote(*n, ladder, rows))
+        ReportNote(context, "note: " + *note);
     // Not to be expected: the closed form is the grid's own spectrum.
     const auto counted = [](const ResonanceErrors& r) { return r.counted; };
     if (std::all_of(rows.begin(), rows.end(), counted))
@@ -95,6 +97,12 @@ int StudyTheSolution(const ToolOptions& options, const ToolContext& context,
     }
     written = {true, StudySolutionCsv(rows), SolutionSeries(rows),
                "The solution at alpha " + Shortest(*alpha) + " against the continuum's"};
+    // The table is written as it is, its errors nan where a solve is not finite, and the run
+    // ends as such a solve ends.
+    if (const std::optional<std::string> note = NonFiniteStudyNote(rows)) {
+        ReportNote(context, *note);
+        return kExitNonFinite;
+    }
     return kExitSolved;
 }
 

@@ -2,9 +2,12 @@
 // sweeps over alpha. The road of a run: the arguments are parsed, then one task runs.
 #include "batch/Tool.h"
 
+#include <new>
+
 #include "command/FigureLoader.h"
 #include "batch/ToolTasks.h"
 #include "batch/ToolOptions.h"
+#include "batch/ToolSupport.h"
 #include "solver/BandElimination.h"
 
 int RunTool(std::span<const std::string_view> args, const ToolContext& context)
@@ -18,12 +21,10 @@ int RunTool(std::span<const std::string_view> args, const ToolContext& context)
     return RunParsed(*parsed.options, context);
 }
 
-int RunParsed(const ToolOptions& options, const ToolContext& context)
+namespace {
+
+int RunTask(const ToolOptions& options, const ToolContext& context)
 {
-    if (const std::optional<std::string> fault = EliminationRequestFault()) {
-        std::fprintf(context.err, "membrane-solve: %s\n", fault->c_str());
-        return kExitUsage;
-    }
     switch (options.task) {
     case Task::Solve:
         return RunSolveTask(options, context);
@@ -41,6 +42,24 @@ int RunParsed(const ToolOptions& options, const ToolContext& context)
         return RunStudyTask(options, context);
     }
     return kExitUsage;
+}
+
+}  // namespace
+
+int RunParsed(const ToolOptions& options, const ToolContext& context)
+{
+    if (const std::optional<std::string> fault = EliminationRequestFault()) {
+        std::fprintf(context.err, "membrane-solve: %s\n", fault->c_str());
+        return kExitUsage;
+    }
+    // The memory refusal weighs a mesh against the machine before anything is allocated; what
+    // a process limit (ulimit -v) or other processes then withhold ends the run in one line,
+    // with the same status, instead of an abort.
+    try {
+        return RunTask(options, context);
+    } catch (const std::bad_alloc&) {
+        return ReportAllocationFailure(options, context);
+    }
 }
 
 int RunTool(std::span<const std::string_view> args, std::FILE* out, std::FILE* err)

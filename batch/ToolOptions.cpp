@@ -2,9 +2,11 @@
 #include "batch/ToolOptions.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "batch/Tool.h"
+#include "command/OutputFile.h"
 #include "present/FigureApi.h"
 
 namespace {
@@ -300,6 +302,19 @@ ParsedArguments CheckTogether(ToolOptions options, const std::vector<const Optio
     }
     if (toStandardOutput > 1)
         return EndWithUsageError(err, "only one output can go to standard output (-)");
+    // Two outputs that end in one file would leave only the second: refused before a solve.
+    for (auto one = given.begin(); one != given.end(); ++one) {
+        if ((*one)->kind != File)
+            continue;
+        for (auto other = std::next(one); other != given.end(); ++other)
+            if ((*other)->kind == File &&
+                OutputsShareAFile(options.*(*one)->text, options.*(*other)->text))
+                return EndWithBadValue(err, std::string((*one)->name) + " and " +
+                                                std::string((*other)->name) +
+                                                " name the same file " +
+                                                QuotedText(options.*(*other)->text) +
+                                                "; give each output a file of its own");
+    }
     return {std::move(options), kExitSolved};
 }
 

@@ -57,6 +57,17 @@ int ReportNonFinite(const ToolContext& context)
     return kExitNonFinite;
 }
 
+int ReportAllocationFailure(const ToolOptions& options, const ToolContext& context)
+{
+    const std::optional<std::int32_t> divX = ReadDivisionCount(options.divX);
+    const std::optional<std::int32_t> divY = ReadDivisionCount(options.divY);
+    if (divX && divY)
+        ReportLine(context, AllocationRefusal(*divX, *divY, 1));
+    else
+        ReportLine(context, "the memory for this run could not be allocated");
+    return kExitRejected;
+}
+
 std::optional<MeshCounts> ReadMeshCounts(const ToolOptions& options, const ToolContext& context,
                                          int& status)
 {

@@ -27,6 +27,9 @@ int ReportBadValue(const ToolContext& context, std::string_view message);
 void ReportNote(const ToolContext& context, std::string_view note);
 // Writes the line that says a value is not finite on err and returns kExitNonFinite.
 int ReportNonFinite(const ToolContext& context);
+// Writes the line that says the memory of the mesh of --divx and --divy could not be had, and
+// returns the memory refusal's status, kExitRejected.
+int ReportAllocationFailure(const ToolOptions& options, const ToolContext& context);
 
 
 // --divx and --divy as the tool reads them unless --lenient: whole numbers of at least 1. A text

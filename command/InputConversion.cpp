@@ -237,8 +237,17 @@ double ConvertAlpha(std::string_view text)
 
 std::string QuotedText(std::string_view text)
 {
+    // A long value is cut where a character starts, so that the line stays readable and its
+    // UTF-8 whole, and its length is said instead.
+    std::string_view shown = text;
+    if (text.size() > kMostQuotedBytes) {
+        std::size_t cut = kShownOfLongText;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xc0) == 0x80)
+            --cut;
+        shown = text.substr(0, cut);
+    }
     std::string quoted = "'";
-    for (const char c : text) {
+    for (const char c : shown) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '\n') {
             quoted += "\\n";
@@ -251,6 +260,8 @@ std::string QuotedText(std::string_view text)
             quoted += c;
         }
     }
+    if (shown.size() < text.size())
+        return quoted + "...' (" + std::to_string(text.size()) + " bytes in all)";
     return quoted + "'";
 }
 

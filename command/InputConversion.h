@@ -45,7 +45,11 @@ std::string_view BareNumber(std::string_view text);
 std::optional<long long> ReadWholeNumber(std::string_view text);
 
 // A text as a refusal shows it: in single quotes, control characters as \n, \t or \xNN, so that
-// a message stays on one line. Every front end quotes the value it refuses with it.
+// a message stays on one line. Every front end quotes the value it refuses with it. A text of
+// more than kMostQuotedBytes shows its first kShownOfLongText bytes or fewer, up to a whole
+// character, then "...' (N bytes in all)".
+inline constexpr std::size_t kMostQuotedBytes = 200;
+inline constexpr std::size_t kShownOfLongText = 160;
 std::string QuotedText(std::string_view text);
 
 // The fields of "A0:A1" or "A0:A1:N", as they stand between the colons.

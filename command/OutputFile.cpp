@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -165,7 +166,61 @@ std::error_code ReplaceWhole(const std::string& path, std::string_view bytes,
     return error;
 }
 
+// What an output name reaches: the file it writes in place or replaces, by inode where it
+// exists, by resolved path where it is new.
+struct OutputTarget {
+    bool inPlace = false;  // written through as it is, never replaced
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string path;  // of a new file: its folder resolved, then its name
+};
+
+OutputTarget TargetOf(const std::string& name)
+{
+    OutputTarget target;
+    struct stat st {};
+    int fd = name == kStandardOutputName ? STDOUT_FILENO : NamedDescriptor(name);
+    bool found = false;
+    if (fd >= 0) {
+        target.inPlace = true;
+        found = ::fstat(fd, &st) == 0;
+    } else {
+        target.inPlace = NamesDescriptor(name);
+        found = ::stat(name.c_str(), &st) == 0;
+    }
+    if (found) {
+        target.inPlace = target.inPlace || !S_ISREG(st.st_mode);
+        target.exists = true;
+        target.device = st.st_dev;
+        target.inode = st.st_ino;
+        return target;
+    }
+    std::string path = name;
+    if (FollowLinks(path))
+        return target;  // an error that the write will report
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (char* resolved = ::realpath(folder.c_str(), nullptr)) {
+        target.path = std::string(resolved) + '/' + base;
+        std::free(resolved);
+    }
+    return target;
+}
+
 }  // namespace
+
+bool OutputsShareAFile(const std::string& a, const std::string& b)
+{
+    const OutputTarget one = TargetOf(a);
+    const OutputTarget other = TargetOf(b);
+    if (one.inPlace && other.inPlace)
+        return false;
+    if (one.exists && other.exists)
+        return one.device == other.device && one.inode == other.inode;
+    return !one.exists && !other.exists && !one.path.empty() && one.path == other.path;
+}
 
 std::error_code WriteToStream(std::FILE* out, std::string_view bytes)
 {

@@ -20,5 +20,12 @@ inline constexpr std::string_view kStandardOutputName = "-";
 // descriptor. Returns the reason of a failure (ENOSPC, EPIPE, EACCES, ...), or no error.
 std::error_code WriteOutputFile(const std::string& name, std::string_view bytes, std::FILE* out);
 
+// Whether two output names would end in one file, so that the second written replaces the
+// first. Names are compared by what they reach, not by how they are spelt: an existing file by
+// its device and inode (through links and descriptor names alike), a new one by its folder's
+// resolved path and its name. Two outputs written in place (a pipe, a device such as /dev/null,
+// a descriptor such as standard output) lose nothing and do not collide.
+bool OutputsShareAFile(const std::string& a, const std::string& b);
+
 // Writes `bytes` to the stream and flushes it; returns the reason of a failure, or no error.
 std::error_code WriteToStream(std::FILE* out, std::string_view bytes);

@@ -27,7 +27,7 @@ std::uint64_t PhysicalMemory()
 
 }  // namespace
 
-std::string ByteText(double bytes)
+std::string ByteText(double bytes, bool up)
 {
     const char* units[] = {"bytes", "kB", "MB", "GB", "TB", "PB", "EB"};
     int u = 0;
@@ -35,8 +35,13 @@ std::string ByteText(double bytes)
         bytes /= 1000.0;
         ++u;
     }
+    const bool tenths = bytes < 10.0 && u > 0;
+    if (up) {
+        const double scale = tenths ? 10.0 : 1.0;
+        bytes = std::ceil(bytes * scale) / scale;
+    }
     char text[32];
-    std::snprintf(text, sizeof text, bytes < 10.0 && u > 0 ? "%.1f %s" : "%.0f %s", bytes,
+    std::snprintf(text, sizeof text, tenths && bytes < 10.0 ? "%.1f %s" : "%.0f %s", bytes,
                   units[u]);
     return text;
 }
@@ -53,7 +58,16 @@ std::optional<std::string> MeshOverBudget(std::int64_t divX, std::int64_t divY, 
         return std::nullopt;
     const std::string threads =
         copies > 1 ? " for its " + std::to_string(copies) + " threads" : std::string();
-    return mesh + " needs " + ByteText(need) + threads + ", more than " + std::string(budgetName);
+    return mesh + " needs " + ByteText(need, true) + threads + ", more than " + std::string(budgetName);
+}
+
+std::string AllocationRefusal(std::int64_t divX, std::int64_t divY, int copies)
+{
+    std::string text = "the memory for a " + std::to_string(divX) + " x " + std::to_string(divY) +
+                       " mesh could not be allocated";
+    if (const std::optional<std::uint64_t> bytes = SizedRecordBytes(divX, divY))
+        text += ": it needs " + ByteText(static_cast<double>(*bytes) * copies, true) + " or more";
+    return text;
 }
 
 std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, int copies)

@@ -31,8 +31,12 @@ std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, in
 // more than <budgetName>".
 std::optional<std::string> MeshOverBudget(std::int64_t divX, std::int64_t divY, int copies,
                                           double budget, std::string_view budgetName);
-// "52 GB", "830 MB": bytes in decimal units, to two significant digits or more.
-std::string ByteText(double bytes);
+// Why a run that passed MeshTooLarge still could not get its memory, in words: "the memory for a
+// 120000 x 99 mesh could not be allocated: it needs 7.9 GB or more".
+std::string AllocationRefusal(std::int64_t divX, std::int64_t divY, int copies);
+// "52 GB", "830 MB": bytes in decimal units, to two significant digits or more. Rounded up
+// where `up`, so that a need above a budget never reads as the budget itself.
+std::string ByteText(double bytes, bool up = false);
 // One thread per processor, at least one.
 int EveryProcessor();
 

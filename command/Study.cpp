@@ -65,13 +65,12 @@ std::optional<std::vector<StudyMesh>> ReadLadder(std::string_view text, std::str
         };
         if (x == std::string_view::npos || !whole(item.substr(0, x), divX) ||
             !whole(item.substr(x + 1), divY)) {
-            error = "a mesh of the ladder is DIVXxDIVY, both at least 1, not '" +
-                    std::string(item) + "'";
+            error = "a mesh of the ladder is DIVXxDIVY, both at least 1, not " + QuotedText(item);
             return std::nullopt;
         }
         if (!ladder.empty() && (divX <= ladder.back().divX || divY <= ladder.back().divY)) {
             error = "each mesh of the ladder must be finer than the one before in both "
-                    "directions, not '" + std::string(item) + "'";
+                    "directions, not " + QuotedText(item);
             return std::nullopt;
         }
         ladder.push_back({static_cast<std::int32_t>(divX), static_cast<std::int32_t>(divY)});
@@ -100,6 +99,7 @@ std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyM
 {
     const ContinuumSolution exact{alpha};
     ConvergenceTable table;
+    std::vector<bool> finite;
     for (const StudyMesh& mesh : ladder) {
         const auto record = std::make_unique<SizedRecord>(mesh.divX, mesh.divY);
         record->m_dAlpha = alpha;
@@ -107,15 +107,59 @@ std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyM
         SolveRecord(*record);
         const FieldErrors e = ErrorsAgainstContinuum(mesh, record->m_W, exact);
         table.Add(0, MeshSize(mesh), {e.maxNodal, e.l2, e.h1});
+        finite.push_back(std::all_of(record->m_W + 1, record->m_W + record->m_nNode + 1,
+                                     [](double v) { return std::isfinite(v); }));
     }
     table.EvaluateOrders();
     std::vector<SolutionErrors> rows;
     for (std::size_t k = 0; k < ladder.size(); ++k) {
         const ConvergenceTable::Row& r = table.Rows()[k];
         rows.push_back({ladder[k], r.h, PointsPerWavelength(ladder[k], alpha), r.errors[0],
-                        r.errors[1], r.errors[2], r.orders[0], r.orders[1], r.orders[2]});
+                        r.errors[1], r.errors[2], r.orders[0], r.orders[1], r.orders[2],
+                        finite[k]});
     }
     return rows;
+}
+
+std::optional<std::string> MissingResonancesNote(std::int32_t n,
+                                                 const std::vector<StudyMesh>& ladder,
+                                                 const std::vector<ResonanceErrors>& rows)
+{
+    std::vector<std::string> counts;
+    bool missing = false;
+    for (const StudyMesh& mesh : ladder) {
+        const auto has = std::count_if(rows.begin(), rows.end(), [&](const ResonanceErrors& r) {
+            return r.mesh.divX == mesh.divX && r.mesh.divY == mesh.divY;
+        });
+        missing = missing || has < n;
+        counts.push_back(std::to_string(has));
+    }
+    if (!missing)
+        return std::nullopt;
+    std::string text = "of the " + std::to_string(n) + " lowest resonances of the continuum, ";
+    for (std::size_t k = 0; k < ladder.size(); ++k) {
+        if (k > 0)
+            text += k + 1 == ladder.size() ? " and " : ", ";
+        text += "the " + std::to_string(ladder[k].divX) + " x " +
+                std::to_string(ladder[k].divY) + " mesh " + (k == 0 ? "has " : "") + counts[k];
+    }
+    return text + "; the table lists those";
+}
+
+std::optional<std::string> NonFiniteStudyNote(const std::vector<SolutionErrors>& rows)
+{
+    std::string meshes;
+    std::size_t count = 0;
+    for (const SolutionErrors& r : rows)
+        if (!r.finite) {
+            meshes += (count++ ? ", " : "") + std::to_string(r.mesh.divX) + " x " +
+                      std::to_string(r.mesh.divY);
+        }
+    if (count == 0)
+        return std::nullopt;
+    return std::string(count == 1 ? "the solve of the " + meshes + " mesh is" :
+                                    "the solves of the " + meshes + " meshes are") +
+           " not finite, and so are " + (count == 1 ? "its" : "their") + " errors";
 }
 
 std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<StudyMesh>& ladder,

@@ -47,11 +47,16 @@ struct SolutionErrors {
     double h1;        // | w_h - w |_1, the seminorm: || grad (w_h - w) ||
     // The orders the three show against the mesh before; NaN on the first mesh.
     double orderMaxNodal, orderL2, orderH1;
+    bool finite;  // every value of the mesh's solve is finite
 };
 
 // The solution of every mesh of the ladder at alpha, the option off, against the continuum
 // (ErrorsAgainstContinuum). Requires a finite alpha away from the continuum's resonances.
 std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyMesh>& ladder);
+// Where a mesh's solve is not finite (alpha^2 overflows, or a pivot vanishes), what every front
+// end says of the rows: "the solve of the 15 x 5 mesh is not finite, so are its errors"; nothing
+// where all are finite.
+std::optional<std::string> NonFiniteStudyNote(const std::vector<SolutionErrors>& rows);
 
 struct ResonanceErrors {
     std::int32_t index;  // among the continuum's resonances, from 1
@@ -71,6 +76,14 @@ struct ResonanceErrors {
 // cosines along y, their resonances in closed form; the solver's inertia count confirms each.
 std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<StudyMesh>& ladder,
                                              int threads);
+
+// Where some mesh of the ladder lacks some of the n resonances (a mesh has kx < divx and
+// ky <= divy), what every front end says of the rows: "of the 1000 lowest resonances of the
+// continuum, the 15 x 5 mesh has 84 and the 30 x 10 mesh 319; the table lists those"; nothing
+// where every mesh has them all.
+std::optional<std::string> MissingResonancesNote(std::int32_t n,
+                                                 const std::vector<StudyMesh>& ladder,
+                                                 const std::vector<ResonanceErrors>& rows);
 
 // The solution study as CSV: one row a mesh, "divx,divy,h,points_per_wavelength,
 // max_nodal_error,l2_error,h1_error,order_max_nodal,order_l2,order_h1", no order on the first.

@@ -92,7 +92,8 @@ std::int32_t ReadCount(const CountArgument& count, const char* name,
             throw refuse();
         n = static_cast<long long>(d);
     } else {
-        throw refuse();
+        // Not a number at all: the wrong type, as for every other argument.
+        throw py::type_error(std::string(name) + " takes an int, not " + Shown(value));
     }
     tooLarge = n > std::numeric_limits<std::int32_t>::max();
     if (n < 1 || n > limit.value_or(std::numeric_limits<std::int32_t>::max()))

@@ -66,7 +66,8 @@ double ReadReal(const RealArgument& real, const char* name);
 // anything else, None above all, which is no answer to a yes-or-no question.
 bool ReadFlag(const FlagArgument& flag, const char* name);
 
-// An integer, or a float with a whole value, from 1 to limit, or of at least 1 without one.
+// An integer, or a float with a whole value, from 1 to limit, or of at least 1 without one; a
+// ValueError for another number (True among them), a TypeError for what is no number.
 std::int32_t ReadCount(const CountArgument& count, const char* name,
                        std::optional<long long> limit);
 // The divisions of a mesh, of at least 1 each, whose `copies` records fit in memory.

@@ -10,7 +10,8 @@
 
 namespace {
 
-// A string of the path: os.fspath, bytes decoded as the file system does.
+// The bytes of the path as open() takes them: os.fspath, then os.fsencode, so that a name that
+// is no valid UTF-8 (its bytes kept as surrogates by Python) reaches the file system as it is.
 std::string PathText(const py::object& path)
 {
     const py::object os = py::module_::import("os");
@@ -18,17 +19,24 @@ std::string PathText(const py::object& path)
         !py::hasattr(path, "__fspath__"))
         throw py::type_error("path takes a str or an os.PathLike, not " +
                              std::string(py::str(py::type::handle_of(path).attr("__name__"))));
-    return os.attr("fsdecode")(os.attr("fspath")(path)).cast<std::string>();
+    return os.attr("fsencode")(os.attr("fspath")(path)).cast<py::bytes>().cast<std::string>();
 }
 
-FigureFormat ReadFormat(const std::string* path, const py::object& format)
+// The path as a message shows it: its repr, which any name has.
+std::string PathShown(const py::object& path)
+{
+    return py::repr(py::module_::import("os").attr("fspath")(path)).cast<std::string>();
+}
+
+FigureFormat ReadFormat(const std::string* path, const py::object& pathObject,
+                        const py::object& format)
 {
     std::optional<FigureFormat> byName;
     if (path) {
         byName = FigureFormatOf(*path);
         if (!byName)
             throw py::value_error("a figure is written as .png, .pdf or .svg, by the path's "
-                                  "extension, not " + py::repr(py::str(*path)).cast<std::string>());
+                                  "extension, not " + PathShown(pathObject));
     }
     if (format.is_none())
         return byName.value_or(FigureFormat::Png);
@@ -43,8 +51,7 @@ FigureFormat ReadFormat(const std::string* path, const py::object& format)
     if (path && path->rfind('.') != std::string::npos && byName != asked &&
         path->find('/', path->rfind('.')) == std::string::npos)
         throw py::value_error("format " + py::repr(format).cast<std::string>() +
-                              " disagrees with the extension of " +
-                              py::repr(py::str(*path)).cast<std::string>());
+                              " disagrees with the extension of " + PathShown(pathObject));
     return *asked;
 }
 
@@ -79,7 +86,8 @@ py::object Figure(const NodalField& field, const std::string& title, FieldFigure
     std::optional<std::string> name;
     if (!path.is_none())
         name = PathText(path);
-    const std::string bytes = Draw(field, title, figure, ReadFormat(name ? &*name : nullptr, format));
+    const std::string bytes =
+        Draw(field, title, figure, ReadFormat(name ? &*name : nullptr, path, format));
     if (!name)
         return py::bytes(bytes);
     WriteFile(path, bytes);
@@ -103,7 +111,9 @@ void WriteFile(const py::object& path, const std::string& bytes)
     }
     if (error) {
         PyErr_SetObject(PyExc_OSError,
-                        py::make_tuple(error.value(), error.message(), name).ptr());
+                        py::make_tuple(error.value(), error.message(),
+                                       py::module_::import("os").attr("fspath")(path))
+                            .ptr());
         throw py::error_already_set();
     }
 }

@@ -58,5 +58,12 @@ void BindFieldOutputs(py::class_<T>& result, FieldFigure figure)
             py::arg("path"), kToVtkDoc)
         .def(
             "to_table", [](const T& r, const py::object& path) { WriteFile(path, r.Table()); },
-            py::arg("path"), kToTableDoc);
+            py::arg("path"), kToTableDoc)
+        // Every pickle protocol: protocols 0 and 1 would otherwise make the object through
+        // copyreg's object.__new__, which a pybind11 class cannot take. The same reduction as
+        // protocol 2's, cls.__new__(cls) and then __setstate__, serves them all.
+        .def("__reduce__", [](const py::object& self) {
+            return py::make_tuple(py::module_::import("copyreg").attr("__newobj__"),
+                                  py::make_tuple(py::type::of(self)), self.attr("__getstate__")());
+        });
 }

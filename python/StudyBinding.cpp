@@ -55,6 +55,9 @@ py::array SolutionStudy(double alpha, const std::vector<StudyMesh>& ladder)
         const py::gil_scoped_release release;
         rows = StudySolution(alpha, ladder);
     }
+    if (const std::optional<std::string> note = NonFiniteStudyNote(rows))
+        if (PyErr_WarnEx(PyExc_RuntimeWarning, note->c_str(), 1) != 0)
+            throw py::error_already_set();
     py::array_t<SolutionRow> out(static_cast<py::ssize_t>(rows.size()));
     for (std::size_t k = 0; k < rows.size(); ++k) {
         const SolutionErrors& e = rows[k];
@@ -74,6 +77,9 @@ py::array ResonanceStudy(const CountArgument& modes, const std::vector<StudyMesh
         const py::gil_scoped_release release;
         rows = StudyResonances(n, ladder, threads);
     }
+    if (const std::optional<std::string> note = MissingResonancesNote(n, ladder, rows))
+        if (PyErr_WarnEx(PyExc_UserWarning, note->c_str(), 1) != 0)
+            throw py::error_already_set();
     py::array_t<ResonanceRow> out(static_cast<py::ssize_t>(rows.size()));
     for (std::size_t k = 0; k < rows.size(); ++k) {
         const ResonanceErrors& r = rows[k];

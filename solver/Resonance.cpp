@@ -156,10 +156,15 @@ std::int32_t ResonanceCount(std::int32_t divX, std::int32_t divY)
     return (divX - 1) * (divY + 1);
 }
 
-ResonanceCounter::ResonanceCounter(std::int32_t divX, std::int32_t divY) : m_factor(divX, divY) {}
+ResonanceCounter::ResonanceCounter(std::int32_t divX, std::int32_t divY)
+    : m_divX(divX), m_divY(divY), m_factor(divX, divY)
+{
+}
 
 ResonanceCounter::Slice ResonanceCounter::CountBelow(double alpha)
 {
+    if (std::fabs(alpha) > ResonanceCeiling(m_divX, m_divY))
+        return {std::fabs(alpha), ResonanceCount(m_divX, m_divY)};
     const ShiftedFactor::Factored f = m_factor.FactorNear(std::fabs(alpha), kHighestAlpha);
     return {f.alpha, m_factor.ResonancesBelow(f.inertia)};
 }

@@ -30,6 +30,7 @@ public:
     Slice CountBelow(double alpha);
 
 private:
+    std::int32_t m_divX, m_divY;
     ShiftedFactor m_factor;
 };
 

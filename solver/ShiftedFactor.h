@@ -5,6 +5,7 @@
 // here.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -13,12 +14,25 @@
 #include "solver/SizedRecord.h"
 #include "solver/Factorisation.h"
 
+// Every resonant alpha of a divX x divY mesh lies below this bound. Each line's generalised
+// eigenvalues are below 12 / h^2 (the last of the standard element's (6 / h^2)(1 - cos t) /
+// (2 + cos t) at t = pi), and a resonance is the sum of one along x and one along y. Above the
+// bound alpha^2 may overflow and the pivots count nothing, while every resonance is below.
+inline double ResonanceCeiling(std::int32_t divX, std::int32_t divY)
+{
+    const double x = divX / 15.0, y = divY / 5.0;
+    return std::sqrt(12.0 * x * x + 12.0 * y * y) * (1.0 + 1e-9);
+}
+
 // Resonant a' with 0 < a' < |alpha| from a record just factored at alpha, by SolveBand or
-// FactorBand: by Sylvester's law of inertia, its positive pivots less its fixed nodes.
-// Meaningful only when the inertia has no bad row.
+// FactorBand: by Sylvester's law of inertia, its positive pivots less its fixed nodes; above
+// ResonanceCeiling, all of them. Meaningful only when the inertia has no bad row or alpha is
+// above the ceiling.
 template <class R>
 std::int32_t ResonancesBelow(const R& factored, const BandInertia& inertia)
 {
+    if (std::fabs(factored.m_dAlpha) > ResonanceCeiling(factored.m_nDivX, factored.m_nDivY))
+        return (factored.m_nDivX - 1) * (factored.m_nDivY + 1);
     // Every prescribed node is a row and a column of the identity: one pivot 1.0 each.
     std::int32_t fixed = 0;
     for (int e = 1; e <= factored.m_nBound; ++e)

@@ -23,6 +23,7 @@
 
 #include "HostileTexts.h"
 #include "RunProcess.h"
+#include "ToolRun.h"
 #include "TestSupport.h"
 #include "batch/Tool.h"
 #include "command/ComputeCommand.h"
@@ -35,24 +36,6 @@
 #include "solver/Resonance.h"
 
 namespace {
-
-ProcessResult Solve(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
-{
-    return RunProcess(MEMBRANE_SOLVE, args, env);
-}
-
-// The tool's function with its output and messages captured in memory.
-ProcessResult SolveInProcess(const std::vector<std::string>& args)
-{
-    const std::vector<std::string_view> views(args.begin(), args.end());
-    ProcessResult r;
-    r.status = CaptureStreams(
-        [&](std::FILE* out, std::FILE* err) {
-            return RunTool(views, ToolContext{out, err, MEMBRANE_FIGURES_LIBRARY});
-        },
-        r.out, r.err);
-    return r;
-}
 
 std::string Joined(const std::vector<std::string>& lines)
 {

@@ -203,4 +203,43 @@ TEST_F(OutputFile, DeviceNodesAreWrittenInPlaceAndTheirErrorsReported)
     EXPECT_EQ(Entries(), (std::vector<std::string>{"full", "null"}));
 }
 
+// Two outputs that would end in one file are known by what they reach: links, other spellings
+// and a descriptor of a regular file among them; what is written in place loses nothing.
+TEST_F(OutputFile, TwoNamesOfOneFileAreKnownByWhatTheyReach)
+{
+    const std::string a = m_dir + "a";
+    EXPECT_TRUE(OutputsShareAFile(a, m_dir + "./a"));           // new, spelt two ways
+    fs::create_directory(m_dir + "sub");
+    EXPECT_TRUE(OutputsShareAFile(a, m_dir + "sub/../a"));
+    EXPECT_FALSE(OutputsShareAFile(a, m_dir + "b"));
+    ASSERT_FALSE(Write(a, "x"));
+    EXPECT_TRUE(OutputsShareAFile(a, m_dir + "./a"));           // existing, by its inode
+    fs::create_symlink(a, m_dir + "link");
+    EXPECT_TRUE(OutputsShareAFile(m_dir + "link", a));
+    fs::create_hard_link(a, m_dir + "hard");
+    EXPECT_TRUE(OutputsShareAFile(m_dir + "hard", a));
+    fs::create_symlink(m_dir + "new", m_dir + "dangling");      // a link to a new name
+    EXPECT_TRUE(OutputsShareAFile(m_dir + "dangling", m_dir + "new"));
+    EXPECT_FALSE(OutputsShareAFile(m_dir + "dangling", a));
+
+    // A device and a pipe take any number of outputs.
+    EXPECT_FALSE(OutputsShareAFile("/dev/null", "/dev/null"));
+    ASSERT_EQ(::mkfifo((m_dir + "fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(OutputsShareAFile(m_dir + "fifo", m_dir + "./fifo"));
+
+    // Standard output on a regular file is that file, for a name that would replace it; two
+    // outputs through the descriptor append and both stay.
+    const int saved = ::dup(STDOUT_FILENO);
+    const int fd = ::open(a.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    ASSERT_GE(::dup2(fd, STDOUT_FILENO), 0);
+    const bool replaced = OutputsShareAFile("-", a);
+    const bool appended = OutputsShareAFile("-", "/dev/stdout");
+    ::dup2(saved, STDOUT_FILENO);
+    ::close(saved);
+    ::close(fd);
+    EXPECT_TRUE(replaced);
+    EXPECT_FALSE(appended);
+}
+
 }  // namespace

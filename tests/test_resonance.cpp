@@ -2,6 +2,7 @@
 // the closed form of the smallest mesh with free nodes, and for their own consistency.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -11,6 +12,7 @@
 #include "solver/BandElimination.h"
 #include "solver/Resonance.h"
 #include "solver/ShiftInvertLanczos.h"
+#include "solver/WorkThreads.h"
 
 namespace {
 
@@ -112,6 +114,24 @@ TEST(Resonance, ModeCountIsOnePerFreeNode)
     ResonanceCounter counter(7, 3);
     EXPECT_EQ(counter.CountBelow(top * (1 - 1e-9)).below, 23);
     EXPECT_EQ(counter.CountBelow(top * (1 + 1e-9)).below, 24);
+
+    // The ceiling is a bound that the pivots themselves confirm, and above it, where alpha^2
+    // overflows and the pivots count nothing, every resonance is below.
+    for (const auto& [divX, divY] : {std::pair{2, 1}, {7, 3}, {10, 5}, {40, 1}, {3, 12}}) {
+        const double ceiling = ResonanceCeiling(divX, divY);
+        ShiftedFactor factor(divX, divY);
+        const ShiftedFactor::Factored at = factor.FactorNear(ceiling, 0.0);
+        ASSERT_EQ(at.inertia.firstBadRow, 0);
+        EXPECT_EQ(factor.ResonancesBelow(at.inertia), ResonanceCount(divX, divY)) << divX;
+        ResonanceCounter far(divX, divY);
+        for (const double alpha : {1e160, -1e160, 1e308, HUGE_VAL})
+            EXPECT_EQ(far.CountBelow(alpha).below, ResonanceCount(divX, divY)) << alpha;
+    }
+    ResonanceSearch small;
+    small.divX = 2;
+    small.divY = 1;
+    EXPECT_EQ(FindResonancesIn(small, 0.0, 1e160).size(), 2u);
+    EXPECT_EQ(FindResonancesIn(small, -1e308, 1e308).size(), 4u);
 }
 
 TEST(Resonance, ThreadsAndPartsGiveTheSameModes)
@@ -129,6 +149,27 @@ TEST(Resonance, ThreadsAndPartsGiveTheSameModes)
         EXPECT_EQ(part[k - 11], all[k - 1]) << k;
     for (std::size_t k = 1; k < all.size(); ++k)
         EXPECT_LE(all[k - 1], all[k]) << k;
+}
+
+// What a thread throws (a record it cannot allocate, above all) reaches the caller once every
+// thread has ended, instead of ending the process.
+TEST(Resonance, WorkOnThreadsHandsItsFailureToTheCaller)
+{
+    for (const int failing : {0, 1, 3}) {
+        std::atomic<int> done{0};
+        EXPECT_THROW(OnThreads(4, 4,
+                               [&](int t) {
+                                   if (t == failing)
+                                       throw std::bad_alloc();
+                                   ++done;
+                               }),
+                     std::bad_alloc)
+            << failing;
+        EXPECT_EQ(done.load(), 3) << failing;
+    }
+    std::atomic<int> calls{0};
+    OnThreads(3, 2, [&](int) { ++calls; });
+    EXPECT_EQ(calls.load(), 2);
 }
 
 TEST(Resonance, ModesInAnIntervalOnBothSides)

@@ -131,6 +131,60 @@ TEST(Study, LaddersAndTheContinuumsResonances)
     EXPECT_EQ(StudyResonanceCountRefusal("0"), "takes a whole number from 1 to 1000, not '0'");
 }
 
+// At alpha 0 the continuum is its static limit (15 - x) / 15, which the bilinear element holds
+// exactly; where a solve is not finite the errors say NaN and the note names the meshes.
+TEST(Study, TheStaticLimitAndNonFiniteSolvesAreSaid)
+{
+    for (const double alpha : {0.0, -0.0, 1e-300, 1e-12}) {
+        const ContinuumSolution exact{alpha};
+        EXPECT_EQ(exact.w(0.0), 1.0) << alpha;
+        EXPECT_EQ(exact.w(15.0), 0.0) << alpha;
+        EXPECT_NEAR(exact.w(6.0), 0.6, 1e-16) << alpha;
+        EXPECT_NEAR(exact.dw(3.0), -1.0 / 15.0, 1e-17) << alpha;
+    }
+    // Just above the limit the ratio of sines takes over, and agrees with it.
+    EXPECT_NEAR(ContinuumSolution{2e-9}.w(6.0), 0.6, 1e-15);
+
+    const std::vector<StudyMesh> ladder{{15, 5}, {30, 10}};
+    for (const SolutionErrors& r : StudySolution(0.0, ladder)) {
+        EXPECT_TRUE(r.finite);
+        EXPECT_LT(r.maxNodal, 1e-14);
+        EXPECT_LT(r.l2, 1e-13);
+        EXPECT_LT(r.h1, 1e-13);
+    }
+    EXPECT_FALSE(NonFiniteStudyNote(StudySolution(2.0, ladder)));
+
+    const std::vector<SolutionErrors> overflowed = StudySolution(1e308, ladder);
+    for (const SolutionErrors& r : overflowed) {
+        EXPECT_FALSE(r.finite);
+        EXPECT_TRUE(std::isnan(r.maxNodal)) << r.maxNodal;  // never a largest error of 0
+    }
+    EXPECT_EQ(NonFiniteStudyNote(overflowed),
+              "the solves of the 15 x 5, 30 x 10 meshes are not finite, and so are their errors");
+    std::vector<SolutionErrors> one = overflowed;
+    one[0].finite = true;
+    EXPECT_EQ(NonFiniteStudyNote(one),
+              "the solve of the 30 x 10 mesh is not finite, and so are its errors");
+}
+
+// A mesh has the continuum's resonance (kx, ky) where kx < divx and ky <= divy: the note counts
+// the rows each mesh has, and is silent where every mesh has all n.
+TEST(Study, AMeshThatLacksResonancesIsNamedWithItsCount)
+{
+    const std::vector<StudyMesh> ladder{{2, 1}, {15, 5}, {30, 10}};
+    const std::vector<ResonanceErrors> rows = StudyResonances(100, ladder, 2);
+    std::vector<int> has(ladder.size(), 0);
+    for (const ResonanceErrors& r : rows)
+        for (std::size_t k = 0; k < ladder.size(); ++k)
+            has[k] += r.mesh.divX == ladder[k].divX && r.mesh.divY == ladder[k].divY;
+    EXPECT_EQ(has, (std::vector<int>{2, 81, 100}));
+    EXPECT_EQ(MissingResonancesNote(100, ladder, rows),
+              "of the 100 lowest resonances of the continuum, the 2 x 1 mesh has 2, the 15 x 5 "
+              "mesh 81 and the 30 x 10 mesh 100; the table lists those");
+    const std::vector<StudyMesh> fine{{15, 5}, {30, 10}};
+    EXPECT_FALSE(MissingResonancesNote(10, fine, StudyResonances(10, fine, 1)));
+}
+
 }  // namespace
 
 namespace {

@@ -205,6 +205,20 @@ TEST(ToolOptions, ActionsAndMalformedLinesEndTheRun)
     // A text from the command line never breaks the message's line.
     EXPECT_EQ(QuotedText("a\nb\t\x01'"), "'a\\nb\\t\\x01''");
     EXPECT_EQ(Parse({"--bo\ngus"}).err.find("\n"), Parse({"--bo\ngus"}).err.find("\nusage"));
+
+    // A long text is cut where a character starts and says its length: a value of 100 kB makes
+    // a line of a few hundred bytes, and a cut never splits a character's UTF-8.
+    const std::string limit(kMostQuotedBytes, 'x');
+    EXPECT_EQ(QuotedText(limit), "'" + limit + "'");
+    const std::string huge = "5" + std::string(100'000, '0');
+    EXPECT_EQ(QuotedText(huge), "'" + huge.substr(0, kShownOfLongText) + "...' (100001 bytes in all)");
+    std::string kana;
+    while (kana.size() < 300)
+        kana += "\u30ab";  // three bytes each, so that the 160th byte falls inside one
+    EXPECT_EQ(QuotedText("ab" + kana), "'ab" + kana.substr(0, 156) + "...' (302 bytes in all)");
+    const Parsed p = Parse({huge});
+    EXPECT_LT(p.err.find('\n'), 300u) << p.err;
+    EXPECT_NE(p.err.find("(100001 bytes in all)"), std::string::npos) << p.err;
 }
 
 TEST(ToolOptions, UsageAndHelpNameEveryOptionWithItsPlaceholder)

@@ -63,6 +63,7 @@ struct Page {
     std::string finerText;
     bool finerShown = false;
     std::string studyText;
+    std::string studyNote;
     std::vector<std::int32_t> cells;  // x, y, width, height, intensity of every map cell
     std::string resonances;           // the last list of resonances, or what is wrong
     // The sweep under way: its mesh and interval, the points so far, the text handed out.

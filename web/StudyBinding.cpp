@@ -22,6 +22,7 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_study(int resonances, const char* alph
 {
     Page& page = ThePage();
     std::string& text = page.studyText;
+    page.studyNote.clear();
     std::vector<StudyMesh> meshes = DefaultLadder();
     if (*ladder != '\0') {
         std::string error;
@@ -42,8 +43,11 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_study(int resonances, const char* alph
         const std::optional<std::int32_t> n = ReadStudyResonanceCount(modes);
         if (!n)
             text = "error: the count of resonances " + StudyResonanceCountRefusal(modes);
-        else
-            text = StudyResonanceCsv(StudyResonances(*n, meshes, 1));
+        else {
+            const std::vector<ResonanceErrors> rows = StudyResonances(*n, meshes, 1);
+            text = StudyResonanceCsv(rows);
+            page.studyNote = MissingResonancesNote(*n, meshes, rows).value_or("");
+        }
         return text.c_str();
     }
     const std::optional<double> a = ReadPageAlpha(alpha, text);
@@ -51,9 +55,16 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_study(int resonances, const char* alph
         return text.c_str();
     if (NearContinuumResonance(*a))
         text = "error: " + ContinuumResonanceRefusal(*a);
-    else
-        text = StudySolutionCsv(StudySolution(*a, meshes));
+    else {
+        const std::vector<SolutionErrors> rows = StudySolution(*a, meshes);
+        text = StudySolutionCsv(rows);
+        page.studyNote = NonFiniteStudyNote(rows).value_or("");
+    }
     return text.c_str();
 }
+
+// What the last study says beside its table: that a solve is not finite, or that some mesh lacks
+// some of the resonances; empty where neither holds.
+EMSCRIPTEN_KEEPALIVE const char* membrane_study_note() { return ThePage().studyNote.c_str(); }
 
 }  // extern "C"

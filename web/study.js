@@ -70,9 +70,10 @@ export function setUpStudy() {
       }
       show(study.of, data.csv);
       window.membrane.lastStudy = data.csv;
-      $("study-status").textContent = study.of === "solution"
+      $("study-status").textContent = (study.of === "solution"
         ? `The solution at alpha ${study.alpha.trim()} against the continuum's.`
-        : "The lowest resonances against the continuum's.";
+        : "The lowest resonances against the continuum's.") +
+        (data.note ? ` Note: ${data.note}.` : "");
     });
   };
   const study = (of) => ({ of, ladder: $("study-ladder").value, alpha: $("study-alpha").value,

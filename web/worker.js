@@ -30,8 +30,9 @@ function study(module, { of, alpha, modes, ladder }) {
   const text = module.UTF8ToString(module.ccall(
     "membrane_study", "number", ["number", "string", "string", "string"],
     [of === "resonances" ? 1 : 0, alpha, modes, ladder]));
-  self.postMessage(text.startsWith("error: ") ? { kind: "fault", text: text.slice(7) }
-                                              : { kind: "done", csv: text });
+  self.postMessage(text.startsWith("error: ")
+    ? { kind: "fault", text: text.slice(7) }
+    : { kind: "done", csv: text, note: module.UTF8ToString(module._membrane_study_note()) });
 }
 
 self.onmessage = async (event) => {

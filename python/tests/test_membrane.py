@@ -33,6 +33,11 @@ def tool(*args):
     return done.stdout.decode()
 
 
+def tool_bytes(*args):
+    done = subprocess.run([SOLVE, *map(str, args)], capture_output=True, check=True)
+    return done.stdout
+
+
 def vanishing_pivot_alpha():
     """An alpha at which the first free pivot of the 2 x 1 mesh is exactly zero."""
     area, dx, dy = 15.0 * 5.0 / 2.0, 7.5, 5.0
@@ -129,7 +134,6 @@ def test_shapes_and_details_are_the_tools():
     (lambda: membrane.solve(0, 30), "divx must be a whole number of at least 1, not 0"),
     (lambda: membrane.solve(10, 0), "divy must be a whole number of at least 1, not 0"),
     (lambda: membrane.solve(2.5, 3), "divx must be a whole number of at least 1, not 2.5"),
-    (lambda: membrane.solve("9", 3), "divx must be a whole number of at least 1, not '9'"),
     (lambda: membrane.solve(60000, 30000), "a 60000 x 30000 mesh needs .* more than half"),
     (lambda: membrane.modes(60000, 30000, 1, threads=1), "a 60000 x 30000 mesh needs .* for its 2"),
     (lambda: membrane.solve(True, 3), "divx must be a whole number"),
@@ -153,6 +157,9 @@ def test_errors_say_what_to_change(call, message):
 
 @pytest.mark.parametrize("call,message", [
     (lambda: membrane.solve(9, 3, "2"), "alpha takes a float, not str: '2'"),
+    (lambda: membrane.solve("90", 30, 5.0), "divx takes an int, not str: '90'"),
+    (lambda: membrane.solve(None, 30), "divx takes an int, not NoneType: None"),
+    (lambda: membrane.modes(9, 3, "2"), "n takes an int, not str"),
     (lambda: membrane.solve(9, 3, True), "alpha takes a float, not bool: True"),
     (lambda: membrane.solve(9, 3, option=None), "option takes True or False, not NoneType: None"),
     (lambda: membrane.shape(9, 3, 1, option="yes"), "option takes True or False, not str"),
@@ -276,6 +283,42 @@ def test_study_is_the_tools_and_the_repr_says_a_mesh_is_coarse():
     assert s.points_per_wavelength == pytest.approx(2 * np.pi / (5.0 / 6.0))
     assert repr(s).endswith(", coarse: 7.54 points per wavelength>")
     assert "coarse" not in repr(membrane.solve(alpha=2.0))
+
+
+def test_the_edges_no_abort_no_lost_file_no_silent_nan(tmp_path, capfd, monkeypatch):
+    """Every pickle protocol, any name open() takes, "-" as a file, counts above alpha^2's
+    overflow, and a study that says what its rows lack."""
+    import pickle
+    import warnings
+    for result in (membrane.solve(10, 5, 3.0), membrane.shape(10, 5, 2)):
+        for protocol in range(pickle.HIGHEST_PROTOCOL + 1):
+            again = pickle.loads(pickle.dumps(result, protocol=protocol))
+            assert repr(again) == repr(result), protocol
+            assert again.to_csv is not None and again.x.tobytes() == result.x.tobytes()
+    s = membrane.solve(2, 1, 0.5)
+    monkeypatch.chdir(tmp_path)
+    s.to_csv("-")
+    s.figure("a\udcff.png")
+    assert capfd.readouterr().out == ""
+    assert (tmp_path / "-").read_bytes() == tool_bytes("--divx", 2, "--divy", 1, "--alpha", 0.5,
+                                                       "--csv", "-")
+    assert os.path.getsize(os.fsencode(tmp_path) + b"/a\xff.png") > 0
+    with pytest.raises(OSError):
+        s.to_csv("no-such-folder/a\udcff.csv")
+
+    assert membrane.modes_in(2, 1, 0.0, 1e160).tobytes() == membrane.modes(2, 1, 2).tobytes()
+    assert membrane.sweep(10, 5, 0.0, 1e160, 3)["modes_below"].tolist() == [0, 54, 54]
+    rows = membrane.study(0.0, ladder=[(15, 5), (30, 10)])
+    assert np.all(rows["max_nodal_error"] < 1e-14) and np.all(np.isfinite(rows["l2_error"]))
+    with pytest.warns(RuntimeWarning, match="^the solves of the 15 x 5, 30 x 10 meshes are not "
+                                            "finite, and so are their errors$"):
+        rows = membrane.study(1e308, ladder=[(15, 5), (30, 10)])
+    assert np.all(np.isnan(rows["max_nodal_error"]))
+    with pytest.warns(UserWarning, match="the 15 x 5 mesh has 84 and the 30 x 10 mesh 319"):
+        membrane.study(modes=1000, ladder=[(15, 5), (30, 10)], threads=1)
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        membrane.study(modes=3, ladder=[(15, 5), (30, 10)], threads=1)
 
 
 def test_whole_floats_and_numpy_integers_are_counts():
