@@ -27,21 +27,24 @@ std::uint64_t PhysicalMemory()
 
 }  // namespace
 
-std::string ByteText(double bytes, bool up)
+std::string ByteText(double bytes, double above)
 {
     const char* units[] = {"bytes", "kB", "MB", "GB", "TB", "PB", "EB"};
     int u = 0;
-    while (bytes >= 1000.0 && u < 6) {
-        bytes /= 1000.0;
+    double scale = 1.0;  // bytes in the unit
+    while (bytes / scale >= 1000.0 && u < 6) {
+        scale *= 1000.0;
         ++u;
     }
-    const bool tenths = bytes < 10.0 && u > 0;
-    if (up) {
-        const double scale = tenths ? 10.0 : 1.0;
-        bytes = std::ceil(bytes * scale) / scale;
-    }
+    double shown = bytes / scale;
+    const bool tenths = shown < 10.0 && u > 0;
+    const double step = tenths ? 10.0 : 1.0;
+    shown = std::round(shown * step) / step;
+    // Rounded up where rounding to nearest would not show more than `above`.
+    if (shown * scale <= above)
+        shown = std::ceil(bytes / scale * step) / step;
     char text[32];
-    std::snprintf(text, sizeof text, tenths && bytes < 10.0 ? "%.1f %s" : "%.0f %s", bytes,
+    std::snprintf(text, sizeof text, tenths && shown < 10.0 ? "%.1f %s" : "%.0f %s", shown,
                   units[u]);
     return text;
 }
@@ -58,7 +61,8 @@ std::optional<std::string> MeshOverBudget(std::int64_t divX, std::int64_t divY, 
         return std::nullopt;
     const std::string threads =
         copies > 1 ? " for its " + std::to_string(copies) + " threads" : std::string();
-    return mesh + " needs " + ByteText(need, true) + threads + ", more than " + std::string(budgetName);
+    return mesh + " needs " + ByteText(need, budget) + threads + ", more than " +
+           std::string(budgetName);
 }
 
 std::string AllocationRefusal(std::int64_t divX, std::int64_t divY, int copies)
@@ -66,7 +70,7 @@ std::string AllocationRefusal(std::int64_t divX, std::int64_t divY, int copies)
     std::string text = "the memory for a " + std::to_string(divX) + " x " + std::to_string(divY) +
                        " mesh could not be allocated";
     if (const std::optional<std::uint64_t> bytes = SizedRecordBytes(divX, divY))
-        text += ": it needs " + ByteText(static_cast<double>(*bytes) * copies, true) + " or more";
+        text += ": it needs " + ByteText(static_cast<double>(*bytes) * copies) + " or more";
     return text;
 }
 

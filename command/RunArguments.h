@@ -34,9 +34,10 @@ std::optional<std::string> MeshOverBudget(std::int64_t divX, std::int64_t divY, 
 // Why a run that passed MeshTooLarge still could not get its memory, in words: "the memory for a
 // 120000 x 99 mesh could not be allocated: it needs 7.9 GB or more".
 std::string AllocationRefusal(std::int64_t divX, std::int64_t divY, int copies);
-// "52 GB", "830 MB": bytes in decimal units, to two significant digits or more. Rounded up
-// where `up`, so that a need above a budget never reads as the budget itself.
-std::string ByteText(double bytes, bool up = false);
+// "52 GB", "830 MB": bytes in decimal units, to two significant digits or more, rounded to
+// nearest; rounded up where that would read as no more than `above`, so that a need just above a
+// budget never reads as the budget itself.
+std::string ByteText(double bytes, double above = -1.0);
 // One thread per processor, at least one.
 int EveryProcessor();
 

@@ -139,6 +139,16 @@ bool InertiaConfirms(const ResonanceSearch& search, SparseShift& shift,
     return confirmed[0] && confirmed[1];
 }
 
+}  // namespace
+
+bool InertiaProvesLowest(const ResonanceSearch& search, const std::vector<double>& alphas)
+{
+    SparseShift shift(search.divX, search.divY);
+    return InertiaConfirms(search, shift, alphas);
+}
+
+namespace {
+
 // The n lowest resonances and, where asked, their shapes over every node, M-orthonormal, 0 on
 // the fixed nodes; nothing where Lanczos does not converge or the inertia does not confirm.
 struct LowestPairs {

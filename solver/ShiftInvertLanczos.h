@@ -18,6 +18,11 @@
 std::optional<std::vector<double>> LanczosResonances(const ResonanceSearch& search,
                                                      std::int32_t n);
 
+// Whether the inertia proves `alphas` (increasing, as Lanczos found them) the n lowest, n their
+// count: exactly n - 1 resonances lie below a hair under the last, and n at least below a hair
+// over it. Lanczos' results stand only where this holds.
+bool InertiaProvesLowest(const ResonanceSearch& search, const std::vector<double>& alphas);
+
 // The shapes of the resonances first..last from the Lanczos vectors of the lowest ones, a cluster
 // cut by last completed first, by FindShapes' rules: turned towards the load of the option,
 // signed, labelled. Nothing where Lanczos fails, as above. Requires

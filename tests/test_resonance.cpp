@@ -206,6 +206,26 @@ TEST(Resonance, ModesInAnIntervalOnBothSides)
 
 namespace {
 
+// The proof that Lanczos missed nothing, against the bisection's counts: the true lowest pass,
+// a list with one of them left out or one too many does not.
+TEST(Resonance, TheInertiaProofRefusesAListThatMissesOne)
+{
+    const ResonanceSearch search = MeshSearch(20, 4, 2);
+    const std::vector<double> lowest = FindResonances(search, 1, 7);
+    for (std::size_t k = 1; k < lowest.size(); ++k)
+        ASSERT_GT(lowest[k], lowest[k - 1] * (1 + 1e-6)) << "a mesh of simple resonances";
+    EXPECT_TRUE(InertiaProvesLowest(search, lowest));
+    std::vector<double> missing = lowest;
+    missing.erase(missing.begin() + 3);
+    ResonanceCounter counter(20, 4);
+    ASSERT_EQ(counter.CountBelow(missing.back() * (1 - 1e-9)).below,
+              static_cast<std::int32_t>(missing.size()));  // the oracle: one more lies below
+    EXPECT_FALSE(InertiaProvesLowest(search, missing));
+    std::vector<double> extra = lowest;
+    extra.insert(extra.begin() + 2, (lowest[1] + lowest[2]) / 2);
+    EXPECT_FALSE(InertiaProvesLowest(search, extra));
+}
+
 // Beyond the dialog's limits the lowest resonances come from shift-invert Lanczos: the same as
 // the bisection's to 1e-12, clusters included, and those of the discrete closed form.
 TEST(Resonance, LanczosGivesTheBisectionsAndTheClosedFormsResonances)

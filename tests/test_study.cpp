@@ -131,6 +131,15 @@ TEST(Study, LaddersAndTheContinuumsResonances)
     EXPECT_EQ(StudyResonanceCountRefusal("0"), "takes a whole number from 1 to 1000, not '0'");
 }
 
+// The mesh size is the longer side of an element, which sets the points per wavelength.
+TEST(Study, TheMeshSizeIsTheLongerSideOfAnElement)
+{
+    EXPECT_EQ(MeshSize({15, 10}), 1.0);  // 1 x 0.5
+    EXPECT_EQ(MeshSize({30, 5}), 1.0);   // 0.5 x 1
+    EXPECT_EQ(MeshSize({90, 30}), 1.0 / 6.0);
+    EXPECT_DOUBLE_EQ(PointsPerWavelength({30, 5}, 2.0), M_PI);
+}
+
 // At alpha 0 the continuum is its static limit (15 - x) / 15, which the bilinear element holds
 // exactly; where a solve is not finite the errors say NaN and the note names the meshes.
 TEST(Study, TheStaticLimitAndNonFiniteSolvesAreSaid)

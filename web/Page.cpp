@@ -182,4 +182,10 @@ Page& ThePage()
     return *page;
 }
 
+const char* MemoryRefused(std::string& text)
+{
+    text = "error: " + std::string(kPageMemoryRefusal);
+    return text.c_str();
+}
+
 }  // namespace web

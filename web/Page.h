@@ -114,6 +114,14 @@ std::optional<std::int32_t> ReadDivisions(const char* text, const char* name, st
 // Alpha read as membrane-solve reads it: a finite decimal number.
 std::optional<double> ReadPageAlpha(const char* text, std::string& error);
 
+// What a binding returns where the memory it needs cannot be had (WebAssembly's memory ends at
+// 2 GB): `text` set to "error: " and the reason, and its characters. Each binding that
+// allocates with its inputs catches std::bad_alloc and std::length_error for it, so that the
+// module goes on working instead of aborting.
+const char* MemoryRefused(std::string& text);
+inline constexpr std::string_view kPageMemoryRefusal =
+    "the memory this needs could not be allocated: a page's WebAssembly memory ends at 2 GB";
+
 // 0xAARRGGBB to the bytes R, G, B, A of a canvas's image data, in a little-endian word.
 void ToCanvasOrder(std::vector<std::uint32_t>& pixels);
 

@@ -23,7 +23,7 @@ extern "C" {
 // as membrane-solve --modes n --details writes them; "error: " and the reason where there are
 // none to list. On the calling thread alone: a page has one.
 EMSCRIPTEN_KEEPALIVE const char* membrane_resonances(int n)
-{
+try {
     Page& page = ThePage();
     NodalField field;
     bool option = false;
@@ -38,6 +38,10 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_resonances(int n)
         listed.push_back({static_cast<std::int32_t>(k + 1), alphas[k]});
     page.resonances = DetailsCsv(DescribeResonances(search, option, listed));
     return page.resonances.c_str();
+} catch (const std::bad_alloc&) {
+    return MemoryRefused(ThePage().resonances);
+} catch (const std::length_error&) {
+    return MemoryRefused(ThePage().resonances);
 }
 
 // The lowest resonances of the mesh shown, their count read from its text as membrane-solve
@@ -55,7 +59,7 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_resonances_counted(const char* count)
 // and --shapes find them, with the load of its option; returns a JSON array of
 // {index, alpha, kx, ky, participation}, or "error: " and the reason.
 EMSCRIPTEN_KEEPALIVE const char* membrane_find_shapes(int first, int last)
-{
+try {
     Page& page = ThePage();
     page.shapes.clear();
     NodalField field;
@@ -78,6 +82,12 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_find_shapes(int first, int last)
                             .Object());
     page.figureText = JsonArray(found);
     return page.figureText.c_str();
+} catch (const std::bad_alloc&) {
+    ThePage().shapes.clear();
+    return MemoryRefused(ThePage().figureText);
+} catch (const std::length_error&) {
+    ThePage().shapes.clear();
+    return MemoryRefused(ThePage().figureText);
 }
 
 // The shape of the resonance whose number its text gives, read as membrane-solve reads --shape:

@@ -91,7 +91,7 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_table() { return ThePage().table.c_str
 // ended by a line feed.
 EMSCRIPTEN_KEEPALIVE const char* membrane_solve_mesh(const char* divx, const char* divy,
                                                      const char* alpha, int option)
-{
+try {
     Page& page = ThePage();
     std::string& text = page.finerText;
     const std::optional<std::int32_t> divX = ReadDivisions(divx, "divx", text);
@@ -128,6 +128,14 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_solve_mesh(const char* divx, const cha
     if (const std::optional<std::string> note = AccuracyNote({*divX, *divY}, *a))
         text += *note + '\n';
     return text.c_str();
+} catch (const std::bad_alloc&) {
+    ThePage().finer.reset();
+    ThePage().finerShown = false;
+    return MemoryRefused(ThePage().finerText);
+} catch (const std::length_error&) {
+    ThePage().finer.reset();
+    ThePage().finerShown = false;
+    return MemoryRefused(ThePage().finerText);
 }
 
 // The CSV file, as membrane-solve --csv writes it.

@@ -19,7 +19,7 @@ extern "C" {
 // to 1000. The CSV, or "error: " and the reason.
 EMSCRIPTEN_KEEPALIVE const char* membrane_study(int resonances, const char* alpha,
                                                 const char* modes, const char* ladder)
-{
+try {
     Page& page = ThePage();
     std::string& text = page.studyText;
     page.studyNote.clear();
@@ -61,6 +61,10 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_study(int resonances, const char* alph
         page.studyNote = NonFiniteStudyNote(rows).value_or("");
     }
     return text.c_str();
+} catch (const std::bad_alloc&) {
+    return MemoryRefused(ThePage().studyText);
+} catch (const std::length_error&) {
+    return MemoryRefused(ThePage().studyText);
 }
 
 // What the last study says beside its table: that a solve is not finite, or that some mesh lacks

@@ -82,7 +82,7 @@ EMSCRIPTEN_KEEPALIVE double membrane_sweep_points() { return static_cast<double>
 // The next count points of the sweep set up, as CSV rows of membrane-solve --sweep (its header
 // before the first); "" when every point is done.
 EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_next(int count)
-{
+try {
     Page& page = ThePage();
     const auto first = static_cast<std::int64_t>(page.swept.size());
     const std::int64_t take = std::min<std::int64_t>(count, page.points - first);
@@ -95,6 +95,10 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_next(int count)
         page.swept.push_back(p);
     }
     return page.sweepText.c_str();
+} catch (const std::bad_alloc&) {
+    return MemoryRefused(ThePage().sweepText);
+} catch (const std::length_error&) {
+    return MemoryRefused(ThePage().sweepText);
 }
 
 // The resonance lines of the finished sweep as --plot draws them, and each one's number among

@@ -19,6 +19,10 @@ function sweep(module, { divx, divy, range, option }) {
     const rows = module.UTF8ToString(module._membrane_sweep_next(256));
     if (!rows)
       break;
+    if (rows.startsWith("error: ")) {
+      self.postMessage({ kind: "fault", text: rows.slice(7) });
+      return;
+    }
     done = Math.min(total, done + 256);
     self.postMessage({ kind: "rows", rows, done, total });
   }

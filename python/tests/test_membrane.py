@@ -80,6 +80,10 @@ def test_grid_and_coordinates():
     assert s.w[1, 2] == s.values[1 * 3 + 2]  # node (i, j) is i (divy + 1) + j + 1
     np.testing.assert_array_equal(s.x, [0.0, 3.75, 7.5, 11.25, 15.0])
     np.testing.assert_array_equal(s.y, [0.0, 2.5, 5.0])
+    # Solution and Shape alike: y from the rows, x from the columns, on a mesh where they differ.
+    for result in (membrane.solve(6, 4, 1.0), membrane.shape(6, 4, 1)):
+        np.testing.assert_array_equal(result.x, np.arange(7) * 15.0 / 6)
+        np.testing.assert_array_equal(result.y, np.arange(5) * 5.0 / 4)
     with pytest.raises(ValueError):
         s.w[0, 0] = 2.0  # the values are the solution's, not to be changed
     w = s.w

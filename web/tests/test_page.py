@@ -445,6 +445,78 @@ def test_a_finer_mesh_refuses_in_one_line(page):
                                                "400 resonances; ask for 1 to 400")
 
 
+def downloaded(driver, link, folder):
+    """Clicks the link as a user does and returns the bytes of the file the browser saves."""
+    for name in os.listdir(folder):
+        os.remove(os.path.join(folder, name))
+    driver.find_element(By.ID, link).click()
+    saved = lambda d: [n for n in os.listdir(folder) if not n.endswith(".crdownload")]
+    WebDriverWait(driver, 20).until(saved)
+    with open(os.path.join(folder, saved(driver)[0]), "rb") as f:
+        return f.read()
+
+
+def test_each_finer_mesh_downloads_its_own_files(page):
+    """The finer mesh's links, clicked, save the CSV and VTK of membrane-solve for the mesh solved
+    last, not those of the one before."""
+    with tempfile.TemporaryDirectory() as folder:
+        page.execute_cdp_cmd("Browser.setDownloadBehavior",
+                             {"behavior": "allow", "downloadPath": folder})
+        for divx, divy, alpha in (("30", "10", "1.5"), ("40", "12", "2")):
+            solve_finer(page, divx, divy, alpha, False)
+            wait_for_status(page, "finer-status", f"Solved the {divx} x {divy} mesh")
+            mesh = ("--divx", divx, "--divy", divy, "--alpha", alpha, "--option", "off", "--quiet")
+            _, csv, _ = strict_tool(*mesh, "--csv", "-")
+            assert downloaded(page, "finer-csv", folder) == csv
+            vtk = os.path.join(folder, "tool.vtk")
+            strict_tool(*mesh, "--vtk", vtk)
+            expected = open(vtk, "rb").read()
+            assert downloaded(page, "finer-vtk", folder) == expected
+        compute(page, "6", "2", "1", True)
+        _, table, _ = tool("--divx", "6", "--divy", "2", "--alpha", "1", "--csv", "-")
+        assert downloaded(page, "download-csv", folder) == table
+
+
+def test_memory_that_cannot_be_had_leaves_the_page_working(page):
+    """A figure of 2 GB of pixels cannot be allocated: the module says so and goes on, and one
+    beyond the pixels a page draws is refused before anything is allocated."""
+    compute(page, "6", "2", "1", True)
+    assert page.execute_script("return window.membrane.fieldImage(23170, 23170)") is None
+    assert page.execute_script("return window.membrane.fieldImage(70000, 70000)") is None
+    assert page.execute_script("return window.membrane.fieldImage(72, 24).width") == 72
+    compute(page, "8", "2", "1", True)
+    assert page.execute_script("return window.membrane.mesh()") == [8, 2]
+
+
+def test_the_edges_reach_the_page_as_the_tool_says_them(page):
+    """Counts above alpha^2's overflow, a study with nothing finite, one whose meshes lack some
+    resonances, and a refused value too long to echo."""
+    compute(page, "10", "5", "1", False)
+    type_into(page, "sweep-range", "0:1e160:3")
+    page.find_element(By.ID, "sweep-start").click()
+    wait_for_status(page, "sweep-status", "Swept 3 points of the 10 x 5 mesh; ")
+    assert page.find_element(By.ID, "sweep-status").text.endswith(" of 54 resonances excited.")
+    _, sweep, _ = tool("--divx", "10", "--divy", "5", "--option", "off", "--sweep", "0:1e160:3")
+    assert page.execute_script("return window.membrane.lastSweep") == sweep.decode()
+
+    type_into(page, "study-ladder", "15x5,30x10")
+    type_into(page, "study-alpha", "1e308")
+    page.find_element(By.ID, "study-solution").click()
+    said = wait_for_status(page, "study-status", "The solution at alpha 1e308")
+    _, _, tool_said = strict_tool("--study", "--ladder", "15x5,30x10", "--option", "off",
+                                  "--alpha", "1e308")
+    assert said.endswith(" Note: " + tool_said.decode().strip().removeprefix("membrane-solve: ")
+                         + ".")
+    type_into(page, "study-modes", "1000")
+    page.find_element(By.ID, "study-resonances").click()
+    said = wait_for_status(page, "study-status", "The lowest resonances")
+    assert said.endswith("the 15 x 5 mesh has 84 and the 30 x 10 mesh 319; the table lists those.")
+
+    solve_finer(page, "1" * 1000, "10", "1", True)
+    said = wait_for_status(page, "finer-status", "divx takes a whole number")
+    assert said.endswith("...' (1000 bytes in all)") and len(said) < 300
+
+
 @pytest.mark.parametrize("ask,args", [
     ("solution", ["--alpha", "2.5", "--option", "off"]), ("resonances", ["--modes", "4"])])
 def test_the_study_is_the_tools(page, ask, args):
