@@ -47,6 +47,10 @@ std::string ModuleFigureLibrary(const void* address)
     const std::string module = info.dli_fname;
     const std::size_t slash = module.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : module.substr(0, slash);
+    // A wheel carries the library in the package, beside the module.
+    const std::string beside = folder + "/" + kLibraryName;
+    if (::access(beside.c_str(), F_OK) == 0)
+        return beside;
     return FigureLibraryFor(folder, MEMBRANE_FIGURES_FROM_PYTHON, "../");
 }
 

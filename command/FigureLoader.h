@@ -10,8 +10,9 @@
 // The library for the running program: <bindir>/<path to the private library folder>, where
 // cmake --install and the package put it, else the program's own folder.
 std::string DefaultFigureLibrary();
-// The library for the shared object that holds `address`, the Python module: from its folder
-// the path to the private library folder, else in the build tree the folder above it.
+// The library for the shared object that holds `address`, the Python module: beside it, where a
+// wheel puts it; else from its folder the path to the private library folder; else in the build
+// tree the folder above it.
 std::string ModuleFigureLibrary(const void* address);
 
 struct LoadedFigures {

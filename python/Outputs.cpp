@@ -69,7 +69,9 @@ std::string Draw(const NodalField& field, const std::string& title, FieldFigure 
         const LoadedFigures figures =
             LoadFigureLibrary(ModuleFigureLibrary(reinterpret_cast<const void*>(&PathText)));
         if (!figures.api)
-            error = "the drawing library cannot be loaded (" + figures.error + ")";
+            error = "the drawing library cannot be loaded (" + figures.error +
+                    "); figures need Qt 6's Gui and Svg (Debian: libqt6gui6 libqt6svg6, and "
+                    "qt6-base-dev qt6-svg-dev where the module is built with them)";
         else
             drawn = (figures.api->*figure)(field, title, format, bytes, error);
     }

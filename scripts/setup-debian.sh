@@ -21,6 +21,8 @@ test_packages=(
   xvfb xdotool xclip weston xwayland wl-clipboard
   liblapacke-dev libopenblas-dev libeigen3-dev
   python3-vtk9 python3-pytest python3-matplotlib mypy
+  python3-venv python3-pip python3-setuptools python3-wheel python3-build python3-packaging
+  python3-pybind11 python3-nbclient python3-nbformat python3-ipykernel git
   emscripten node-acorn chromium chromium-driver python3-selenium python3-pil
   file man-db groff-base desktop-file-utils appstream lintian
 )
