@@ -127,6 +127,7 @@ SizedOutcome RunComputeSized(SizedRecord& record, const Problem& problem, Report
     sink.ResetList();
     record.m_dAlpha = problem.alpha;
     record.m_bOption = problem.option ? 1 : 0;
+    record.m_scheme = problem.scheme;
     SizedOutcome done{ComputeOutcome::Solved,
                       ChooseSolverForm(problem.divX, problem.divY, problem.solver), {}};
     done.outcome = ComputeAccepted(record, sink, format, done.form, &done.inertia);

@@ -79,6 +79,7 @@ struct Problem {
     double alpha = kDefaultAlpha;
     bool option = true;
     SolverRequest solver = SolverRequest::Auto;
+    Scheme scheme = Scheme::Standard;  // beyond the dialog's element, on a sized record only
 };
 
 // What a computation on a record sized to its mesh did.

@@ -162,19 +162,20 @@ FieldErrors ErrorsAgainstContinuum(const StudyMesh& mesh, const double* w,
     return {maxNodal, std::sqrt(l2), std::sqrt(h1)};
 }
 
-double PhaseError(double t)
+double PhaseError(double t, Scheme scheme)
 {
-    const double c = (6.0 - 2.0 * t * t) / (6.0 + t * t);
+    const double c = scheme == Scheme::LowDispersion ? (12.0 - 5.0 * t * t) / (12.0 + t * t)
+                                                     : (6.0 - 2.0 * t * t) / (6.0 + t * t);
     return c < -1.0 ? HUGE_VAL : std::fabs(std::acos(c) / t - 1.0);
 }
 
-double LargestResolvedStep(double tolerance)
+double LargestResolvedStep(double tolerance, Scheme scheme)
 {
     // The error grows with alpha h: bisect for the largest alpha h that keeps it under.
     double lo = 1e-6, hi = std::sqrt(12.0);
     for (int k = 0; k < 100; ++k) {
         const double mid = 0.5 * (lo + hi);
-        (PhaseError(mid) < tolerance ? lo : hi) = mid;
+        (PhaseError(mid, scheme) < tolerance ? lo : hi) = mid;
     }
     return lo;
 }

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "solver/Element.h"
+
 struct StudyMesh {
     std::int32_t divX;
     std::int32_t divY;
@@ -76,8 +78,9 @@ FieldErrors ErrorsAgainstContinuum(const StudyMesh& mesh, const double* w,
                                    const ContinuumSolution& exact);
 
 // The relative phase error |k h / (alpha h) - 1| of the discrete wave of a line of elements at
-// alpha h = t, from its dispersion relation cos(k h) = (6 - 2 t^2) / (6 + t^2); infinite where
-// no discrete wave propagates.
-double PhaseError(double t);
+// alpha h = t, from its dispersion relation: cos(k h) = (6 - 2 t^2) / (6 + t^2) for the
+// standard scheme, (12 - 5 t^2) / (12 + t^2) for the low-dispersion one; infinite where no
+// discrete wave propagates.
+double PhaseError(double t, Scheme scheme = Scheme::Standard);
 // The largest alpha h whose phase error stays under `tolerance`.
-double LargestResolvedStep(double tolerance);
+double LargestResolvedStep(double tolerance, Scheme scheme = Scheme::Standard);

@@ -9,8 +9,8 @@
 #include "solver/Element.h"
 #include "solver/MembraneModel.h"
 
-MeshOperator::MeshOperator(std::int32_t divX, std::int32_t divY, bool option)
-    : m_divX(divX), m_divY(divY)
+MeshOperator::MeshOperator(std::int32_t divX, std::int32_t divY, bool option, Scheme scheme)
+    : m_scheme(scheme), m_divX(divX), m_divY(divY)
 {
     const BoundaryTable table = BoundaryTableOf(divX, divY, option);
     m_nodes = table.m_nNode;
@@ -24,10 +24,10 @@ MeshOperator::MeshOperator(std::int32_t divX, std::int32_t divY, bool option)
     }
     m_freeNodes = static_cast<std::size_t>(std::count(m_fixed.begin() + 1, m_fixed.end(), 0));
 
-    const ElementTerms e =
-        ElementTermsOf(MembraneModel::kLenX, MembraneModel::kLenY, divX, divY, divX * divY);
-    m_entries = {e.kD,          -e.kX,          -e.kY,          -e.kO,
-                 e.area * c9, e.area * c18, e.area * c18, e.area * c36};
+    const ElementTerms e = ElementTermsOf(MembraneModel::kLenX, MembraneModel::kLenY, divX, divY,
+                                          divX * divY, scheme);
+    m_entries = {e.kD,           -e.kX,          -e.kY,          -e.kO,
+                 e.area * e.mD, e.area * e.mX, e.area * e.mY, e.area * e.mO};
     // Every node lies in four elements at most.
     m_stiffnessNorm = 4.0 * (std::fabs(m_entries.kD) + std::fabs(m_entries.kX) +
                              std::fabs(m_entries.kY) + std::fabs(m_entries.kO));

@@ -5,16 +5,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "solver/Element.h"
+
 using NodeVector = std::vector<double>;  // indexed by node number, [0] unused
 
 class MeshOperator {
 public:
-    // The mesh of divX x divY elements with the boundary values of the option. Requires counts
-    // of at least 1.
-    MeshOperator(std::int32_t divX, std::int32_t divY, bool option);
+    // The mesh of divX x divY elements with the boundary values of the option, its element's
+    // integrals evaluated by the scheme. Requires counts of at least 1.
+    MeshOperator(std::int32_t divX, std::int32_t divY, bool option,
+                 Scheme scheme = Scheme::Standard);
 
     std::int32_t DivX() const { return m_divX; }
     std::int32_t DivY() const { return m_divY; }
+    Scheme ElementScheme() const { return m_scheme; }
     int Nodes() const { return m_nodes; }
     std::size_t FreeNodes() const { return m_freeNodes; }
     // Node (i, j), column i = 0..divX, row j = 0..divY.
@@ -51,6 +55,7 @@ private:
         double mD, mX, mY, mO;
     };
 
+    Scheme m_scheme = Scheme::Standard;
     std::int32_t m_divX;
     std::int32_t m_divY;
     int m_nodes;

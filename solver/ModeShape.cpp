@@ -60,7 +60,7 @@ std::vector<double> WholeClusters(const ResonanceSearch& search, std::int32_t& l
                                   std::int32_t& hi)
 {
     std::vector<double> alphas = FindResonances(search, lo, hi);
-    ResonanceCounter counter(search.divX, search.divY);
+    ResonanceCounter counter(search.divX, search.divY, search.scheme);
     const std::int32_t count = ResonanceCount(search.divX, search.divY);
     for (bool widened = true; widened;) {
         widened = false;
@@ -170,9 +170,9 @@ std::vector<ModeShape> FindShapes(const ResonanceSearch& search, bool option, st
     // 3. Their shapes, cluster by cluster on the threads, each with factors of its own.
     std::vector<std::vector<ModeShape>> found(clusters.size());
     std::atomic<std::size_t> next{0};
-    const MeshOperator mesh(search.divX, search.divY, option);
+    const MeshOperator mesh(search.divX, search.divY, option, search.scheme);
     OnThreads(search.threads, clusters.size(), [&](int) {
-        ShiftedFactor factor(search.divX, search.divY);
+        ShiftedFactor factor(search.divX, search.divY, search.scheme);
         for (std::size_t c; (c = next++) < clusters.size();) {
             const auto [begin, end] = clusters[c];
             found[c] = ClusterShapes(mesh, factor, lo + static_cast<std::int32_t>(begin),

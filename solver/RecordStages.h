@@ -84,15 +84,16 @@ void ZeroSystemOf(R& rec)
 template <class R>
 void AddElementMatrixTo(R& rec, std::int32_t n1, std::int32_t n2, std::int32_t n3, std::int32_t n4)
 {
-    const ElementTerms e =
-        ElementTermsOf(rec.m_dLenX, rec.m_dLenY, rec.m_nDivX, rec.m_nDivY, rec.m_nElem);
+    const ElementTerms e = ElementTermsOf(rec.m_dLenX, rec.m_dLenY, rec.m_nDivX, rec.m_nDivY,
+                                          rec.m_nElem, SchemeOfRecord(rec));
     const double t = (rec.m_dAlpha * rec.m_dAlpha) * e.area;
 
-    // alpha^2 (area/36) [4 2 1 2; 2 4 2 1; 1 2 4 2; 2 1 2 4] minus the bilinear stiffness.
-    const double D = t * c9 - e.kD;   // diagonal
-    const double X = e.kX + t * c18;  // neighbours along x
-    const double Y = e.kY + t * c18;  // neighbours along y
-    const double O = e.kO + t * c36;  // opposite corners
+    // alpha^2 M minus the bilinear stiffness; with the standard scheme
+    // M = (area/36) [4 2 1 2; 2 4 2 1; 1 2 4 2; 2 1 2 4].
+    const double D = t * e.mD - e.kD;  // diagonal
+    const double X = e.kX + t * e.mX;  // neighbours along x
+    const double Y = e.kY + t * e.mY;  // neighbours along y
+    const double O = e.kO + t * e.mO;  // opposite corners
 
     const std::int32_t node[4] = {n1, n2, n3, n4};
     const LocalMatrix local = LocalMatrixOf(D, X, Y, O);

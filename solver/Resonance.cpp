@@ -123,7 +123,7 @@ struct Search {
         samples.push_back({0.0, 0});
         std::sort(samples.begin(), samples.end(),
                   [](const auto& x, const auto& y) { return x.alpha < y.alpha; });
-        ResonanceCounter counter(how.divX, how.divY);
+        ResonanceCounter counter(how.divX, how.divY, how.scheme);
         for (double b = 1.0; samples.back().below < last && b < kHighestAlpha; b *= 2.0)
             if (b > samples.back().alpha)
                 samples.push_back(counter.CountBelow(b));
@@ -142,7 +142,7 @@ struct Search {
 
     void Work(BracketQueue& queue) const
     {
-        ResonanceCounter counter(how.divX, how.divY);
+        ResonanceCounter counter(how.divX, how.divY, how.scheme);
         Bracket br;
         while (queue.Take(br))
             queue.Return(Split(br, counter));
@@ -156,8 +156,8 @@ std::int32_t ResonanceCount(std::int32_t divX, std::int32_t divY)
     return (divX - 1) * (divY + 1);
 }
 
-ResonanceCounter::ResonanceCounter(std::int32_t divX, std::int32_t divY)
-    : m_divX(divX), m_divY(divY), m_factor(divX, divY)
+ResonanceCounter::ResonanceCounter(std::int32_t divX, std::int32_t divY, Scheme scheme)
+    : m_divX(divX), m_divY(divY), m_factor(divX, divY, scheme)
 {
 }
 
@@ -184,7 +184,7 @@ std::vector<double> FindResonances(const ResonanceSearch& how, std::int32_t firs
 std::vector<NumberedResonance> FindResonancesIn(const ResonanceSearch& how, double a0,
                                                 double a1)
 {
-    ResonanceCounter counter(how.divX, how.divY);
+    ResonanceCounter counter(how.divX, how.divY, how.scheme);
     // The resonances a' with lo <= a' < hi, as numbers first..last.
     auto numbers = [&](double lo, double hi) {
         return std::pair{counter.CountBelow(lo).below + 1, counter.CountBelow(hi).below};

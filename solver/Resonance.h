@@ -19,7 +19,7 @@ std::int32_t ResonanceCount(std::int32_t divX, std::int32_t divY);
 class ResonanceCounter {
 public:
     // Requires counts of at least 1 whose record fits in memory.
-    ResonanceCounter(std::int32_t divX, std::int32_t divY);
+    ResonanceCounter(std::int32_t divX, std::int32_t divY, Scheme scheme = Scheme::Standard);
 
     struct Slice {
         double alpha;         // where the count was taken: |alpha|, or just above it
@@ -39,6 +39,7 @@ private:
 struct ResonanceSearch {
     std::int32_t divX = 1;  // at least 1
     std::int32_t divY = 1;  // at least 1
+    Scheme scheme = Scheme::Standard;  // where the element's integrals are evaluated
     int threads = 1;
     // A bracket ends when it is narrower than 1e-12 of its upper end or than this absolute
     // width, or when its ends are adjacent doubles.

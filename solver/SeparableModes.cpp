@@ -31,11 +31,15 @@ double CosPi(std::int64_t k, std::int64_t n)
 }
 
 // The eigenvalue of a line of linear elements of length h for the sampled sine or cosine of
-// pi k / n per element: 6 / h^2 (1 - cos) / (2 + cos), 1 - cos as 2 sin^2 of the half angle
-// so that the lowest keep their digits.
-double LineEigenvalue(double h, std::int64_t k, std::int64_t n)
+// pi k / n per element, (1 - cos) / (h^2 (a + b cos)) for the line mass h [a b; b a]: with the
+// standard scheme 6 / h^2 (1 - cos) / (2 + cos), with the low-dispersion one
+// 12 / h^2 (1 - cos) / (5 + cos); 1 - cos as 2 sin^2 of the half angle so that the lowest keep
+// their digits.
+double LineEigenvalue(double h, std::int64_t k, std::int64_t n, Scheme scheme)
 {
     const double s = SinPi(k, 2 * n);
+    if (scheme == Scheme::LowDispersion)
+        return 12.0 / (h * h) * (2.0 * s * s) / (5.0 + CosPi(k, n));
     return 6.0 / (h * h) * (2.0 * s * s) / (2.0 + CosPi(k, n));
 }
 
@@ -48,8 +52,8 @@ std::vector<SeparableMode> SeparableSpectrum(const MeshOperator& mesh)
     std::vector<SeparableMode> modes;
     for (std::int32_t p = 1; p < mesh.DivX(); ++p)
         for (std::int32_t q = 0; q <= mesh.DivY(); ++q)
-            modes.push_back({LineEigenvalue(dx, p, mesh.DivX()) +
-                                 LineEigenvalue(dy, q, mesh.DivY()),
+            modes.push_back({LineEigenvalue(dx, p, mesh.DivX(), mesh.ElementScheme()) +
+                                 LineEigenvalue(dy, q, mesh.DivY(), mesh.ElementScheme()),
                              p, q});
     std::sort(modes.begin(), modes.end(), [](const SeparableMode& a, const SeparableMode& b) {
         return a.lambda != b.lambda ? a.lambda < b.lambda : a.p != b.p ? a.p < b.p : a.q < b.q;
@@ -160,7 +164,7 @@ std::vector<double> FindParticipations(const ResonanceSearch& search, bool optio
 {
     if (numbers.empty())
         return {};
-    const MeshOperator mesh(search.divX, search.divY, option);
+    const MeshOperator mesh(search.divX, search.divY, option, search.scheme);
     const std::vector<SeparableMode> modes = SeparableSpectrum(mesh);
     std::vector<char> listed(modes.size() + 1, 0);  // by number
     for (std::int32_t k : numbers)
@@ -173,7 +177,7 @@ std::vector<double> FindParticipations(const ResonanceSearch& search, bool optio
     std::atomic<bool> separable = CountsAgree(modes, search.known);
     std::atomic<std::size_t> next{0};
     OnThreads(search.threads, clusters.size(), [&](int) {
-        ShiftedFactor factor(search.divX, search.divY);
+        ShiftedFactor factor(search.divX, search.divY, search.scheme);
         for (std::size_t c; separable && (c = next++) < clusters.size();) {
             const auto [begin, end] = clusters[c];
             const auto settled = SettleSeparable(mesh, factor, modes, begin, end);
@@ -196,8 +200,9 @@ std::vector<double> FindParticipations(const ResonanceSearch& search, bool optio
     return inOrder;
 }
 
-double SeparableResonance(std::int32_t divX, std::int32_t divY, std::int32_t kx, std::int32_t ky)
+double SeparableResonance(std::int32_t divX, std::int32_t divY, std::int32_t kx, std::int32_t ky,
+                          Scheme scheme)
 {
-    return std::sqrt(LineEigenvalue(MembraneModel::kLenX / divX, kx, divX) +
-                     LineEigenvalue(MembraneModel::kLenY / divY, ky, divY));
+    return std::sqrt(LineEigenvalue(MembraneModel::kLenX / divX, kx, divX, scheme) +
+                     LineEigenvalue(MembraneModel::kLenY / divY, ky, divY, scheme));
 }

@@ -19,6 +19,7 @@ std::vector<double> FindParticipations(const ResonanceSearch& search, bool optio
                                        const std::vector<std::int32_t>& numbers);
 
 // The resonance of the mode with kx half-waves along x and ky along y of a divX x divY mesh, in
-// closed form: the square root of the sum of the two lines' eigenvalues. Requires
-// 1 <= kx < divX and 0 <= ky <= divY.
-double SeparableResonance(std::int32_t divX, std::int32_t divY, std::int32_t kx, std::int32_t ky);
+// closed form: the square root of the sum of the two lines' eigenvalues, those of the scheme.
+// Requires 1 <= kx < divX and 0 <= ky <= divY.
+double SeparableResonance(std::int32_t divX, std::int32_t divY, std::int32_t kx, std::int32_t ky,
+                          Scheme scheme = Scheme::Standard);

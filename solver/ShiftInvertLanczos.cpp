@@ -34,9 +34,10 @@ std::vector<int> FreeNodes(const MeshOperator& mesh)
 // band's do.
 class SparseShift {
 public:
-    SparseShift(std::int32_t divX, std::int32_t divY)
+    SparseShift(std::int32_t divX, std::int32_t divY, Scheme scheme)
         : m_record(divX, divY), m_factor(MakeFactorisation(SolverForm::Sparse))
     {
+        m_record.m_scheme = scheme;
         m_record.BuildBoundaryTable();
     }
     // The inertia of the factors at alpha.
@@ -129,7 +130,7 @@ bool InertiaConfirms(const ResonanceSearch& search, SparseShift& shift,
     bool confirmed[2] = {false, false};
     OnThreads(search.threads, 2, [&](int t) {
         std::optional<SparseShift> own;
-        SparseShift& s = t == 0 ? shift : own.emplace(search.divX, search.divY);
+        SparseShift& s = t == 0 ? shift : own.emplace(search.divX, search.divY, search.scheme);
         for (int side = t; side < 2; side += std::max(search.threads, 1)) {
             const BandInertia inertia = s.FactorAt(last * (side == 0 ? 1.0 - 1e-9 : 1.0 + 1e-9));
             confirmed[side] = inertia.firstBadRow == 0 &&
@@ -143,7 +144,7 @@ bool InertiaConfirms(const ResonanceSearch& search, SparseShift& shift,
 
 bool InertiaProvesLowest(const ResonanceSearch& search, const std::vector<double>& alphas)
 {
-    SparseShift shift(search.divX, search.divY);
+    SparseShift shift(search.divX, search.divY, search.scheme);
     return InertiaConfirms(search, shift, alphas);
 }
 
@@ -164,7 +165,7 @@ std::optional<LowestPairs> LowestPairsOf(const ResonanceSearch& search, const Me
     // Lanczos needs a few more vectors than values, and fewer than the unknowns.
     if (unknowns < n + 3)
         return std::nullopt;
-    SparseShift shift(search.divX, search.divY);
+    SparseShift shift(search.divX, search.divY, search.scheme);
     ShiftedSolve op(mesh, free, shift);
     MassProduct mass(mesh, free);
     const Eigen::Index ncv = std::min<Eigen::Index>(unknowns - 1, std::max(2 * n + 1, n + 20));
@@ -200,7 +201,7 @@ std::optional<LowestPairs> LowestPairsOf(const ResonanceSearch& search, const Me
 std::optional<std::vector<double>> LanczosResonances(const ResonanceSearch& search,
                                                      std::int32_t n)
 {
-    const MeshOperator mesh(search.divX, search.divY, false);
+    const MeshOperator mesh(search.divX, search.divY, false, search.scheme);
     std::optional<LowestPairs> pairs = LowestPairsOf(search, mesh, n, false);
     if (!pairs)
         return std::nullopt;
@@ -210,7 +211,7 @@ std::optional<std::vector<double>> LanczosResonances(const ResonanceSearch& sear
 std::optional<std::vector<ModeShape>> LanczosShapes(const ResonanceSearch& search, bool option,
                                                     std::int32_t first, std::int32_t last)
 {
-    const MeshOperator mesh(search.divX, search.divY, option);
+    const MeshOperator mesh(search.divX, search.divY, option, search.scheme);
     const std::int32_t count = ResonanceCount(search.divX, search.divY);
     // A few resonances beyond the last, and more until the last's cluster ends among them.
     for (std::int32_t n = std::min(count, last + 4);; n = std::min(count, 2 * n)) {

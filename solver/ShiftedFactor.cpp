@@ -6,9 +6,10 @@
 
 #include "solver/SolverChoice.h"
 
-ShiftedFactor::ShiftedFactor(std::int32_t divX, std::int32_t divY)
+ShiftedFactor::ShiftedFactor(std::int32_t divX, std::int32_t divY, Scheme scheme)
     : m_record(std::make_unique<SizedRecord>(divX, divY))
 {
+    m_record->m_scheme = scheme;
     m_record->BuildBoundaryTable();
     m_factor = MakeFactorisation(ChooseSolverForm(divX, divY, SolverRequest::Auto));
 }

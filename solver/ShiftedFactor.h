@@ -48,7 +48,7 @@ public:
 
     // The counts and the boundary table of the mesh, once, on a record sized to it. Requires
     // counts of at least 1 whose record fits in memory (SizedRecordBytes).
-    ShiftedFactor(std::int32_t divX, std::int32_t divY);
+    ShiftedFactor(std::int32_t divX, std::int32_t divY, Scheme scheme = Scheme::Standard);
 
     struct Factored {
         double alpha;  // the shift the factors are of

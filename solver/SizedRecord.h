@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "solver/BandRef.h"
+#include "solver/Element.h"
 #include "solver/MembraneModel.h"
 
 // The rows of a band: row r is a pointer to its columns 0..nBand.
@@ -50,6 +51,8 @@ struct SizedRecord {
 
     std::uint8_t m_bSolved = 0;
     std::uint8_t m_bOption = 1;
+    // Where the element's integrals are evaluated; the dialog's record is always Standard.
+    Scheme m_scheme = Scheme::Standard;
 
     // A record of divX x divY with its counts derived, its storage allocated once for them.
     // Requires counts of at least 1 for which SizedRecordBytes has an answer.
