@@ -54,8 +54,8 @@ struct SolutionErrors {
 // (ErrorsAgainstContinuum). Requires a finite alpha away from the continuum's resonances.
 std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyMesh>& ladder);
 // Where a mesh's solve is not finite (alpha^2 overflows, or a pivot vanishes), what every front
-// end says of the rows: "the solve of the 15 x 5 mesh is not finite, so are its errors"; nothing
-// where all are finite.
+// end says of the rows: "the solve of the 15 x 5 mesh is not finite, and so are its errors";
+// nothing where all are finite.
 std::optional<std::string> NonFiniteStudyNote(const std::vector<SolutionErrors>& rows);
 
 struct ResonanceErrors {

@@ -50,7 +50,9 @@ SweepPoint Describe(const R& record, const BandInertia& inertia)
     const std::int32_t below =
         inertia.firstBadRow == 0
             ? ResonancesBelow(record, inertia)
-            : ResonanceCounter(record.m_nDivX, record.m_nDivY, SchemeOfRecord(record)).CountBelow(record.m_dAlpha).below;
+            : ResonanceCounter(record.m_nDivX, record.m_nDivY, SchemeOfRecord(record))
+                  .CountBelow(record.m_dAlpha)
+                  .below;
     return {record.m_dAlpha, LargestMagnitude(record), below, inertia.firstBadRow};
 }
 

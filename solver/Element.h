@@ -22,18 +22,9 @@ inline constexpr double c36 = 1.0 / 36.0;
 //    a discrete wave falls from second to fourth order in k h, in every direction.
 enum class Scheme : std::uint8_t { Standard, LowDispersion };
 
-// The line element's mass as a fraction of h: a on the diagonal, b off it.
-struct LineMass {
-    double a;
-    double b;
-};
-inline constexpr LineMass LineMassOf(Scheme scheme)
-{
-    return scheme == Scheme::Standard ? LineMass{c3, 1.0 / 6.0} : LineMass{5.0 / 12.0, 1.0 / 12.0};
-}
-
 // The terms of one dx x dy element of a lenX x lenY domain in divX x divY elements, in the
-// element loop's arithmetic. The stiffness enters alpha^2 M - K as -K: its diagonal is -kD, and
+// element loop's arithmetic, for the line mass h [a b; b a] of the scheme (standard: a = 1/3,
+// b = 1/6; low-dispersion: a = 5/12, b = 1/12). The stiffness enters alpha^2 M - K as -K: its diagonal is -kD, and
 // its neighbours along x and y and its opposite corners are +kX, +kY and +kO below. The mass is
 // area times mD on the diagonal, mX and mY between neighbours along x and y, mO between opposite
 // corners.

@@ -68,7 +68,8 @@ TEST(BatchEdges, TwoOutputsInOneFileAreRefusedBeforeTheSolve)
     fs::create_symlink(a, dir + "link");
     for (const std::vector<std::string>& twice :
          {std::vector<std::string>{"--csv", a, "--vtk", dir + "link"},
-          {"--figure", a + ".svg", "--map", dir + "../" + fs::path(dir).parent_path().filename().string() + "/a.svg"},
+          {"--figure", a + ".svg",
+           "--map", dir + "../" + fs::path(dir).parent_path().filename().string() + "/a.svg"},
           {"--map", dir + "link", "--figure", a, "--csv", dir + "b"}}) {
         r = run(twice);
         EXPECT_EQ(r.status, kExitUsage) << twice[1];
@@ -110,7 +111,8 @@ TEST(BatchEdges, AStudySaysWhatItsRowsCannotShow)
     EXPECT_EQ(r.out.find("nan"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\n15,5,1,inf,"), std::string::npos) << r.out;
 
-    r = SolveInProcess({"--study", "--option", "off", "--alpha", "1e308", "--ladder", "15x5,30x10"});
+    r = SolveInProcess(
+        {"--study", "--option", "off", "--alpha", "1e308", "--ladder", "15x5,30x10"});
     EXPECT_EQ(r.status, kExitNonFinite);
     EXPECT_EQ(Lines(r.out), 3);
     EXPECT_NE(r.out.find(",nan,"), std::string::npos);
@@ -131,7 +133,9 @@ TEST(BatchEdges, ALongRefusedValueIsShortenedInItsMessage)
 {
     const std::string huge(100'000, '7');
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--divx", huge}, {"--alpha", "x" + huge}, {"--study", "--option", "off", "--ladder", huge}}) {
+         {std::vector<std::string>{"--divx", huge},
+          {"--alpha", "x" + huge},
+          {"--study", "--option", "off", "--ladder", huge}}) {
         const ProcessResult r = SolveInProcess(args);
         EXPECT_NE(r.status, 0);
         EXPECT_EQ(Lines(r.err), 1);

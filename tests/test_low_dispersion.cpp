@@ -47,8 +47,9 @@ TEST(LowDispersion, TheElementIsTheQuadratureAtTheNewPoints)
     for (const auto& [divX, divY] : {std::array{15, 5}, {90, 30}, {40, 7}}) {
         const double dx = 15.0 / divX, dy = 5.0 / divY;
         for (const Scheme scheme : {Scheme::Standard, Scheme::LowDispersion}) {
-            const Quadrature q = Integrated(dx, dy, scheme == Scheme::Standard
-                                                        ? 1 / std::sqrt(3.0) : std::sqrt(2.0 / 3.0), 1.0);
+            const double point =
+                scheme == Scheme::Standard ? 1 / std::sqrt(3.0) : std::sqrt(2.0 / 3.0);
+            const Quadrature q = Integrated(dx, dy, point, 1.0);
             const ElementTerms e = ElementTermsOf(15.0, 5.0, divX, divY, divX * divY, scheme);
             // Corner 0 with itself, its neighbour along x (1), along y (3), and opposite (2).
             EXPECT_NEAR(e.kD, q.k[0][0], 1e-14);

@@ -211,7 +211,8 @@ TEST(ToolOptions, ActionsAndMalformedLinesEndTheRun)
     const std::string limit(kMostQuotedBytes, 'x');
     EXPECT_EQ(QuotedText(limit), "'" + limit + "'");
     const std::string huge = "5" + std::string(100'000, '0');
-    EXPECT_EQ(QuotedText(huge), "'" + huge.substr(0, kShownOfLongText) + "...' (100001 bytes in all)");
+    EXPECT_EQ(QuotedText(huge),
+              "'" + huge.substr(0, kShownOfLongText) + "...' (100001 bytes in all)");
     std::string kana;
     while (kana.size() < 300)
         kana += "\u30ab";  // three bytes each, so that the 160th byte falls inside one
