@@ -11,6 +11,7 @@
 
 #include "command/ComputeCommand.h"
 #include "command/RunArguments.h"
+#include "solver/Convergence.h"
 #include "solver/Element.h"
 #include "solver/Resonance.h"
 #include "solver/SizedRecord.h"
@@ -173,6 +174,25 @@ TEST(LowDispersion, FourthOrderAtAnAngleWhereTheMassOnlyRuleIsSecond)
             EXPECT_LT(std::log2(massOnly[k - 1] / massOnly[k]), 2.5) << "mass only " << kx;
         }
     }
+}
+
+// The phase error a wavelength of the line's discrete wave: fourth order in alpha h for the
+// low-dispersion scheme, second for the standard one, against the closed forms written afresh.
+TEST(LowDispersion, ThePhaseErrorIsFourthOrder)
+{
+    const auto phase = [](double t, double a, double b) {
+        // A row of (alpha^2 M - K) u = 0 with the line mass h [a b; b a] says
+        // u_(i-1) + u_(i+1) = 2 u_i (1 - a t^2) / (1 + b t^2): that ratio is cos(k h).
+        return std::fabs(std::acos((1 - a * t * t) / (1 + b * t * t)) / t - 1);
+    };
+    for (const double t : {0.4, 0.2, 0.1}) {
+        EXPECT_NEAR(PhaseError(t, Scheme::LowDispersion), phase(t, 5.0 / 12, 1.0 / 12), 1e-12);
+        EXPECT_NEAR(PhaseError(t), phase(t, 1.0 / 3, 1.0 / 6), 1e-12);
+    }
+    EXPECT_NEAR(PhaseError(0.2, Scheme::LowDispersion) / PhaseError(0.1, Scheme::LowDispersion),
+                16.0, 0.2);
+    EXPECT_NEAR(PhaseError(0.2) / PhaseError(0.1), 4.0, 0.05);
+    EXPECT_GT(LargestResolvedStep(0.01, Scheme::LowDispersion), 2 * LargestResolvedStep(0.01));
 }
 
 }  // namespace
