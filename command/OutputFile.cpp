@@ -96,6 +96,19 @@ std::error_code WriteInPlace(const std::string& path, std::string_view bytes, bo
     return error;
 }
 
+// A path's folder, with its slash ("" for a bare name), and the name within it.
+struct PathParts {
+    std::string folder;
+    std::string base;
+};
+PathParts SplitPath(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {std::string(), path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
 // Follows a chain of symbolic links to the path it ends at, which need not exist yet.
 std::error_code FollowLinks(std::string& path)
 {
@@ -112,11 +125,9 @@ std::error_code FollowLinks(std::string& path)
         if (static_cast<std::size_t>(n) == target.size())
             return std::make_error_code(std::errc::filename_too_long);
         const std::string_view link(target.data(), static_cast<std::size_t>(n));
-        const std::size_t slash = path.rfind('/');
-        if (link.starts_with('/') || slash == std::string::npos)
-            path = link;
-        else
-            path = path.substr(0, slash + 1) + std::string(link);
+        // A relative link is relative to the folder of the link itself.
+        path = link.starts_with('/') ? std::string(link)
+                                     : SplitPath(path).folder + std::string(link);
     }
     return std::make_error_code(std::errc::too_many_symbolic_link_levels);
 }
@@ -137,9 +148,7 @@ mode_t NewFileMode()
 std::error_code ReplaceWhole(const std::string& path, std::string_view bytes,
                              const struct stat* existing)
 {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto [folder, base] = SplitPath(path);
     std::string temporary = folder + "." + base + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
@@ -199,10 +208,8 @@ OutputTarget TargetOf(const std::string& name)
     std::string path = name;
     if (FollowLinks(path))
         return target;  // an error that the write will report
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (char* resolved = ::realpath(folder.c_str(), nullptr)) {
+    const auto [folder, base] = SplitPath(path);
+    if (char* resolved = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr)) {
         target.path = std::string(resolved) + '/' + base;
         std::free(resolved);
     }

@@ -151,20 +151,15 @@ struct Search {
 
 }  // namespace
 
-std::int32_t ResonanceCount(std::int32_t divX, std::int32_t divY)
-{
-    return (divX - 1) * (divY + 1);
-}
-
 ResonanceCounter::ResonanceCounter(std::int32_t divX, std::int32_t divY, Scheme scheme)
-    : m_divX(divX), m_divY(divY), m_factor(divX, divY, scheme)
+    : m_factor(divX, divY, scheme)
 {
 }
 
 ResonanceCounter::Slice ResonanceCounter::CountBelow(double alpha)
 {
-    if (std::fabs(alpha) > ResonanceCeiling(m_divX, m_divY))
-        return {std::fabs(alpha), ResonanceCount(m_divX, m_divY)};
+    if (m_factor.AboveEveryResonance(alpha))
+        return {std::fabs(alpha), m_factor.Resonances()};
     const ShiftedFactor::Factored f = m_factor.FactorNear(std::fabs(alpha), kHighestAlpha);
     return {f.alpha, m_factor.ResonancesBelow(f.inertia)};
 }

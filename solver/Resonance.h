@@ -10,9 +10,6 @@
 
 #include "solver/ShiftedFactor.h"
 
-// Resonant alphas of a mesh, counted with multiplicity: one per free node, (divX - 1) * (divY + 1),
-// since the left and right edges are fixed.
-std::int32_t ResonanceCount(std::int32_t divX, std::int32_t divY);
 
 // One mesh set up for slicing its spectrum: every count assembles and factors the system afresh
 // at its alpha. The option changes only boundary values, not the matrix, so it plays no part.
@@ -30,7 +27,6 @@ public:
     Slice CountBelow(double alpha);
 
 private:
-    std::int32_t m_divX, m_divY;
     ShiftedFactor m_factor;
 };
 

@@ -34,6 +34,16 @@ std::int32_t ShiftedFactor::ResonancesBelow(const BandInertia& inertia) const
     return ::ResonancesBelow(*m_record, inertia);
 }
 
+bool ShiftedFactor::AboveEveryResonance(double alpha) const
+{
+    return std::fabs(alpha) > ResonanceCeiling(m_record->m_nDivX, m_record->m_nDivY);
+}
+
+std::int32_t ShiftedFactor::Resonances() const
+{
+    return ResonanceCount(m_record->m_nDivX, m_record->m_nDivY);
+}
+
 void ShiftedFactor::Solve(const std::vector<double>& b, std::vector<double>& x)
 {
     std::copy(b.begin(), b.end(), m_record->m_W);

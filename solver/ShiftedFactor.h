@@ -14,6 +14,13 @@
 #include "solver/SizedRecord.h"
 #include "solver/Factorisation.h"
 
+// Resonant alphas of a mesh, counted with multiplicity: one per free node, (divX - 1) * (divY + 1),
+// since the left and right edges are fixed.
+inline std::int32_t ResonanceCount(std::int32_t divX, std::int32_t divY)
+{
+    return (divX - 1) * (divY + 1);
+}
+
 // Every resonant alpha of a divX x divY mesh lies below this bound. Each line's generalised
 // eigenvalues are below 12 / h^2 (the last of the standard element's (6 / h^2)(1 - cos t) /
 // (2 + cos t) at t = pi), and a resonance is the sum of one along x and one along y. Above the
@@ -32,7 +39,7 @@ template <class R>
 std::int32_t ResonancesBelow(const R& factored, const BandInertia& inertia)
 {
     if (std::fabs(factored.m_dAlpha) > ResonanceCeiling(factored.m_nDivX, factored.m_nDivY))
-        return (factored.m_nDivX - 1) * (factored.m_nDivY + 1);
+        return ResonanceCount(factored.m_nDivX, factored.m_nDivY);
     // Every prescribed node is a row and a column of the identity: one pivot 1.0 each.
     std::int32_t fixed = 0;
     for (int e = 1; e <= factored.m_nBound; ++e)
@@ -60,6 +67,9 @@ public:
 
     // Resonant a' below the shift of the last factorisation, which must have no bad row.
     std::int32_t ResonancesBelow(const BandInertia& inertia) const;
+    // Whether every resonance of the mesh lies below |alpha|, which then needs no factorisation.
+    bool AboveEveryResonance(double alpha) const;
+    std::int32_t Resonances() const;
 
     // x = A^-1 b with the factors, over every node: b[n] for n = 1..nodes, 0 on the fixed nodes.
     void Solve(const std::vector<double>& b, std::vector<double>& x);

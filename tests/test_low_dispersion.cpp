@@ -128,17 +128,17 @@ TEST(LowDispersion, TheResonancesAreTheLinesSums)
 // only the mass has a = 5/12 but keeps c = 1/3.
 double ModeResonance(int divX, int divY, int kx, int ky, double a, double b, double c, double d)
 {
-    const auto parts = [](double h, int p, int cells, double ma, double mb) {
-        const double cs = std::cos(M_PI * p / cells);
-        return std::array{2 * (1 - cs) / h, h * 2 * (ma + mb * cs)};  // stiffness, mass
+    // A line's stiffness and a mass of it for the sampled sine or cosine of pi p / cells.
+    const auto stiffness = [](double h, int p, int cells) {
+        return 2 * (1 - std::cos(M_PI * p / cells)) / h;
+    };
+    const auto mass = [](double h, int p, int cells, double ma, double mb) {
+        return h * 2 * (ma + mb * std::cos(M_PI * p / cells));
     };
     const double hx = 15.0 / divX, hy = 5.0 / divY;
-    const auto [kxs, mx] = parts(hx, kx, divX, a, b);
-    const auto [kys, my] = parts(hy, ky, divY, a, b);
-    const auto [ux, cx] = parts(hx, kx, divX, c, d);
-    const auto [uy, cy] = parts(hy, ky, divY, c, d);
-    (void)ux;
-    (void)uy;
+    const double kxs = stiffness(hx, kx, divX), kys = stiffness(hy, ky, divY);
+    const double mx = mass(hx, kx, divX, a, b), my = mass(hy, ky, divY, a, b);
+    const double cx = mass(hx, kx, divX, c, d), cy = mass(hy, ky, divY, c, d);
     return std::sqrt((kxs * cy + cx * kys) / (mx * my));
 }
 

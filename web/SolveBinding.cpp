@@ -53,6 +53,19 @@ private:
 
 }  // namespace
 
+namespace {
+
+// A finer mesh that does not fit in the page's memory: none is kept, and the reason is said.
+const char* FinerMemoryRefused()
+{
+    Page& page = ThePage();
+    page.finer.reset();
+    page.finerShown = false;
+    return MemoryRefused(page.finerText);
+}
+
+}  // namespace
+
 extern "C" {
 
 // Computes as the dialog's 計算 does, from the texts of the three fields and the option's state;
@@ -129,13 +142,9 @@ try {
         text += *note + '\n';
     return text.c_str();
 } catch (const std::bad_alloc&) {
-    ThePage().finer.reset();
-    ThePage().finerShown = false;
-    return MemoryRefused(ThePage().finerText);
+    return FinerMemoryRefused();
 } catch (const std::length_error&) {
-    ThePage().finer.reset();
-    ThePage().finerShown = false;
-    return MemoryRefused(ThePage().finerText);
+    return FinerMemoryRefused();
 }
 
 // The CSV file, as membrane-solve --csv writes it.
