@@ -23,18 +23,20 @@ int RunShapeTask(const ToolOptions& options, const ToolContext& context)
         const Progress progress(context, "finding the shape");
         shape = std::move(ResonanceShapes(*search, options.option, *k, *k).front());
     }
-    const NodalField field(search->divX, search->divY, shape.alpha, shape.phi.data());
+    const NodalField field(search->divX, search->divY, shape.alpha, shape.phi.data(),
+                           search->scheme);
 
     // 3. The table, then the files.
     const std::string text =
         BuildTable(field, options.exact ? ValueFormat::Shortest : ValueFormat::Fixed6);
     const std::string title =
-        ShapeTitle(shape.index, shape.kx, shape.ky, shape.alpha, search->divX, search->divY);
+        ShapeTitle(shape.index, shape.kx, shape.ky, shape.alpha, search->divX, search->divY,
+                   search->scheme);
     // The map is the dialog's, blue to white; the figure's scale is centred on zero.
     if (!WriteStandardOutput(options, context, text) ||
         !WriteFieldFiles(options, context, field, title, &FigureApi::shapeFigure))
         return kExitWriteFailed;
-    NoteAccuracy(options, context, search->divX, search->divY, shape.alpha);
+    NoteAccuracy(options, context, search->divX, search->divY, shape.alpha, search->scheme);
     return kExitSolved;
 }
 
@@ -59,7 +61,7 @@ int RunShapesTask(const ToolOptions& options, const ToolContext& context)
     std::vector<ShapePanel> panels;
     for (const ModeShape& s : shapes)
         panels.push_back({s.index, s.kx, s.ky, s.alpha, s.phi.data()});
-    const std::string title = ShapesTitle(*n, search->divX, search->divY);
+    const std::string title = ShapesTitle(*n, search->divX, search->divY, search->scheme);
     return DrawFigure(context, options.figureFile,
                       [&](const FigureApi& api, FigureFormat format, std::string& bytes,
                           std::string& error) {

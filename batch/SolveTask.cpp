@@ -1,6 +1,6 @@
 // A single solve: the dialog's computation, its table or list on standard output, and the map,
-// the figure, the CSV and the VTK file as asked. Within the dialog's limits, or with --lenient,
-// on a record as the dialog's; beyond them, on one sized to the mesh.
+// the figure, the CSV and the VTK file as asked. Within the dialog's limits with its element, or
+// with --lenient, on a record as the dialog's; otherwise on one sized to the mesh.
 #include <memory>
 
 #include "batch/RecordMemory.h"
@@ -16,16 +16,16 @@ namespace {
 
 // The notes of a solve on standard error, unless --quiet: a resonance of the mesh within 1e-6 of
 // alpha, found by the solve's own inertia, and a mesh too coarse for alpha.
-void NoteSolve(const ToolOptions& options, const ToolContext& context, std::int32_t divX,
-               std::int32_t divY, double alpha, const BandInertia& inertia, std::int32_t below)
+void NoteSolve(const ToolOptions& options, const ToolContext& context, const NodalField& field,
+               const BandInertia& inertia, std::int32_t below)
 {
     if (options.quiet)
         return;
     if (inertia.firstBadRow == 0)
-        if (const std::optional<std::string> note =
-                NearResonanceNote(divX, divY, alpha, below))
+        if (const std::optional<std::string> note = NearResonanceNote(
+                field.m_nDivX, field.m_nDivY, field.m_dAlpha, below, field.m_scheme))
             ReportNote(context, *note);
-    NoteAccuracy(options, context, divX, divY, alpha);
+    NoteAccuracy(options, context, field.m_nDivX, field.m_nDivY, field.m_dAlpha, field.m_scheme);
 }
 
 // The table or the list lines, then the files, then the notes, of a solved record whose factors
@@ -45,12 +45,13 @@ int WriteSolution(const ToolOptions& options, const ToolContext& context, Collec
         !WriteFieldFiles(options, context, field, SolutionTitle(field, options.option),
                          &FigureApi::solutionFigure))
         return kExitWriteFailed;
-    NoteSolve(options, context, field.m_nDivX, field.m_nDivY, field.m_dAlpha, inertia, below);
+    NoteSolve(options, context, field, inertia, below);
     return outcome == ComputeOutcome::SolvedNonFinite ? ReportNonFinite(context) : kExitSolved;
 }
 
-// A mesh beyond the dialog's, on a record sized to it, once it is known to fit in memory.
-int SolveBeyondTheDialog(const ToolOptions& options, const ToolContext& context,
+// A mesh beyond the dialog's, or one with another element than the dialog's, on a record sized
+// to it, once it is known to fit in memory.
+int SolveOnASizedRecord(const ToolOptions& options, const ToolContext& context,
                          const Problem& problem, ValueFormat format)
 {
     if (const std::optional<std::string> large = MeshTooLarge(problem.divX, problem.divY, 1)) {
@@ -92,13 +93,23 @@ int RunSolveTask(const ToolOptions& options, const ToolContext& context)
         if (const std::optional<std::string_view> fault =
                 SolverRequestFault(counts->divX, counts->divY, *solver))
             return ReportBadValue(context, "--solver " + std::string(*fault));
-        if (!WithinDialogLimits(counts->divX, counts->divY))
-            return SolveBeyondTheDialog(
-                options, context, {counts->divX, counts->divY, *alpha, options.option, *solver},
-                format);
+        const std::optional<Scheme> scheme = ReadScheme(options, context);
+        if (!scheme)
+            return kExitUsage;
+        if (!OnTheDialogsRecord(counts->divX, counts->divY, *scheme))
+            return SolveOnASizedRecord(options, context,
+                                       {counts->divX, counts->divY, *alpha, options.option,
+                                        *solver, *scheme},
+                                       format);
     } else if (*solver == SolverRequest::Sparse) {
         // --lenient solves within the dialog's limits alone.
         return ReportBadValue(context, "--solver " + std::string(kSparseWithinDialogFault));
+    } else if (const std::optional<Scheme> scheme = ReadScheme(options, context);
+               scheme != Scheme::Standard) {
+        // --lenient computes as the dialog does, with the dialog's element alone.
+        return scheme ? ReportBadValue(context, "--lenient computes with the dialog's element "
+                                                "alone: --scheme low-dispersion applies without it")
+                      : kExitUsage;
     }
 
     // 1. Compute as the dialog does, on a record of its own (about 0.8 MB: not on the stack),

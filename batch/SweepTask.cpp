@@ -19,7 +19,7 @@ bool DrawPlot(const ToolOptions& options, const ToolContext& context, const Reso
         curve.push_back({p.alpha, p.maxAbsW});
     const std::vector<ResonanceLine> lines =
         SweepResonanceLines(setup, options.option, range.a0, range.a1, points);
-    const std::string title = SweepTitle(setup.divX, setup.divY, options.option);
+    const std::string title = SweepTitle(setup.divX, setup.divY, options.option, setup.scheme);
     return DrawFigure(context, options.plotFile,
                       [&](const FigureApi& api, FigureFormat format, std::string& bytes,
                           std::string& error) {
@@ -45,7 +45,7 @@ int RunSweepTask(const ToolOptions& options, const ToolContext& context)
         return ReportBadValue(context, "--sweep " + SweepCountRefusal(range->count));
 
     // 2. Solve and write block by block, so that a long sweep needs little memory.
-    const SweepMesh mesh{setup->divX, setup->divY, options.option};
+    const SweepMesh mesh{setup->divX, setup->divY, options.option, setup->scheme};
     const bool plot = !options.plotFile.empty();
     std::vector<SweepPoint> all;
     bool nonFinite = false;
@@ -73,6 +73,6 @@ int RunSweepTask(const ToolOptions& options, const ToolContext& context)
     if (plot && !DrawPlot(options, context, *setup, *range, all))
         return kExitWriteFailed;
     NoteAccuracy(options, context, setup->divX, setup->divY,
-                 std::max(std::fabs(range->a0), std::fabs(range->a1)));
+                 std::max(std::fabs(range->a0), std::fabs(range->a1)), setup->scheme);
     return nonFinite ? ReportNonFinite(context) : kExitSolved;
 }

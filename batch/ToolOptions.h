@@ -38,6 +38,7 @@ struct ToolOptions {
     bool option = true;
     bool lenient = false;
     std::string solver;
+    std::string scheme;
     bool list = false;
     bool exact = false;
     bool details = false;

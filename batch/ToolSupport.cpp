@@ -95,6 +95,9 @@ std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const Tool
     if (!counts)
         return std::nullopt;
     const auto [divX, divY] = *counts;
+    const std::optional<Scheme> scheme = ReadScheme(options, context);
+    if (!scheme)
+        return std::nullopt;
     const std::optional<int> threads = ReadThreads(options, context);
     if (!threads)
         return std::nullopt;
@@ -103,7 +106,17 @@ std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const Tool
         ReportLine(context, *large);
         return std::nullopt;
     }
-    return MeshSearch(divX, divY, *threads);
+    return MeshSearch(divX, divY, *threads, *scheme);
+}
+
+std::optional<Scheme> ReadScheme(const ToolOptions& options, const ToolContext& context)
+{
+    const std::optional<Scheme> scheme =
+        options.scheme.empty() ? Scheme::Standard : ::ReadScheme(options.scheme);
+    if (!scheme)
+        ReportBadValue(context, "--scheme takes " + std::string(kSchemeNames) + ", not " +
+                                    QuotedText(options.scheme));
+    return scheme;
 }
 
 std::optional<int> ReadThreads(const ToolOptions& options, const ToolContext& context)
@@ -133,11 +146,11 @@ std::optional<std::int32_t> ReadResonanceNumber(std::string_view option, std::st
 }
 
 void NoteAccuracy(const ToolOptions& options, const ToolContext& context, std::int32_t divX,
-                  std::int32_t divY, double alpha)
+                  std::int32_t divY, double alpha, Scheme scheme)
 {
     if (options.quiet)
         return;
-    if (const std::optional<std::string> note = AccuracyNote({divX, divY}, alpha))
+    if (const std::optional<std::string> note = AccuracyNote({divX, divY}, alpha, scheme))
         ReportLine(context, *note);
 }
 

@@ -45,11 +45,14 @@ std::optional<MeshCounts> ReadMeshCounts(const ToolOptions& options, const ToolC
 std::optional<double> ReadAlpha(const ToolOptions& options, const ToolContext& context);
 
 
+// The scheme of --scheme, standard by default. Reports a bad name and returns nothing.
+std::optional<Scheme> ReadScheme(const ToolOptions& options, const ToolContext& context);
+
 // The threads of --threads, every processor by default. Reports a bad value and returns nothing.
 std::optional<int> ReadThreads(const ToolOptions& options, const ToolContext& context);
 
-// The mesh of --divx and --divy for a resonance task, and the threads of --threads (every
-// processor by default). Reports a bad value and returns nothing.
+// The mesh of --divx and --divy for a resonance task, its scheme of --scheme, and the threads of
+// --threads (every processor by default). Reports a bad value and returns nothing.
 std::optional<ResonanceSearch> ReadSearch(const ToolOptions& options, const ToolContext& context);
 
 // The number of a resonance of the mesh, or how many: 1..min(resonances, most). Reports a mesh
@@ -79,9 +82,9 @@ bool WriteFieldFiles(const ToolOptions& options, const ToolContext& context,
                      const NodalField& field, const std::string& title, FieldFigure figure);
 
 // Unless --quiet, the note on standard error of a solve at alpha on a divX x divY mesh with
-// fewer than 10 points per wavelength.
+// the scheme's element, with fewer than 10 points per wavelength.
 void NoteAccuracy(const ToolOptions& options, const ToolContext& context, std::int32_t divX,
-                  std::int32_t divY, double alpha);
+                  std::int32_t divY, double alpha, Scheme scheme);
 
 // The progress of a long run on standard error, where that is a terminal: nothing in the first
 // second (or `quiet`), then "membrane-solve: <what>, <seconds> s", or with a count of steps

@@ -86,6 +86,11 @@ bool WithinDialogLimits(std::int32_t divX, std::int32_t divY)
            divY <= MembraneModel::kMaxDivY;
 }
 
+bool OnTheDialogsRecord(std::int32_t divX, std::int32_t divY, Scheme scheme)
+{
+    return scheme == Scheme::Standard && WithinDialogLimits(divX, divY);
+}
+
 ComputeOutcome RunCompute(MembraneModel& record, const ComputeInputs& inputs, ReportSink& sink,
                           ValueFormat format)
 {

@@ -70,6 +70,9 @@ ComputeOutcome RunComputeValues(MembraneModel& record, const ComputeValues& valu
 
 // Whether a mesh fits the dialog's record: 1..90 divisions along x and 1..30 along y.
 bool WithinDialogLimits(std::int32_t divX, std::int32_t divY);
+// Whether a problem is solved on a record as the dialog's: within its limits and with its
+// element. Every other goes on a record sized to its mesh, with its own element.
+bool OnTheDialogsRecord(std::int32_t divX, std::int32_t divY, Scheme scheme);
 
 // One problem, as every front end describes it beyond the dialog's three fields: the mesh, alpha,
 // the raised centre peak, and the solver asked for. The counts are at least 1.

@@ -45,12 +45,13 @@ constexpr double kNear = 1e-6;
 
 // The first ky whose resonance with kx half-waves along x is at or above a, divY + 1 for none:
 // the resonances increase with ky.
-std::int32_t FirstAtOrAbove(std::int32_t divX, std::int32_t divY, std::int32_t kx, double a)
+std::int32_t FirstAtOrAbove(std::int32_t divX, std::int32_t divY, Scheme scheme, std::int32_t kx,
+                            double a)
 {
     std::int32_t lo = 0, hi = divY + 1;
     while (lo < hi) {
         const std::int32_t mid = lo + (hi - lo) / 2;
-        if (SeparableResonance(divX, divY, kx, mid) < a)
+        if (SeparableResonance(divX, divY, kx, mid, scheme) < a)
             lo = mid + 1;
         else
             hi = mid;
@@ -59,29 +60,29 @@ std::int32_t FirstAtOrAbove(std::int32_t divX, std::int32_t divY, std::int32_t k
 }
 
 // The closed form's resonances below a.
-std::int64_t ClosedFormBelow(std::int32_t divX, std::int32_t divY, double a)
+std::int64_t ClosedFormBelow(std::int32_t divX, std::int32_t divY, Scheme scheme, double a)
 {
     std::int64_t count = 0;
     for (std::int32_t kx = 1; kx < divX; ++kx)
-        count += FirstAtOrAbove(divX, divY, kx, a);
+        count += FirstAtOrAbove(divX, divY, scheme, kx, a);
     return count;
 }
 
 }  // namespace
 
 std::optional<std::string> NearResonanceNote(std::int32_t divX, std::int32_t divY, double alpha,
-                                             std::int32_t below)
+                                             std::int32_t below, Scheme scheme)
 {
     const double a = std::fabs(alpha);
-    if (!std::isfinite(a) || a == 0.0 || ClosedFormBelow(divX, divY, a) != below)
+    if (!std::isfinite(a) || a == 0.0 || ClosedFormBelow(divX, divY, scheme, a) != below)
         return std::nullopt;
     // The nearest resonance within the window, kx by kx.
     double nearest = 0.0;
     std::int32_t nearestX = 0, nearestY = 0;
     for (std::int32_t kx = 1; kx < divX; ++kx)
-        for (std::int32_t ky = FirstAtOrAbove(divX, divY, kx, a * (1.0 - kNear)); ky <= divY;
+        for (std::int32_t ky = FirstAtOrAbove(divX, divY, scheme, kx, a * (1.0 - kNear)); ky <= divY;
              ++ky) {
-            const double r = SeparableResonance(divX, divY, kx, ky);
+            const double r = SeparableResonance(divX, divY, kx, ky, scheme);
             if (r > a * (1.0 + kNear))
                 break;
             if (nearestX == 0 || std::fabs(r - a) < std::fabs(nearest - a)) {
@@ -92,7 +93,7 @@ std::optional<std::string> NearResonanceNote(std::int32_t divX, std::int32_t div
         }
     if (nearestX == 0)
         return std::nullopt;
-    const std::int64_t index = ClosedFormBelow(divX, divY, nearest) + 1;
+    const std::int64_t index = ClosedFormBelow(divX, divY, scheme, nearest) + 1;
     std::string alphaText, nearestText;
     AppendValue(alphaText, a, ValueFormat::Shortest);
     AppendValue(nearestText, nearest, ValueFormat::Shortest);

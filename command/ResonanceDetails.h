@@ -28,8 +28,10 @@ std::vector<ResonanceDetails> DescribeResonances(const ResonanceSearch& search, 
 std::string DetailsCsv(const std::vector<ResonanceDetails>& details);
 
 // Where |alpha| lies within a relative 1e-6 of a resonance of the divX x divY mesh, the note that
-// names the nearest: its number, its alpha and (kx, ky), from the grid's closed form. `below`,
+// names the nearest: its number, its alpha and (kx, ky), from the grid's closed form for the
+// element of the scheme. `below`,
 // the resonances below |alpha| by the solve's own inertia, must agree with the closed form's
 // count; otherwise, and away from every resonance, nothing.
 std::optional<std::string> NearResonanceNote(std::int32_t divX, std::int32_t divY, double alpha,
-                                             std::int32_t below);
+                                             std::int32_t below,
+                                             Scheme scheme = Scheme::Standard);

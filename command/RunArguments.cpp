@@ -93,11 +93,12 @@ int EveryProcessor()
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-ResonanceSearch MeshSearch(std::int32_t divX, std::int32_t divY, int threads)
+ResonanceSearch MeshSearch(std::int32_t divX, std::int32_t divY, int threads, Scheme scheme)
 {
     ResonanceSearch search;
     search.divX = divX;
     search.divY = divY;
+    search.scheme = scheme;
     search.threads = threads;
     return search;
 }
@@ -152,4 +153,12 @@ std::optional<AlphaRange> ReadAlphaRange(std::string_view name, std::string_view
         return std::nullopt;
     }
     return AlphaRange{*a0, *a1, withCount ? std::string(fields[2]) : std::string()};
+}
+
+std::optional<Scheme> ReadScheme(std::string_view name)
+{
+    for (const Scheme scheme : {Scheme::Standard, Scheme::LowDispersion})
+        if (name == SchemeName(scheme))
+            return scheme;
+    return std::nullopt;
 }

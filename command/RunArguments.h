@@ -10,6 +10,11 @@
 
 #include "solver/Resonance.h"
 
+// The element's scheme by the name every front end takes: "standard" or "low-dispersion";
+// nothing for any other text.
+inline constexpr std::string_view kSchemeNames = "standard or low-dispersion";
+std::optional<Scheme> ReadScheme(std::string_view name);
+
 // Threads for the resonances, the shapes and the sweep: 1..kMostThreads.
 inline constexpr long long kMostThreads = 1024;
 
@@ -41,8 +46,10 @@ std::string ByteText(double bytes, double above = -1.0);
 // One thread per processor, at least one.
 int EveryProcessor();
 
-// A search of the mesh on the threads; the counts and threads must be accepted.
-ResonanceSearch MeshSearch(std::int32_t divX, std::int32_t divY, int threads);
+// A search of the mesh with the scheme's element on the threads; the counts and threads must be
+// accepted.
+ResonanceSearch MeshSearch(std::int32_t divX, std::int32_t divY, int threads,
+                           Scheme scheme = Scheme::Standard);
 
 // "the 1 x 5 mesh has no resonance: every node lies on a fixed edge", for a mesh whose
 // ResonanceCount is 0.

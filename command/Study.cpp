@@ -9,6 +9,7 @@
 
 #include "command/ComputeCommand.h"
 #include "command/InputConversion.h"
+#include "command/RunArguments.h"
 #include "present/ReportText.h"
 #include "solver/Convergence.h"
 #include "solver/MembraneModel.h"
@@ -95,7 +96,17 @@ std::string ContinuumResonanceRefusal(double alpha)
            "sin(15 alpha) = 0: there is no continuum solution to compare with";
 }
 
-std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyMesh>& ladder)
+std::optional<std::vector<Scheme>> ReadStudySchemes(std::string_view name)
+{
+    if (name == "both")
+        return std::vector<Scheme>{Scheme::Standard, Scheme::LowDispersion};
+    if (const std::optional<Scheme> scheme = ReadScheme(name))
+        return std::vector<Scheme>{*scheme};
+    return std::nullopt;
+}
+
+std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyMesh>& ladder,
+                                          Scheme scheme)
 {
     const ContinuumSolution exact{alpha};
     ConvergenceTable table;
@@ -104,6 +115,7 @@ std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyM
         const auto record = std::make_unique<SizedRecord>(mesh.divX, mesh.divY);
         record->m_dAlpha = alpha;
         record->m_bOption = 0;
+        record->m_scheme = scheme;
         SolveRecord(*record);
         const FieldErrors e = ErrorsAgainstContinuum(mesh, record->m_W, exact);
         table.Add(0, MeshSize(mesh), {e.maxNodal, e.l2, e.h1});
@@ -116,7 +128,29 @@ std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyM
         const ConvergenceTable::Row& r = table.Rows()[k];
         rows.push_back({ladder[k], r.h, PointsPerWavelength(ladder[k], alpha), r.errors[0],
                         r.errors[1], r.errors[2], r.orders[0], r.orders[1], r.orders[2],
-                        finite[k]});
+                        finite[k], scheme});
+    }
+    return rows;
+}
+
+std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyMesh>& ladder,
+                                          const std::vector<Scheme>& schemes)
+{
+    std::vector<SolutionErrors> rows;
+    for (const Scheme scheme : schemes) {
+        const std::vector<SolutionErrors> some = StudySolution(alpha, ladder, scheme);
+        rows.insert(rows.end(), some.begin(), some.end());
+    }
+    return rows;
+}
+
+std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<StudyMesh>& ladder,
+                                             int threads, const std::vector<Scheme>& schemes)
+{
+    std::vector<ResonanceErrors> rows;
+    for (const Scheme scheme : schemes) {
+        const std::vector<ResonanceErrors> some = StudyResonances(n, ladder, threads, scheme);
+        rows.insert(rows.end(), some.begin(), some.end());
     }
     return rows;
 }
@@ -129,7 +163,8 @@ std::optional<std::string> MissingResonancesNote(std::int32_t n,
     bool missing = false;
     for (const StudyMesh& mesh : ladder) {
         const auto has = std::count_if(rows.begin(), rows.end(), [&](const ResonanceErrors& r) {
-            return r.mesh.divX == mesh.divX && r.mesh.divY == mesh.divY;
+            return r.mesh.divX == mesh.divX && r.mesh.divY == mesh.divY &&
+                   r.scheme == rows.front().scheme;
         });
         missing = missing || has < n;
         counts.push_back(std::to_string(has));
@@ -150,8 +185,12 @@ std::optional<std::string> NonFiniteStudyNote(const std::vector<SolutionErrors>&
 {
     std::string meshes;
     std::size_t count = 0;
+    std::vector<StudyMesh> named;
     for (const SolutionErrors& r : rows)
-        if (!r.finite) {
+        if (!r.finite && std::none_of(named.begin(), named.end(), [&](const StudyMesh& m) {
+                return m.divX == r.mesh.divX && m.divY == r.mesh.divY;
+            })) {
+            named.push_back(r.mesh);
             meshes += (count++ ? ", " : "") + std::to_string(r.mesh.divX) + " x " +
                       std::to_string(r.mesh.divY);
         }
@@ -163,7 +202,7 @@ std::optional<std::string> NonFiniteStudyNote(const std::vector<SolutionErrors>&
 }
 
 std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<StudyMesh>& ladder,
-                                             int threads)
+                                             int threads, Scheme scheme)
 {
     const std::vector<ContinuumMode> modes = LowestContinuumModes(n);
     std::vector<ResonanceErrors> rows;
@@ -172,12 +211,12 @@ std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<S
         for (const StudyMesh& mesh : ladder)
             if (modes[k].kx < mesh.divX && modes[k].ky <= mesh.divY) {
                 const double alpha =
-                    SeparableResonance(mesh.divX, mesh.divY, modes[k].kx, modes[k].ky);
+                    SeparableResonance(mesh.divX, mesh.divY, modes[k].kx, modes[k].ky, scheme);
                 const double error = std::fabs(alpha - modes[k].alpha);
                 const auto index = static_cast<std::int32_t>(k + 1);
                 table.Add(index, MeshSize(mesh), {error});
                 rows.push_back({index, modes[k].kx, modes[k].ky, modes[k].alpha, mesh,
-                                MeshSize(mesh), alpha, error, NAN, false});
+                                MeshSize(mesh), alpha, error, NAN, false, scheme});
             }
     table.EvaluateOrders();
     for (std::size_t k = 0; k < rows.size(); ++k)
@@ -189,7 +228,7 @@ std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<S
             if (r.mesh.divX == mesh.divX && r.mesh.divY == mesh.divY)
                 ofMesh.push_back(&r);
         OnThreads(threads, ofMesh.size(), [&](int t) {
-            ResonanceCounter counter(mesh.divX, mesh.divY);
+            ResonanceCounter counter(mesh.divX, mesh.divY, scheme);
             for (std::size_t i = t; i < ofMesh.size(); i += threads) {
                 ResonanceErrors& r = *ofMesh[i];
                 r.counted = counter.CountBelow(r.alpha * (1.0 + 1e-9)).below >
@@ -200,37 +239,69 @@ std::vector<ResonanceErrors> StudyResonances(std::int32_t n, const std::vector<S
     return rows;
 }
 
-Dispersion DispersionOf(const StudyMesh& mesh, double alpha)
+Dispersion DispersionOf(const StudyMesh& mesh, double alpha, Scheme scheme)
 {
     const double a = std::fabs(alpha), h = MeshSize(mesh);
-    const double fine = LargestResolvedStep(0.01) / a;  // the largest element under 1%
+    const double fine = LargestResolvedStep(0.01, scheme) / a;  // the largest element under 1%
     const auto divisions = [&](double length) {
         return static_cast<std::int32_t>(std::min(std::ceil(length / fine), 2e9));
     };
-    return {PointsPerWavelength(mesh, alpha), PhaseError(a * h),
+    return {PointsPerWavelength(mesh, alpha), PhaseError(a * h, scheme),
             {std::max(mesh.divX, divisions(kLenX)), std::max(mesh.divY, divisions(kLenY))}};
 }
 
-std::optional<std::string> AccuracyNote(const StudyMesh& mesh, double alpha)
+namespace {
+
+// "the discrete wave's phase is off by 2.7% a wavelength", or that no wave propagates.
+std::string PhaseErrorText(double phaseError)
+{
+    if (!std::isfinite(phaseError))
+        return "no discrete wave propagates at all";
+    char text[96];
+    std::snprintf(text, sizeof text, "the discrete wave's phase is off by %.2g%% a wavelength",
+                  100.0 * phaseError);
+    return text;
+}
+
+// "a 152 x 51 mesh brings that under 1%", or that the mesh needs none finer.
+std::string FineEnoughText(const Dispersion& d)
+{
+    if (d.phaseError < 0.01)
+        return "that is under 1% already";
+    if (!SizedRecordBytes(d.fineEnough.divX, d.fineEnough.divY))
+        return "no mesh a record can number brings that under 1%";
+    char text[96];
+    std::snprintf(text, sizeof text, "a %d x %d mesh brings that under 1%%", d.fineEnough.divX,
+                  d.fineEnough.divY);
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::string> AccuracyNote(const StudyMesh& mesh, double alpha, Scheme scheme)
 {
     if (!std::isfinite(alpha) || alpha == 0.0)
         return std::nullopt;
-    const Dispersion d = DispersionOf(mesh, alpha);
+    const Dispersion d = DispersionOf(mesh, alpha, scheme);
     if (d.pointsPerWavelength >= kFewPointsPerWavelength)
         return std::nullopt;
-    char error[96] = "no discrete wave propagates at all";
-    if (std::isfinite(d.phaseError))
-        std::snprintf(error, sizeof error, "the discrete wave's phase is off by %.2g%% a wavelength",
-                      100.0 * d.phaseError);
-    char fine[96] = "no mesh a record can number brings that under 1%";
-    if (SizedRecordBytes(d.fineEnough.divX, d.fineEnough.divY))
-        std::snprintf(fine, sizeof fine, "a %d x %d mesh brings that under 1%%", d.fineEnough.divX,
-                      d.fineEnough.divY);
-    char text[320];
-    std::snprintf(text, sizeof text,
-                  "note: %.3g points per wavelength on the %d x %d mesh at alpha %.6g: %s; %s",
-                  d.pointsPerWavelength, mesh.divX, mesh.divY, alpha, error, fine);
-    return std::string(text);
+    char head[160];
+    std::snprintf(head, sizeof head,
+                  "note: %.3g points per wavelength on the %d x %d mesh at alpha %.6g",
+                  d.pointsPerWavelength, mesh.divX, mesh.divY, alpha);
+    std::string note = head;
+    if (scheme != Scheme::Standard)
+        (note += " with the ") += std::string(SchemeName(scheme)) + " scheme";
+    note += ": " + PhaseErrorText(d.phaseError) + "; " + FineEnoughText(d);
+    if (scheme == Scheme::Standard) {
+        const double other = PhaseError(std::fabs(alpha) * MeshSize(mesh), Scheme::LowDispersion);
+        char text[96] = "; the low-dispersion scheme has no discrete wave on this mesh";
+        if (std::isfinite(other))
+            std::snprintf(text, sizeof text, "; the low-dispersion scheme's is off by %.2g%% on "
+                          "this mesh", 100.0 * other);
+        note += text;
+    }
+    return note;
 }
 
 namespace {
@@ -241,28 +312,52 @@ std::string Order(double order)
     return std::isnan(order) ? std::string() : Shortest(order);
 }
 
+// The column "scheme" of a study's rows, where some row is of another scheme than the standard
+// one: its header or a row's cell, each after a comma; nothing otherwise.
+template <class Row>
+class SchemeColumn {
+public:
+    explicit SchemeColumn(const std::vector<Row>& rows)
+        : m_shown(std::any_of(rows.begin(), rows.end(),
+                              [](const Row& r) { return r.scheme != Scheme::Standard; }))
+    {
+    }
+    std::string Header() const { return m_shown ? ",scheme" : ""; }
+    std::string Cell(const Row& r) const
+    {
+        return m_shown ? ',' + std::string(SchemeName(r.scheme)) : std::string();
+    }
+
+private:
+    bool m_shown;
+};
+
 }  // namespace
 
 std::string StudySolutionCsv(const std::vector<SolutionErrors>& rows)
 {
+    const SchemeColumn column(rows);
     std::string csv = "divx,divy,h,points_per_wavelength,max_nodal_error,l2_error,h1_error,"
-                      "order_max_nodal,order_l2,order_h1\n";
+                      "order_max_nodal,order_l2,order_h1" + column.Header() + '\n';
     for (const SolutionErrors& e : rows)
         csv += std::to_string(e.mesh.divX) + ',' + std::to_string(e.mesh.divY) + ',' +
                Shortest(e.h) + ',' + Shortest(e.pointsPerWavelength) + ',' +
                Shortest(e.maxNodal) + ',' + Shortest(e.l2) + ',' + Shortest(e.h1) + ',' +
-               Order(e.orderMaxNodal) + ',' + Order(e.orderL2) + ',' + Order(e.orderH1) + '\n';
+               Order(e.orderMaxNodal) + ',' + Order(e.orderL2) + ',' + Order(e.orderH1) +
+               column.Cell(e) + '\n';
     return csv;
 }
 
 std::string StudyResonanceCsv(const std::vector<ResonanceErrors>& rows)
 {
-    std::string csv = "index,kx,ky,divx,divy,h,alpha,alpha_continuum,error,order\n";
+    const SchemeColumn column(rows);
+    std::string csv = "index,kx,ky,divx,divy,h,alpha,alpha_continuum,error,order" +
+                      column.Header() + '\n';
     for (const ResonanceErrors& r : rows)
         csv += std::to_string(r.index) + ',' + std::to_string(r.kx) + ',' +
                std::to_string(r.ky) + ',' + std::to_string(r.mesh.divX) + ',' +
                std::to_string(r.mesh.divY) + ',' + Shortest(r.h) + ',' + Shortest(r.alpha) +
                ',' + Shortest(r.continuum) + ',' + Shortest(r.error) + ',' + Order(r.order) +
-               '\n';
+               column.Cell(r) + '\n';
     return csv;
 }

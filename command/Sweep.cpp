@@ -37,6 +37,8 @@ SweepPoint SolvePoint(R& record, const SweepMesh& mesh, double alpha)
     record.m_nDivY = mesh.divY;
     record.m_dAlpha = alpha;
     record.m_bOption = mesh.option ? 1 : 0;
+    if constexpr (requires { record.m_scheme; })
+        record.m_scheme = mesh.scheme;
     record.DeriveCounts();
     SolveRecord(record);
     return DescribeSolution(record);
@@ -57,7 +59,7 @@ SweepPoint Describe(const R& record, const BandInertia& inertia)
 }
 
 // Thread t's points t, t + threads, t + 2 threads, ... of the block, on a record of the thread's
-// own: the dialog's within its limits, one sized to the mesh beyond them.
+// own: the dialog's within its limits with its element, one sized to the mesh otherwise.
 template <class R>
 void SolvePoints(R& record, const SweepMesh& mesh, double a0, double a1, std::int64_t n,
                  std::int64_t first, int t, int threads, std::vector<SweepPoint>& points)
@@ -98,7 +100,7 @@ std::vector<SweepPoint> RunSweep(const SweepMesh& mesh, double a0, double a1, st
 {
     std::vector<SweepPoint> points(static_cast<std::size_t>(count));
     OnThreads(threads, static_cast<std::size_t>(count), [&](int t) {
-        if (WithinDialogLimits(mesh.divX, mesh.divY)) {
+        if (OnTheDialogsRecord(mesh.divX, mesh.divY, mesh.scheme)) {
             const auto record = std::make_unique<MembraneModel>();
             SolvePoints(*record, mesh, a0, a1, n, first, t, threads, points);
         } else {

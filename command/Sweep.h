@@ -17,6 +17,7 @@ struct SweepMesh {
     std::int32_t divX;  // at least 1
     std::int32_t divY;  // at least 1
     bool option;        // the raised centre peak on the left edge
+    Scheme scheme = Scheme::Standard;  // where the element's integrals are evaluated
 };
 
 struct SweepPoint {

@@ -38,11 +38,16 @@ struct ShapePanel {
     const double* phi;
 };
 
-// One series of a convergence study: its errors against the mesh size h, both positive.
+// One series of a convergence study: its errors against the mesh size h, both positive. The
+// series of one family share a line style, and take their colours in their order within it; a
+// study that compares two schemes draws each as a family. Dashed guides of the orders in
+// `guides` pass through the series' finest point.
 struct StudySeries {
     std::string name;
     std::vector<double> h;
     std::vector<double> error;
+    int family = 0;           // 0: solid lines, round marks; 1: dashed lines, square marks
+    std::vector<int> guides;  // orders, 1 to 4
 };
 
 // A raster image, or a vector figure for reports: the same drawing, its fields as images and the
@@ -92,14 +97,14 @@ struct FigureApi {
     bool (*shapeGallery)(std::int32_t divX, std::int32_t divY, std::span<const ShapePanel> panels,
                          const std::string& title, FigureFormat format, std::string& bytes,
                          std::string& error);
-    // Errors against h on logarithmic axes, with slope guides for orders 1 and 2.
+    // Errors against h on logarithmic axes, with the series' slope guides.
     bool (*studyPlot)(std::span<const StudySeries> series, const std::string& title,
                       FigureFormat format, std::string& bytes, std::string& error);
 };
 
 // Changes whenever FigureApi or what its functions take changes, so that a program never calls
 // into a library built from other sources.
-inline constexpr std::uint32_t kFigureApiVersion = 5;
+inline constexpr std::uint32_t kFigureApiVersion = 6;
 
 // The library's one exported function: extern "C" const FigureApi* membrane_figure_api().
 inline constexpr const char* kFigureApiSymbol = "membrane_figure_api";

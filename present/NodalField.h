@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "solver/Element.h"
 #include "solver/MembraneModel.h"
 
 struct NodalField {
@@ -15,11 +16,14 @@ struct NodalField {
     double m_dLenY = MembraneModel::kLenY;
     double m_dAlpha = 0.0;
     const double* m_W = nullptr;  // m_W[n] for the nodes n = 1..m_nNode
+    Scheme m_scheme = Scheme::Standard;  // the element that made the values
 
     NodalField() = default;
-    // The values w[1..] of a divX x divY mesh at alpha.
-    NodalField(std::int32_t divX, std::int32_t divY, double alpha, const double* w)
-        : m_nDivX(divX), m_nDivY(divY), m_nNode((divX + 1) * (divY + 1)), m_dAlpha(alpha), m_W(w)
+    // The values w[1..] of a divX x divY mesh at alpha, made with the element of the scheme.
+    NodalField(std::int32_t divX, std::int32_t divY, double alpha, const double* w,
+               Scheme scheme = Scheme::Standard)
+        : m_nDivX(divX), m_nDivY(divY), m_nNode((divX + 1) * (divY + 1)), m_dAlpha(alpha), m_W(w),
+          m_scheme(scheme)
     {
     }
     // The solution of any record, MembraneModel or SizedRecord, which must outlive the view.
@@ -27,7 +31,7 @@ struct NodalField {
     NodalField(const R& record)  // NOLINT(google-explicit-constructor): a view of the record
         : m_nDivX(record.m_nDivX), m_nDivY(record.m_nDivY), m_nNode(record.m_nNode),
           m_dLenX(record.m_dLenX), m_dLenY(record.m_dLenY), m_dAlpha(record.m_dAlpha),
-          m_W(&record.m_W[0])
+          m_W(&record.m_W[0]), m_scheme(SchemeOfRecord(record))
     {
     }
 };

@@ -2,6 +2,7 @@
 #include "present/StudyPlot.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include <QFont>
@@ -84,11 +85,11 @@ void DrawDecades(QPainter& p, const Axes& axes, bool alongX)
     }
 }
 
-// Dashed lines of slope 1 and 2 through the point (h, e), each labelled with its order.
-void DrawGuides(QPainter& p, const Axes& axes, double h, double e)
+// Dashed lines of the series' orders through the point (h, e), each labelled with its order.
+void DrawGuides(QPainter& p, const Axes& axes, const std::vector<int>& orders, double h, double e)
 {
     const double hFar = std::pow(10.0, axes.h.hi);
-    for (const int order : {1, 2}) {
+    for (const int order : orders) {
         const QPointF from(axes.X(h), axes.Y(e));
         const QPointF to(axes.X(hFar), axes.Y(e * std::pow(hFar / h, order)));
         p.setPen(QPen(kGuideColor, 1, Qt::DashLine));
@@ -98,6 +99,29 @@ void DrawGuides(QPainter& p, const Axes& axes, double h, double e)
         p.drawText(QPointF(axes.X(4.0 * h) + 6, axes.Y(e * std::pow(4.0, order)) + 14),
                    QStringLiteral("order %1").arg(order));
     }
+}
+
+// The colour of each series: its place within its family.
+std::vector<QColor> SeriesColors(std::span<const StudySeries> series)
+{
+    std::vector<QColor> colors;
+    int place[2] = {0, 0};
+    for (const StudySeries& s : series)
+        colors.push_back(kColors[place[s.family == 0 ? 0 : 1]++ % 6]);
+    return colors;
+}
+
+QPen SeriesPen(const StudySeries& s, const QColor& color)
+{
+    return QPen(color, 1.5, s.family == 0 ? Qt::SolidLine : Qt::DashLine);
+}
+
+void DrawMark(QPainter& p, const StudySeries& s, const QPointF& at)
+{
+    if (s.family == 0)
+        p.drawEllipse(at, 3.5, 3.5);
+    else
+        p.drawRect(QRectF(at.x() - 3.5, at.y() - 3.5, 7.0, 7.0));
 }
 
 void DrawSeries(QPainter& p, const Axes& axes, const StudySeries& s, const QColor& color)
@@ -114,27 +138,54 @@ void DrawSeries(QPainter& p, const Axes& axes, const StudySeries& s, const QColo
         open = true;
         p.setPen(Qt::NoPen);
         p.setBrush(color);
-        p.drawEllipse(at, 3.5, 3.5);
+        DrawMark(p, s, at);
     }
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(color, 1.5));
+    p.setPen(SeriesPen(s, color));
     p.drawPath(path);
 }
 
-void DrawLegend(QPainter& p, std::span<const StudySeries> series)
+// The legend's box in the corner of the area that hides fewest of the series' points, the upper
+// left where several hide none.
+QRect LegendBox(std::span<const StudySeries> series, const Axes& axes, QSize size)
+{
+    const QRect corners[] = {
+        QRect(kArea.topLeft() + QPoint(10, 10), size),
+        QRect(QPoint(kArea.right() - 10 - size.width(), kArea.top() + 10), size),
+        QRect(QPoint(kArea.left() + 10, kArea.bottom() - 10 - size.height()), size),
+        QRect(kArea.bottomRight() - QPoint(10 + size.width(), 10 + size.height()), size)};
+    const QRect* best = &corners[0];
+    int fewest = INT_MAX;
+    for (const QRect& box : corners) {
+        int hidden = 0;
+        for (const StudySeries& s : series)
+            for (std::size_t k = 0; k < s.h.size(); ++k)
+                hidden += s.error[k] > 0.0 &&
+                          box.adjusted(-4, -4, 4, 4).contains(
+                              QPointF(axes.X(s.h[k]), axes.Y(s.error[k])).toPoint());
+        if (hidden < fewest) {
+            fewest = hidden;
+            best = &box;
+        }
+    }
+    return *best;
+}
+
+void DrawLegend(QPainter& p, std::span<const StudySeries> series, const Axes& axes,
+                const std::vector<QColor>& colors)
 {
     const QFontMetrics metrics(p.font());
     int widest = 0;
     for (const StudySeries& s : series)
         widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(s.name)));
     const int rows = static_cast<int>(series.size());
-    const QRect box(kArea.left() + 10, kArea.top() + 10, 44 + widest, rows * metrics.height() + 12);
+    const QRect box = LegendBox(series, axes, QSize(44 + widest, rows * metrics.height() + 12));
     p.fillRect(box, Qt::white);
     p.setPen(Qt::gray);
     p.drawRect(box);
     for (int k = 0; k < rows; ++k) {
         const int y = box.top() + 6 + metrics.height() / 2 + k * metrics.height();
-        p.setPen(QPen(kColors[k % 6], 1.5));
+        p.setPen(SeriesPen(series[k], colors[k]));
         p.drawLine(box.left() + 6, y, box.left() + 32, y);
         p.setPen(Qt::black);
         p.drawText(box.left() + 38, y + metrics.ascent() / 2 - 1,
@@ -169,15 +220,17 @@ void PaintStudyPlot(QPainter& p, std::span<const StudySeries> series, const std:
 
     p.setClipRect(kArea);
     p.setRenderHint(QPainter::Antialiasing, true);
-    if (!series.empty() && !series.front().h.empty() && series.front().error.back() > 0.0)
-        DrawGuides(p, axes, series.front().h.back(), series.front().error.back());
+    for (const StudySeries& s : series)
+        if (!s.h.empty() && s.error.back() > 0.0)
+            DrawGuides(p, axes, s.guides, s.h.back(), s.error.back());
+    const std::vector<QColor> colors = SeriesColors(series);
     for (std::size_t k = 0; k < series.size(); ++k)
-        DrawSeries(p, axes, series[k], kColors[k % 6]);
+        DrawSeries(p, axes, series[k], colors[k]);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setClipping(false);
     p.setPen(Qt::black);
     p.drawRect(kArea);
-    DrawLegend(p, series);
+    DrawLegend(p, series, axes, colors);
 
     QFont bold = font;
     bold.setPixelSize(17);

@@ -1,6 +1,6 @@
 // The figure of a convergence study: each series of errors against the mesh size h on
-// logarithmic axes, the finest mesh right, with dashed guides of order 1 and 2 through the
-// finest point of the first series, so that the orders can be read off the slopes.
+// logarithmic axes, the finest mesh right, with dashed guides of the orders each series asks for
+// through its finest point, so that the orders can be read off the slopes.
 #pragma once
 
 #include <span>

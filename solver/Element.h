@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 // The doubles nearest to 1/3, 1/9, 1/18 and 1/36. The element matrix multiplies by them;
 // dividing by 3, 9, 18 or 36 instead can change the last bit.
@@ -21,6 +22,12 @@ inline constexpr double c36 = 1.0 / 36.0;
 //    weights (Guddati and Yue's modified integration): M1 = h/12 [5 1; 1 5]. The phase error of
 //    a discrete wave falls from second to fourth order in k h, in every direction.
 enum class Scheme : std::uint8_t { Standard, LowDispersion };
+
+// The names every front end gives the schemes: "standard", "low-dispersion".
+constexpr std::string_view SchemeName(Scheme scheme)
+{
+    return scheme == Scheme::LowDispersion ? "low-dispersion" : "standard";
+}
 
 // The terms of one dx x dy element of a lenX x lenY domain in divX x divY elements, in the
 // element loop's arithmetic, for the line mass h [a b; b a] of the scheme (standard: a = 1/3,

@@ -11,6 +11,7 @@
 
 #include "command/ComputeCommand.h"
 #include "command/RunArguments.h"
+#include "command/Study.h"
 #include "solver/Convergence.h"
 #include "solver/Element.h"
 #include "solver/Resonance.h"
@@ -193,6 +194,98 @@ TEST(LowDispersion, ThePhaseErrorIsFourthOrder)
                 16.0, 0.2);
     EXPECT_NEAR(PhaseError(0.2) / PhaseError(0.1), 4.0, 0.05);
     EXPECT_GT(LargestResolvedStep(0.01, Scheme::LowDispersion), 2 * LargestResolvedStep(0.01));
+}
+
+// The study of the low-dispersion scheme at alpha 2 on a well-resolved ladder: the nodal error
+// and the resonances at order 4, the L2 and H1-seminorm errors at 2 and 1, and its resonances
+// below the continuum's where the standard element's lie above.
+TEST(LowDispersion, TheStudyShowsTheSchemesOrders)
+{
+    const std::vector<StudyMesh> ladder = {{60, 20}, {120, 40}, {240, 80}};
+    const std::vector<SolutionErrors> rows = StudySolution(2.0, ladder, Scheme::LowDispersion);
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+        EXPECT_NEAR(rows[k].orderMaxNodal, 4.0, 0.3) << k;
+        EXPECT_NEAR(rows[k].orderL2, 2.0, 0.2) << k;
+        EXPECT_NEAR(rows[k].orderH1, 1.0, 0.1) << k;
+    }
+    const std::vector<ResonanceErrors> modes = StudyResonances(
+        6, {{15, 5}, {30, 10}, {60, 20}}, 2, std::vector{Scheme::Standard, Scheme::LowDispersion});
+    ASSERT_EQ(modes.size(), 36u);
+    for (const ResonanceErrors& r : modes) {
+        EXPECT_TRUE(r.counted) << r.index;
+        EXPECT_EQ(r.alpha > r.continuum, r.scheme == Scheme::Standard) << r.index;
+        if (!std::isnan(r.order))
+            EXPECT_NEAR(r.order, r.scheme == Scheme::Standard ? 2.0 : 4.0, 0.3) << r.index;
+    }
+    EXPECT_TRUE(std::isnan(modes[18].order)) << "each scheme's series has its own first row";
+}
+
+// Both schemes in one table: the standard rows first, each family with its orders, and a column
+// that names the scheme; a study of the standard scheme alone keeps its table as it was.
+TEST(LowDispersion, TheStudysTableNamesItsSchemes)
+{
+    const std::vector<StudyMesh> ladder = {{15, 5}, {30, 10}};
+    const std::vector<Scheme> both = *ReadStudySchemes("both");
+    EXPECT_EQ(both, (std::vector{Scheme::Standard, Scheme::LowDispersion}));
+    EXPECT_EQ(*ReadStudySchemes("low-dispersion"), std::vector{Scheme::LowDispersion});
+    EXPECT_FALSE(ReadStudySchemes("Both"));
+    EXPECT_FALSE(ReadScheme("both"));
+    EXPECT_EQ(ReadScheme("standard"), Scheme::Standard);
+
+    const std::string csv = StudySolutionCsv(StudySolution(1.0, ladder, both));
+    const std::string standard = StudySolutionCsv(StudySolution(1.0, ladder));
+    EXPECT_EQ(standard.substr(0, standard.find('\n')),
+              "divx,divy,h,points_per_wavelength,max_nodal_error,l2_error,h1_error,"
+              "order_max_nodal,order_l2,order_h1");
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = csv.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(csv.substr(at, end - at));
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_TRUE(lines[0].ends_with(",order_h1,scheme"));
+    EXPECT_TRUE(lines[1].ends_with(",,,,standard")) << lines[1];
+    EXPECT_TRUE(lines[2].ends_with(",standard"));
+    EXPECT_TRUE(lines[3].ends_with(",,,,low-dispersion")) << "a family of its own";
+    EXPECT_TRUE(lines[4].ends_with(",low-dispersion"));
+    // The standard rows are the standard study's, cell for cell.
+    for (int k = 1; k <= 2; ++k)
+        EXPECT_NE(standard.find(lines[k].substr(0, lines[k].rfind(',')) + '\n'),
+                  std::string::npos);
+    EXPECT_TRUE(StudyResonanceCsv(StudyResonances(1, ladder, 1, both)).starts_with(
+        "index,kx,ky,divx,divy,h,alpha,alpha_continuum,error,order,scheme\n"));
+}
+
+// The low-dispersion scheme's phase error written afresh: cos(k h) = (12 - 5 t^2) / (12 + t^2).
+double LowDispersionPhaseError(double t)
+{
+    return std::fabs(std::acos((12.0 - 5.0 * t * t) / (12.0 + t * t)) / t - 1.0);
+}
+
+// The note of a coarse mesh follows the scheme in use: the mesh that brings the low-dispersion
+// scheme's phase error under 1% is the coarsest that does by its own relation, and the standard
+// scheme's note tells what the other scheme gives on the same mesh.
+TEST(LowDispersion, TheAccuracyNoteIsTheSchemes)
+{
+    const Dispersion d = DispersionOf({45, 15}, 5.0, Scheme::LowDispersion);
+    EXPECT_NEAR(d.phaseError, LowDispersionPhaseError(5.0 / 3.0), 1e-12);
+    ASSERT_GT(d.phaseError, 0.01);
+    EXPECT_LT(LowDispersionPhaseError(5.0 * 15.0 / d.fineEnough.divX), 0.01);
+    EXPECT_GE(LowDispersionPhaseError(5.0 * 15.0 / (d.fineEnough.divX - 1)), 0.01);
+    char fine[64];
+    std::snprintf(fine, sizeof fine, "a %d x %d mesh brings that under 1%%", d.fineEnough.divX,
+                  d.fineEnough.divY);
+    EXPECT_EQ(*AccuracyNote({45, 15}, 5.0, Scheme::LowDispersion),
+              "note: 3.77 points per wavelength on the 45 x 15 mesh at alpha 5 with the "
+              "low-dispersion scheme: the discrete wave's phase is off by 1.9% a wavelength; " +
+                  std::string(fine));
+    // At the dialog's default the scheme is under 1% already; the standard note says so too.
+    EXPECT_TRUE(AccuracyNote({90, 30}, 5.0, Scheme::LowDispersion)
+                    ->ends_with("phase is off by 0.1% a wavelength; that is under 1% already"));
+    char other[64];
+    std::snprintf(other, sizeof other, "%.2g%%", 100 * LowDispersionPhaseError(5.0 / 6.0));
+    EXPECT_TRUE(AccuracyNote({90, 30}, 5.0)->ends_with(
+        "; the low-dispersion scheme's is off by " + std::string(other) + " on this mesh"));
+    EXPECT_NE(AccuracyNote({15, 5}, 5.0, Scheme::LowDispersion)->find("no discrete wave"),
+              std::string::npos);
 }
 
 }  // namespace

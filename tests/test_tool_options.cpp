@@ -85,6 +85,7 @@ const Takes kTakes[] = {
     {"--lenient", {Task::Solve}},
     {"--quiet", {Task::Solve, Task::Sweep, Task::Shape}},
     {"--solver", {Task::Solve}},
+    {"--scheme", kEveryTask},
     {"--list", {Task::Solve}},
     {"--exact", {Task::Solve, Task::Shape}},
     {"--map", {Task::Solve, Task::Shape}},
