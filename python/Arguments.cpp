@@ -6,6 +6,7 @@
 #include <string>
 
 #include "command/RunArguments.h"
+#include "command/Study.h"
 
 namespace {
 
@@ -111,15 +112,58 @@ std::pair<std::int32_t, std::int32_t> ReadMesh(const CountArgument& divx, const 
     return {divX, divY};
 }
 
+namespace {
+
+// The text of a str argument; a TypeError that names the argument for anything else.
+std::string ReadText(const TextArgument& text, const char* name)
+{
+    if (!py::isinstance<py::str>(text.value))
+        throw py::type_error(std::string(name) + " takes a str, not " + Shown(text.value));
+    return text.value.cast<std::string>();
+}
+
+// The ValueError of a name that is none of those a text argument takes.
+py::value_error NoSuchName(const TextArgument& text, const char* name, std::string_view names)
+{
+    return py::value_error(std::string(name) + " takes " + std::string(names) + ", not " +
+                           py::repr(text.value).cast<std::string>());
+}
+
+}  // namespace
+
+Scheme ReadScheme(const TextArgument& scheme)
+{
+    if (const std::optional<Scheme> read = ::ReadScheme(ReadText(scheme, "scheme")))
+        return *read;
+    throw NoSuchName(scheme, "scheme", kSchemeNames);
+}
+
+std::vector<Scheme> ReadStudySchemes(const TextArgument& scheme)
+{
+    if (std::optional<std::vector<Scheme>> read = ::ReadStudySchemes(ReadText(scheme, "scheme")))
+        return std::move(*read);
+    throw NoSuchName(scheme, "scheme", kStudySchemeNames);
+}
+
+Scheme UnpickledScheme(const py::tuple& t, std::size_t at, const char* what)
+{
+    if (t.size() <= at)
+        return Scheme::Standard;
+    if (const std::optional<Scheme> scheme = ::ReadScheme(t[at].cast<std::string>()))
+        return *scheme;
+    throw std::runtime_error(std::string("not a pickled ") + what);
+}
+
+std::string SchemeShown(Scheme scheme)
+{
+    return scheme == Scheme::Standard ? std::string() : ", " + std::string(SchemeName(scheme));
+}
+
 SolverRequest ReadSolver(const TextArgument& solver, std::int32_t divX, std::int32_t divY)
 {
-    if (!py::isinstance<py::str>(solver.value))
-        throw py::type_error("solver takes a str, not " + Shown(solver.value));
-    const std::optional<SolverRequest> request =
-        ReadSolverRequest(solver.value.cast<std::string>());
+    const std::optional<SolverRequest> request = ReadSolverRequest(ReadText(solver, "solver"));
     if (!request)
-        throw py::value_error("solver takes " + std::string(kSolverRequestNames) + ", not " +
-                              py::repr(solver.value).cast<std::string>());
+        throw NoSuchName(solver, "solver", kSolverRequestNames);
     if (const std::optional<std::string_view> fault = SolverRequestFault(divX, divY, *request))
         throw py::value_error("solver " + std::string(*fault));
     return *request;
@@ -134,15 +178,16 @@ void ReadInterval(double a0, double a1)
 }
 
 ResonanceSearch ReadSearch(const CountArgument& divx, const CountArgument& divy,
-                           const std::optional<long long>& threads)
+                           const std::optional<long long>& threads, const TextArgument& scheme)
 {
     const std::int32_t divX = ReadCount(divx, "divx", std::nullopt);
     const std::int32_t divY = ReadCount(divy, "divy", std::nullopt);
+    const Scheme element = ReadScheme(scheme);
     const int count = ReadThreads(threads);
     // Every thread factors on a record of its own.
     if (const std::optional<std::string> large = MeshTooLarge(divX, divY, count + 1))
         throw py::value_error(*large);
-    return MeshSearch(divX, divY, count);
+    return MeshSearch(divX, divY, count, element);
 }
 
 std::int32_t ReadResonanceCount(const ResonanceSearch& search, const CountArgument& value,

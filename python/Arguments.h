@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "solver/Resonance.h"
 #include "solver/SolverChoice.h"
@@ -77,11 +79,23 @@ std::pair<std::int32_t, std::int32_t> ReadMesh(const CountArgument& divx, const 
 // TypeError for anything but a str, a ValueError in the tool's words for another name or the
 // sparse form within the dialog's limits.
 SolverRequest ReadSolver(const TextArgument& solver, std::int32_t divX, std::int32_t divY);
+// What every function that builds a mesh takes for its scheme unless told.
+inline constexpr const char* kStandardScheme = "standard";
+// The element's scheme by the names membrane-solve's --scheme takes, "standard" or
+// "low-dispersion": a TypeError for anything but a str, a ValueError for another name.
+Scheme ReadScheme(const TextArgument& scheme);
+// The schemes of a study: those names, or "both".
+std::vector<Scheme> ReadStudySchemes(const TextArgument& scheme);
+// The scheme of a pickled result, by its name at `at`; the standard scheme where the tuple ends
+// before it, as it does in pickles made before the schemes were offered.
+Scheme UnpickledScheme(const py::tuple& t, std::size_t at, const char* what);
+// ", low-dispersion" for a repr, nothing for the standard scheme.
+std::string SchemeShown(Scheme scheme);
 // a0 and a1 finite, a0 <= a1.
 void ReadInterval(double a0, double a1);
-// The mesh of a search and its threads (None: every processor).
+// The mesh of a search with the scheme's element, and its threads (None: every processor).
 ResonanceSearch ReadSearch(const CountArgument& divx, const CountArgument& divy,
-                           const std::optional<long long>& threads);
+                           const std::optional<long long>& threads, const TextArgument& scheme);
 // A number of resonances, or the number of one, of a mesh that has some.
 std::int32_t ReadResonanceCount(const ResonanceSearch& search, const CountArgument& value,
                                 const char* name);

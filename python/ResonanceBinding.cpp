@@ -51,11 +51,11 @@ py::array_t<DetailsRow> Details(const ResonanceSearch& search, bool option,
 
 py::array Modes(const CountArgument& divx, const CountArgument& divy, const CountArgument& n,
                 const FlagArgument& detailsArgument, const FlagArgument& optionArgument,
-                const std::optional<long long>& threads)
+                const std::optional<long long>& threads, const TextArgument& scheme)
 {
     const bool details = ReadFlag(detailsArgument, "details");
     const bool option = ReadFlag(optionArgument, "option");
-    const ResonanceSearch search = ReadSearch(divx, divy, threads);
+    const ResonanceSearch search = ReadSearch(divx, divy, threads, scheme);
     const std::int32_t count = ReadResonanceCount(search, n, "n");
     std::vector<double> alphas;
     {
@@ -74,13 +74,13 @@ py::array Modes(const CountArgument& divx, const CountArgument& divy, const Coun
 py::object ModesIn(const CountArgument& divx, const CountArgument& divy, const RealArgument& from,
                    const RealArgument& to, const FlagArgument& returnIndexArgument,
                    const FlagArgument& detailsArgument, const FlagArgument& optionArgument,
-                   const std::optional<long long>& threads)
+                   const std::optional<long long>& threads, const TextArgument& scheme)
 {
     const double a0 = ReadReal(from, "a0"), a1 = ReadReal(to, "a1");
     const bool returnIndex = ReadFlag(returnIndexArgument, "return_index");
     const bool details = ReadFlag(detailsArgument, "details");
     const bool option = ReadFlag(optionArgument, "option");
-    const ResonanceSearch search = ReadSearch(divx, divy, threads);
+    const ResonanceSearch search = ReadSearch(divx, divy, threads, scheme);
     ReadInterval(a0, a1);
     std::vector<NumberedResonance> found;
     {
@@ -103,11 +103,11 @@ py::object ModesIn(const CountArgument& divx, const CountArgument& divy, const R
 
 py::array Sweep(const CountArgument& divx, const CountArgument& divy, const RealArgument& from,
                 const RealArgument& to, const CountArgument& n, const FlagArgument& optionArgument,
-                const std::optional<long long>& threads)
+                const std::optional<long long>& threads, const TextArgument& scheme)
 {
     const double a0 = ReadReal(from, "a0"), a1 = ReadReal(to, "a1");
     const bool option = ReadFlag(optionArgument, "option");
-    const ResonanceSearch search = ReadSearch(divx, divy, threads);
+    const ResonanceSearch search = ReadSearch(divx, divy, threads, scheme);
     ReadInterval(a0, a1);
     const std::int32_t points = ReadCount(n, "n", kMostSweepPoints);
     if (points < kFewestSweepPoints)
@@ -115,7 +115,7 @@ py::array Sweep(const CountArgument& divx, const CountArgument& divy, const Real
     std::vector<SweepPoint> swept;
     {
         const py::gil_scoped_release release;
-        swept = RunSweep({search.divX, search.divY, option}, a0, a1, points, 0, points,
+        swept = RunSweep({search.divX, search.divY, option, search.scheme}, a0, a1, points, 0, points,
                          search.threads);
     }
     py::array_t<SweepRow> rows(points);
@@ -145,6 +145,9 @@ option : bool, optional
 threads : int, optional
     Threads that share the work; the result does not depend on their number. Default: every
     processor.
+scheme : str, optional
+    Where the element's integrals are evaluated: "standard" (the default, the dialog's element)
+    or "low-dispersion" (see solve()).
 
 Returns
 -------
@@ -177,6 +180,9 @@ option : bool, optional
     With details, the load whose participation they show. Default True.
 threads : int, optional
     Threads that share the work. Default: every processor.
+scheme : str, optional
+    Where the element's integrals are evaluated: "standard" (the default, the dialog's element)
+    or "low-dispersion" (see solve()).
 
 Returns
 -------
@@ -209,6 +215,9 @@ option : bool, optional
 threads : int, optional
     Threads that share the points; the result does not depend on their number. Default: every
     processor.
+scheme : str, optional
+    Where the element's integrals are evaluated: "standard" (the default, the dialog's element)
+    or "low-dispersion" (see solve()).
 
 Returns
 -------
@@ -233,11 +242,14 @@ void BindResonances(py::module_& m)
 
     m.def("modes", &Modes, py::arg("divx"), py::arg("divy"), py::arg("n"), py::kw_only(),
           py::arg("details") = false, py::arg("option") = true, py::arg("threads") = py::none(),
+          py::arg("scheme") = kStandardScheme,
           kModesDoc);
     m.def("modes_in", &ModesIn, py::arg("divx"), py::arg("divy"), py::arg("a0"), py::arg("a1"),
           py::kw_only(), py::arg("return_index") = false, py::arg("details") = false,
-          py::arg("option") = true, py::arg("threads") = py::none(), kModesInDoc);
+          py::arg("option") = true, py::arg("threads") = py::none(),
+          py::arg("scheme") = kStandardScheme, kModesInDoc);
     m.def("sweep", &Sweep, py::arg("divx"), py::arg("divy"), py::arg("a0"), py::arg("a1"),
           py::arg("n"), py::kw_only(), py::arg("option") = true, py::arg("threads") = py::none(),
+          py::arg("scheme") = kStandardScheme,
           kSweepDoc);
 }

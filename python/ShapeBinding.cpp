@@ -21,14 +21,15 @@ struct Shape {
     std::int32_t divX = 0;
     std::int32_t divY = 0;
     bool option = true;
+    Scheme scheme = Scheme::Standard;
     ModeShape mode;
     std::vector<double> x, y;
 
     std::int32_t Nodes() const { return (divX + 1) * (divY + 1); }
-    NodalField Field() const { return {divX, divY, mode.alpha, mode.phi.data()}; }
+    NodalField Field() const { return {divX, divY, mode.alpha, mode.phi.data(), scheme}; }
     std::string Title() const
     {
-        return ShapeTitle(mode.index, mode.kx, mode.ky, mode.alpha, divX, divY);
+        return ShapeTitle(mode.index, mode.kx, mode.ky, mode.alpha, divX, divY, scheme);
     }
     std::string Table() const { return BuildTable(Field()); }
 };
@@ -37,12 +38,13 @@ py::tuple PickledShape(const Shape& s)
 {
     return py::make_tuple(s.divX, s.divY, s.option, s.mode.index, s.mode.alpha,
                           DoubleBytes(s.mode.phi), s.mode.kx, s.mode.ky, s.mode.participation,
-                          DoubleBytes(s.x), DoubleBytes(s.y));
+                          DoubleBytes(s.x), DoubleBytes(s.y), SchemeName(s.scheme));
 }
 
 Shape UnpickledShape(const py::tuple& t)
 {
-    if (t.size() != 11)
+    // Shapes pickled before the schemes were offered have no twelfth item: the standard scheme.
+    if (t.size() != 11 && t.size() != 12)
         throw std::runtime_error("not a pickled membrane.Shape");
     Shape s;
     s.divX = t[0].cast<std::int32_t>();
@@ -56,6 +58,7 @@ Shape UnpickledShape(const py::tuple& t)
     s.mode.participation = t[8].cast<double>();
     s.x = BytesDoubles(t[9]);
     s.y = BytesDoubles(t[10]);
+    s.scheme = UnpickledScheme(t, 11, "membrane.Shape");
     if (s.divX < 1 || s.divY < 1 || s.mode.phi.size() != static_cast<std::size_t>(s.Nodes()) + 1 ||
         s.x.size() != static_cast<std::size_t>(s.divX) + 1 ||
         s.y.size() != static_cast<std::size_t>(s.divY) + 1)
@@ -64,15 +67,17 @@ Shape UnpickledShape(const py::tuple& t)
 }
 
 Shape FindShape(const CountArgument& divx, const CountArgument& divy, const CountArgument& k,
-                const FlagArgument& optionArgument, const std::optional<long long>& threads)
+                const FlagArgument& optionArgument, const std::optional<long long>& threads,
+                const TextArgument& scheme)
 {
     const bool option = ReadFlag(optionArgument, "option");
-    const ResonanceSearch search = ReadSearch(divx, divy, threads);
+    const ResonanceSearch search = ReadSearch(divx, divy, threads, scheme);
     const std::int32_t index = ReadResonanceCount(search, k, "k");
     Shape s;
     s.divX = search.divX;
     s.divY = search.divY;
     s.option = option;
+    s.scheme = search.scheme;
     {
         const py::gil_scoped_release release;
         s.mode = std::move(ResonanceShapes(search, option, index, index).front());
@@ -90,7 +95,7 @@ std::string Repr(const Shape& s)
     std::string alpha;
     AppendValue(alpha, s.mode.alpha, ValueFormat::Shortest);
     return "<membrane.Shape " + std::to_string(s.mode.index) + " of " + std::to_string(s.divX) +
-           " x " + std::to_string(s.divY) + ": alpha " + alpha + ", (kx, ky) = (" +
+           " x " + std::to_string(s.divY) + SchemeShown(s.scheme) + ": alpha " + alpha + ", (kx, ky) = (" +
            std::to_string(s.mode.kx) + ", " + std::to_string(s.mode.ky) + ")>";
 }
 
@@ -120,6 +125,8 @@ participation : float
     excites it; 0 for one that makes no peak.
 alpha_continuum : float
     pi sqrt((kx/15)^2 + (ky/5)^2), the continuous membrane's alpha for the same half-waves.
+scheme : str
+    The element's scheme that made it, "standard" or "low-dispersion".
 
 In a notebook a Shape shows its figure. figure(), to_csv(), to_vtk() and to_table() write what
 membrane-solve --shape writes; a Shape can be pickled.
@@ -142,6 +149,9 @@ option : bool, optional
     Default True.
 threads : int, optional
     Threads that share the work. Default: every processor.
+scheme : str, optional
+    Where the element's integrals are evaluated: "standard" (the default, the dialog's element)
+    or "low-dispersion" (see solve()).
 
 Returns
 -------
@@ -176,6 +186,7 @@ void BindShapes(py::module_& m)
         .def_readonly("divx", &Shape::divX)
         .def_readonly("divy", &Shape::divY)
         .def_readonly("option", &Shape::option)
+        .def_property_readonly("scheme", [](const Shape& s) { return SchemeName(s.scheme); })
         .def_property_readonly("values",
                                [](py::object self) {
                                    const auto& s = self.cast<const Shape&>();
@@ -193,5 +204,6 @@ void BindShapes(py::module_& m)
     BindFieldOutputs(shape, &FigureApi::shapeFigure);
 
     m.def("shape", &FindShape, py::arg("divx"), py::arg("divy"), py::arg("k"), py::kw_only(),
-          py::arg("option") = true, py::arg("threads") = py::none(), kShapeDoc);
+          py::arg("option") = true, py::arg("threads") = py::none(),
+          py::arg("scheme") = kStandardScheme, kShapeDoc);
 }

@@ -49,6 +49,7 @@ struct Solution {
     std::int32_t divY = 0;
     double alpha = 0.0;
     bool option = true;
+    Scheme scheme = Scheme::Standard;
     std::vector<double> cells;  // cells[n] = W(n) for n = 1..nodes; cells[0] unused
     std::vector<double> x;      // of the node columns
     std::vector<double> y;      // of the node rows
@@ -58,7 +59,7 @@ struct Solution {
 
     std::int32_t Nodes() const { return (divX + 1) * (divY + 1); }
     double PointsPerWavelength() const { return ::PointsPerWavelength({divX, divY}, alpha); }
-    NodalField Field() const { return {divX, divY, alpha, cells.data()}; }
+    NodalField Field() const { return {divX, divY, alpha, cells.data(), scheme}; }
     std::string Title() const { return SolutionTitle(Field(), option); }
     const std::string& Table() const { return report.table; }
 };
@@ -68,12 +69,14 @@ py::tuple PickledSolution(const Solution& s)
     return py::make_tuple(s.divX, s.divY, s.alpha, s.option, DoubleBytes(s.cells), DoubleBytes(s.x),
                           DoubleBytes(s.y), s.report.head, s.report.tail, s.report.valuesListed,
                           py::bytes(s.report.table), s.described.maxAbsW, s.described.modesBelow,
-                          s.described.firstZeroPivot, s.finite);
+                          s.described.firstZeroPivot, s.finite, SchemeName(s.scheme));
 }
 
 Solution UnpickledSolution(const py::tuple& t)
 {
-    if (t.size() != 15)
+    // Solutions pickled before the schemes were offered have no sixteenth item: the standard
+    // scheme.
+    if (t.size() != 15 && t.size() != 16)
         throw std::runtime_error("not a pickled membrane.Solution");
     Solution s;
     s.divX = t[0].cast<std::int32_t>();
@@ -94,6 +97,7 @@ Solution UnpickledSolution(const py::tuple& t)
     s.described = {s.alpha, t[11].cast<double>(), t[12].cast<std::int32_t>(),
                    t[13].cast<std::int32_t>()};
     s.finite = t[14].cast<bool>();
+    s.scheme = UnpickledScheme(t, 15, "membrane.Solution");
     return s;
 }
 
@@ -112,18 +116,20 @@ void Keep(Solution& s, const R& record, ComputeOutcome outcome, const BandInerti
 
 Solution Solve(const CountArgument& divx, const CountArgument& divy,
                const RealArgument& alphaArgument, const FlagArgument& optionArgument,
-               const TextArgument& solverArgument)
+               const TextArgument& solverArgument, const TextArgument& schemeArgument)
 {
     Solution s;
     s.alpha = ReadReal(alphaArgument, "alpha");
     s.option = ReadFlag(optionArgument, "option");
     std::tie(s.divX, s.divY) = ReadMesh(divx, divy, 1);
+    s.scheme = ReadScheme(schemeArgument);
     const Problem problem{s.divX, s.divY, s.alpha, s.option,
-                          ReadSolver(solverArgument, s.divX, s.divY)};
+                          ReadSolver(solverArgument, s.divX, s.divY), s.scheme};
     const py::gil_scoped_release release;
-    // Within the dialog's limits on the thread's record, as the dialog computes; beyond them on
-    // one sized to the mesh, by the solver membrane-solve takes for the problem.
-    if (WithinDialogLimits(s.divX, s.divY)) {
+    // Within the dialog's limits with its element on the thread's record, as the dialog
+    // computes; otherwise on one sized to the mesh, by the solver membrane-solve takes for the
+    // problem.
+    if (OnTheDialogsRecord(s.divX, s.divY, s.scheme)) {
         MembraneModel& record = ThreadRecord();
         record.m_bOption = problem.option ? 1 : 0;
         const ComputeOutcome outcome =
@@ -171,7 +177,9 @@ std::string Repr(const Solution& s)
     AppendValue(max, s.described.maxAbsW, ValueFormat::Shortest);
     return "<membrane.Solution divx=" + std::to_string(s.divX) + " divy=" + std::to_string(s.divY) +
            " alpha=" + py::repr(py::float_(s.alpha)).cast<std::string>() +
-           " option=" + (s.option ? "True" : "False") + ": " + std::to_string(s.Nodes()) +
+           " option=" + (s.option ? "True" : "False") +
+           (s.scheme == Scheme::Standard ? "" : " scheme='" + std::string(SchemeName(s.scheme)) + "'") +
+           ": " + std::to_string(s.Nodes()) +
            " nodes, max |W| " + max + (s.finite ? "" : ", not all finite") + Coarse(s) + ">";
 }
 
@@ -195,6 +203,8 @@ first_zero_pivot : int
     The first row whose pivot is zero or not finite, 0 for none.
 modes_below : int
     The resonant alphas between 0 and |alpha|, with multiplicity.
+scheme : str
+    The element's scheme that made it, "standard" or "low-dispersion".
 points_per_wavelength : float
     2 pi / (alpha h), h the larger side of an element: below 10 the mesh is coarse for alpha,
     and the repr says so (see study() for how far the mesh is from the membrane).
@@ -242,6 +252,12 @@ solver : str, optional
     Beyond the dialog's 90 x 30: "band" (the band elimination), "sparse" (a sparse LDL^T with
     a fill-reducing ordering) or "auto", the faster of them for the mesh, as membrane-solve's
     --solver takes them; within it the band elimination alone. Default "auto".
+scheme : str, optional
+    Where the bilinear element's integrals are evaluated, as membrane-solve's --scheme takes
+    it: "standard" (the default, the dialog's element: exact 2 x 2 Gauss integration) or
+    "low-dispersion" (the mass and the stiffness at +-sqrt(2/3) with unit weights: the same
+    nodes, stencil and solvers, a phase error of order (alpha h)^4 instead of (alpha h)^2, so
+    that a mesh comes far closer to the membrane; its resonances converge from below).
 
 Returns
 -------
@@ -252,8 +268,8 @@ Solution
 Raises
 ------
 ValueError
-    A count below 1 or not a whole number, a mesh too large for the memory, or a solver that
-    is not one of those above ("sparse" within the dialog's limits).
+    A count below 1 or not a whole number, a mesh too large for the memory, a solver that
+    is not one of those above ("sparse" within the dialog's limits), or another scheme.
 
 Examples
 --------
@@ -281,6 +297,7 @@ void BindSolve(py::module_& m)
         .def_readonly("divy", &Solution::divY)
         .def_readonly("alpha", &Solution::alpha)
         .def_readonly("option", &Solution::option)
+        .def_property_readonly("scheme", [](const Solution& s) { return SchemeName(s.scheme); })
         .def_readonly("finite", &Solution::finite)
         .def_property_readonly("first_zero_pivot",
                                [](const Solution& s) { return s.described.firstZeroPivot; })
@@ -307,5 +324,5 @@ void BindSolve(py::module_& m)
 
     m.def("solve", &Solve, py::arg("divx") = kDefaultDivX, py::arg("divy") = kDefaultDivY,
           py::arg("alpha") = kDefaultAlpha, py::kw_only(), py::arg("option") = true,
-          py::arg("solver") = "auto", kSolveDoc);
+          py::arg("solver") = "auto", py::arg("scheme") = kStandardScheme, kSolveDoc);
 }

@@ -20,6 +20,8 @@ class Solution:
     @property
     def option(self) -> bool: ...
     @property
+    def scheme(self) -> str: ...
+    @property
     def w(self) -> npt.NDArray[np.float64]:
         """w[i, j]: the node of column i and row j; shape (divx + 1, divy + 1), read-only."""
     @property
@@ -79,6 +81,8 @@ class Shape:
     @property
     def option(self) -> bool: ...
     @property
+    def scheme(self) -> str: ...
+    @property
     def phi(self) -> npt.NDArray[np.float64]:
         """phi[i, j]: the node of column i and row j; shape (divx + 1, divy + 1), read-only."""
     @property
@@ -106,33 +110,35 @@ class Shape:
     def __reduce__(self) -> tuple[object, ...]: ...
 
 def shape(divx: int, divy: int, k: int, *, option: bool = True,
-          threads: int | None = None) -> Shape: ...
+          threads: int | None = None, scheme: str = "standard") -> Shape: ...
 def solve(divx: int = 90, divy: int = 30, alpha: float = 5.0, *,
-          option: bool = True, solver: str = "auto") -> Solution: ...
+          option: bool = True, solver: str = "auto", scheme: str = "standard") -> Solution: ...
 @overload
 def modes(divx: int, divy: int, n: int, *, details: Literal[False] = False, option: bool = True,
-          threads: int | None = None) -> npt.NDArray[np.float64]: ...
+          threads: int | None = None, scheme: str = "standard") -> npt.NDArray[np.float64]: ...
 @overload
 def modes(divx: int, divy: int, n: int, *, details: Literal[True], option: bool = True,
-          threads: int | None = None) -> npt.NDArray[np.void]:
+          threads: int | None = None, scheme: str = "standard") -> npt.NDArray[np.void]:
     """Fields index, alpha, kx, ky, participation, alpha_continuum."""
 @overload
 def modes_in(divx: int, divy: int, a0: float, a1: float, *,
              return_index: Literal[False] = False, details: Literal[False] = False,
-             option: bool = True, threads: int | None = None) -> npt.NDArray[np.float64]: ...
+             option: bool = True, threads: int | None = None,
+             scheme: str = "standard") -> npt.NDArray[np.float64]: ...
 @overload
 def modes_in(divx: int, divy: int, a0: float, a1: float, *, return_index: Literal[True],
              details: Literal[False] = False, option: bool = True,
-             threads: int | None = None) -> tuple[npt.NDArray[np.int32],
-                                                   npt.NDArray[np.float64]]: ...
+             threads: int | None = None,
+             scheme: str = "standard") -> tuple[npt.NDArray[np.int32],
+                                                npt.NDArray[np.float64]]: ...
 @overload
 def modes_in(divx: int, divy: int, a0: float, a1: float, *, return_index: bool = False,
              details: Literal[True], option: bool = True,
-             threads: int | None = None) -> npt.NDArray[np.void]: ...
+             threads: int | None = None, scheme: str = "standard") -> npt.NDArray[np.void]: ...
 def sweep(divx: int, divy: int, a0: float, a1: float, n: int, *, option: bool = True,
-          threads: int | None = None) -> npt.NDArray[np.void]:
+          threads: int | None = None, scheme: str = "standard") -> npt.NDArray[np.void]:
     """A structured array with the fields alpha, max_abs_w, modes_below, first_zero_pivot."""
 def study(alpha: float | None = None, *, modes: int | None = None,
           ladder: list[tuple[int, int]] | None = None,
-          threads: int | None = None) -> npt.NDArray[np.void]:
+          threads: int | None = None, scheme: str = "standard") -> npt.NDArray[np.void]:
     """Rows a mesh (with alpha) or a resonance and mesh (with modes); see help(membrane.study)."""

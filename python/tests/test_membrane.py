@@ -361,3 +361,46 @@ def test_example(tmp_path):
                           env=dict(os.environ, MPLBACKEND="Agg"), check=False)
     assert done.returncode == 0, done.stderr.decode()
     assert (tmp_path / "near_resonance.png").read_bytes().startswith(b"\x89PNG")
+
+
+@pytest.mark.parametrize("divx,divy", [(60, 20), (30, 101)])
+def test_either_scheme_gives_the_tools_bits(divx, divy):
+    """Within the dialog's limits and beyond 100 divisions along y, in either scheme."""
+    for scheme in ("standard", "low-dispersion"):
+        s = membrane.solve(divx, divy, 2.5, scheme=scheme)
+        assert s.scheme == scheme
+        exact = tool("--divx", divx, "--divy", divy, "--alpha", "2.5", "--exact",
+                     "--scheme", scheme).splitlines()[1:]
+        cells = [float(c) for line in exact for c in line.split("\t") if c]
+        assert s.values.tobytes() == np.array(cells).tobytes(), scheme
+        alphas = membrane.modes(divx, divy, 3, scheme=scheme, threads=1)
+        lines = tool("--modes", 3, "--divx", divx, "--divy", divy, "--scheme", scheme)
+        assert [float(line.split("\t")[1]) for line in lines.splitlines()] == alphas.tolist()
+        shape = membrane.shape(divx, divy, 2, scheme=scheme)
+        assert shape.scheme == scheme and ("low-dispersion" in repr(shape)) == (scheme != "standard")
+    low = membrane.solve(divx, divy, 2.5, scheme="low-dispersion")
+    assert not np.array_equal(low.w, membrane.solve(divx, divy, 2.5).w)
+
+
+def test_the_scheme_in_studies_pickles_and_refusals():
+    import pickle
+    rows = membrane.study(2.0, ladder=[(15, 5), (30, 10)], scheme="both")
+    lines = tool("--study", "--alpha", 2, "--option", "off", "--ladder", "15x5,30x10",
+                 "--scheme", "both").splitlines()
+    assert lines[0] == ",".join(rows.dtype.names) and rows.dtype.names[-1] == "scheme"
+    assert [line.split(",")[-1] for line in lines[1:]] == rows["scheme"].tolist()
+    assert rows["scheme"].tolist() == ["standard"] * 2 + ["low-dispersion"] * 2
+    assert "scheme" not in membrane.study(2.0, ladder=[(15, 5), (30, 10)]).dtype.names
+    for result in (membrane.solve(20, 8, 2.5, scheme="low-dispersion"),
+                   membrane.shape(20, 8, 3, scheme="low-dispersion")):
+        again = pickle.loads(pickle.dumps(result))
+        assert again.scheme == "low-dispersion" and repr(again) == repr(result)
+        # A result pickled before the scheme was kept reads back as the standard scheme's.
+        state = result.__getstate__()
+        old = type(result).__new__(type(result))
+        old.__setstate__(state[:-1])
+        assert old.scheme == "standard"
+    with pytest.raises(ValueError, match="^scheme takes standard or low-dispersion, not 'both'$"):
+        membrane.modes(10, 5, 2, scheme="both")
+    with pytest.raises(TypeError, match="^scheme takes a str, not int: 1$"):
+        membrane.sweep(10, 5, 0.1, 1.0, 2, scheme=1)
