@@ -18,21 +18,13 @@
 namespace {
 
 // The domain, 15 x 5 in its proportions, and the colour bar beside it.
-const QRect kDomain(72, 64, 720, 240);
-const QRect kBar(kDomain.right() + 44, kDomain.top(), 22, kDomain.height());
+const QRect kDomain(kFieldDomain.left, kFieldDomain.top, kFieldDomain.width, kFieldDomain.height);
+const QRect kBar(kFieldBar.left, kFieldBar.top, kFieldBar.width, kFieldBar.height);
 
 using Shader = std::function<QRgb(double)>;
 
 // Where a value is not finite, the figure is grey.
 constexpr QRgb kNotFinite = 0xffa0a0a0;
-
-int NotFiniteCount(const double* w, int nodes)
-{
-    int count = 0;
-    for (int n = 1; n <= nodes; ++n)
-        count += !std::isfinite(w[n]);
-    return count;
-}
 
 // Three panels a row (four from 13 on), each the domain in its proportions with its label above;
 // the title on top and the shared scale at the bottom.
@@ -113,15 +105,15 @@ void DrawBarLabels(QPainter& p, double lo, double hi, const QString& name)
     if (!std::isfinite(lo) || !std::isfinite(hi))
         return;
     const int x = kBar.right() + 8;
-    p.drawText(x, kBar.top() + metrics.ascent() / 2, QString::number(hi, 'g', 7));
-    p.drawText(x, kBar.bottom() + metrics.ascent() / 2, QString::number(lo, 'g', 7));
+    p.drawText(x, kBar.top() + metrics.ascent() / 2, QString::fromStdString(FigureNumber(hi, 7)));
+    p.drawText(x, kBar.bottom() + metrics.ascent() / 2,
+               QString::fromStdString(FigureNumber(lo, 7)));
     for (double v : ColourBarTicks(lo, hi)) {
-        const int y = kBar.top() +
-                      static_cast<int>(std::lround((hi - v) / (hi - lo) * (kBar.height() - 1)));
+        const int y = BarRow(v, lo, hi);
         if (y - kBar.top() < metrics.height() || kBar.bottom() - y < metrics.height())
             continue;
         p.drawLine(kBar.right() + 1, y, kBar.right() + 5, y);
-        p.drawText(x, y + metrics.ascent() / 2 - 1, QString::number(v, 'g', 6));
+        p.drawText(x, y + metrics.ascent() / 2 - 1, QString::fromStdString(FigureNumber(v, 6)));
     }
 }
 
@@ -154,17 +146,11 @@ void PaintFieldFigure(QPainter& p, const NodalField& field, const std::string& t
     DrawAxes(p, field.m_dLenX, field.m_dLenY);
     DrawBarLabels(p, lo, hi, barName);
     DrawTitle(p, font, kFigureWidth, 14, title);
-    const int notFinite = NotFiniteCount(field.m_W, field.m_nNode);
-    if (notFinite > 0) {
-        const QString note =
-            notFinite == field.m_nNode
-                ? QStringLiteral("No value is finite: the field is drawn grey.")
-                : QStringLiteral("%1 of %2 values are not finite, drawn grey; the scale is that "
-                                 "of the finite ones.")
-                      .arg(notFinite)
-                      .arg(field.m_nNode);
+    const std::string note = NotFiniteNote(NotFiniteCount(field.m_W, field.m_nNode), field.m_nNode);
+    if (!note.empty()) {
         p.setPen(QColor(160, 0, 0));
-        p.drawText(QRect(0, kFigureHeight - 24, kFigureWidth, 20), Qt::AlignHCenter, note);
+        p.drawText(QRect(0, kFigureHeight - 24, kFigureWidth, 20), Qt::AlignHCenter,
+                   QString::fromStdString(note));
     }
 }
 

@@ -10,11 +10,12 @@
 #include <QPainter>
 #include <QSize>
 
+#include "present/FigureLayout.h"
 #include "present/FigureApi.h"
 #include "present/NodalField.h"
 
-inline constexpr int kFigureWidth = 960;
-inline constexpr int kFigureHeight = 380;
+inline constexpr int kFigureWidth = kFieldFigureWidth;
+inline constexpr int kFigureHeight = kFieldFigureHeight;
 
 // Each paints its figure on a white page of its size (kFigureWidth x kFigureHeight, or
 // ShapeGallerySize), a raster image or a vector one alike: the fields as images, the rest as

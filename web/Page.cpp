@@ -63,6 +63,13 @@ JsonFields& JsonFields::Flag(std::string_view name, bool value)
     return *this;
 }
 
+JsonFields& JsonFields::Raw(std::string_view name, std::string_view json)
+{
+    Name(name);
+    m_fields += json;
+    return *this;
+}
+
 std::string JsonArray(const std::vector<std::string>& objects)
 {
     std::string out = "[";

@@ -28,6 +28,8 @@ public:
     JsonFields& Text(std::string_view name, std::string_view value);
     JsonFields& Count(std::string_view name, long long value);
     JsonFields& Flag(std::string_view name, bool value);
+    // A value that is JSON already: an array, an object.
+    JsonFields& Raw(std::string_view name, std::string_view json);
     // "{...}".
     std::string Object() const { return "{" + m_fields + "}"; }
 
@@ -53,6 +55,7 @@ struct Page {
     bool option = true;  // of the last computation, for the titles of the exports
     std::string list;    // the report list, each line ended by a line feed
     std::string table;   // the clipboard's table of the last computation that made one
+    std::string note;    // the accuracy note of the last computation, "" for none
     Files files;
     // The last solve of a finer mesh, any counts within kPageBudget, read as membrane-solve
     // reads them; and which of the two solutions the figure, the resonances and the shapes show:

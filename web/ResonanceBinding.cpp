@@ -31,7 +31,7 @@ try {
     if (!page.resonances.empty())
         return page.resonances.c_str();
     const std::int32_t divX = field.m_nDivX, divY = field.m_nDivY;
-    const ResonanceSearch search = MeshSearch(divX, divY, 1);
+    const ResonanceSearch search = MeshSearch(divX, divY, 1, field.m_scheme);
     const std::vector<double> alphas = LowestResonances(search, n);
     std::vector<NumberedResonance> listed;
     for (std::size_t k = 0; k < alphas.size(); ++k)
@@ -68,7 +68,7 @@ try {
     if (!page.figureText.empty())
         return page.figureText.c_str();
     const std::int32_t divX = field.m_nDivX, divY = field.m_nDivY;
-    page.shapes = ResonanceShapes(MeshSearch(divX, divY, 1), option, first, last);
+    page.shapes = ResonanceShapes(MeshSearch(divX, divY, 1, field.m_scheme), option, first, last);
     page.shapesDivX = divX;
     page.shapesDivY = divY;
     std::vector<std::string> found;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "command/ComputeCommand.h"
+#include "command/InputConversion.h"
 #include "command/ResonanceDetails.h"
 #include "command/RunArguments.h"
 #include "command/Study.h"
@@ -80,11 +81,14 @@ EMSCRIPTEN_KEEPALIVE int membrane_compute(const char* divx, const char* divy, co
     const ComputeOutcome outcome = RunCompute(page.record, {divx, divy, alpha}, sink);
     page.cells.clear();
     page.files = {};
+    page.note.clear();
     page.finerShown = false;
     if (outcome == ComputeOutcome::Rejected)
         return 2;
     page.option = option != 0;
     page.table = std::move(sink.table);
+    page.note = AccuracyNote({page.record.m_nDivX, page.record.m_nDivY}, page.record.m_dAlpha)
+                    .value_or("");
     const NodalField field(page.record);
     ForEachMapCell(field, 0, MapBlockHeight(field), [&](const MapCell& c) {
         page.cells.insert(page.cells.end(),
@@ -94,19 +98,31 @@ EMSCRIPTEN_KEEPALIVE int membrane_compute(const char* divx, const char* divy, co
 }
 
 EMSCRIPTEN_KEEPALIVE const char* membrane_list() { return ThePage().list.c_str(); }
+// What membrane-solve notes on standard error of the last computation: how close its mesh comes
+// to the membrane at its alpha, with either scheme, where it has fewer than 10 points per
+// wavelength; "" otherwise and after a refusal. The page shows it outside the dialog's list.
+EMSCRIPTEN_KEEPALIVE const char* membrane_note() { return ThePage().note.c_str(); }
 EMSCRIPTEN_KEEPALIVE const char* membrane_table() { return ThePage().table.c_str(); }
 
 // Solves a finer mesh, beyond the dialog's limits as membrane-solve does: the counts whole
-// numbers from 1 up, alpha a finite decimal number, the mesh within the page's memory; within
+// numbers from 1 up, alpha a finite decimal number, the mesh within the page's memory, with the
+// element of the scheme named ("standard" or "low-dispersion", as --scheme takes it); within
 // the dialog's limits by the dialog's band elimination, beyond them by the sparse LDL^T where it
 // is cheaper. The figure, the resonances and the shapes then show it. Returns "error: " and
 // the reason, or a line that says what was solved, and the notes of membrane-solve, each line
 // ended by a line feed.
 EMSCRIPTEN_KEEPALIVE const char* membrane_solve_mesh(const char* divx, const char* divy,
-                                                     const char* alpha, int option)
+                                                     const char* alpha, int option,
+                                                     const char* schemeName)
 try {
     Page& page = ThePage();
     std::string& text = page.finerText;
+    const std::optional<Scheme> scheme = ReadScheme(schemeName);
+    if (!scheme) {
+        text = "error: the scheme takes " + std::string(kSchemeNames) + ", not " +
+               QuotedText(schemeName);
+        return text.c_str();
+    }
     const std::optional<std::int32_t> divX = ReadDivisions(divx, "divx", text);
     if (!divX)
         return text.c_str();
@@ -127,18 +143,21 @@ try {
     page.finerOption = option != 0;
     CollectingSink sink;
     const SizedOutcome solved = RunComputeSized(
-        *page.finer, {*divX, *divY, *a, option != 0, SolverRequest::Auto}, sink, ValueFormat::Fixed6);
+        *page.finer, {*divX, *divY, *a, option != 0, SolverRequest::Auto, *scheme}, sink,
+        ValueFormat::Fixed6);
     page.finerShown = true;
     text = "Solved the " + std::to_string(*divX) + " x " + std::to_string(*divY) +
-           " mesh at alpha " + Shortest(*a) + " by the " + std::string(SolverFormName(solved.form)) +
-           ".\n";
+           " mesh at alpha " + Shortest(*a) +
+           (*scheme == Scheme::Standard ? "" : " with the " + std::string(SchemeName(*scheme)) +
+                                                   " scheme") +
+           " by the " + std::string(SolverFormName(solved.form)) + ".\n";
     if (solved.outcome == ComputeOutcome::SolvedNonFinite)
         text += "Some values are not finite; change alpha.\n";
     if (solved.inertia.firstBadRow == 0)
         if (const std::optional<std::string> note = NearResonanceNote(
-                *divX, *divY, *a, ResonancesBelow(*page.finer, solved.inertia)))
+                *divX, *divY, *a, ResonancesBelow(*page.finer, solved.inertia), *scheme))
             text += *note + '\n';
-    if (const std::optional<std::string> note = AccuracyNote({*divX, *divY}, *a))
+    if (const std::optional<std::string> note = AccuracyNote({*divX, *divY}, *a, *scheme))
         text += *note + '\n';
     return text.c_str();
 } catch (const std::bad_alloc&) {
@@ -193,6 +212,13 @@ EMSCRIPTEN_KEEPALIVE int membrane_divy()
     NodalField field;
     bool option = false;
     return ShownField(ThePage(), field, option) ? field.m_nDivY : 0;
+}
+// Its scheme: the name of the element that solved it, "" where nothing is solved.
+EMSCRIPTEN_KEEPALIVE const char* membrane_scheme()
+{
+    NodalField field;
+    bool option = false;
+    return ShownField(ThePage(), field, option) ? SchemeName(field.m_scheme).data() : "";
 }
 // Its option: 1 where the load has the raised centre peak.
 EMSCRIPTEN_KEEPALIVE int membrane_option()

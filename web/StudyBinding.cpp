@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "command/InputConversion.h"
 #include "command/RunArguments.h"
 #include "command/Study.h"
+#include "present/ReportText.h"
 #include "web/Page.h"
 
 using namespace web;
@@ -16,13 +18,21 @@ extern "C" {
 // The convergence study as membrane-solve --study writes it, on the ladder "15x5,30x10,..." (the
 // tool's own where empty), each mesh within the page's memory: of the solution at alpha with
 // the option off, or with `resonances` of the `modes` lowest resonances, a whole number from 1
-// to 1000. The CSV, or "error: " and the reason.
+// to 1000; with the element of the schemes named, "standard", "low-dispersion" or "both", as
+// --study --scheme takes them. The CSV, or "error: " and the reason.
 EMSCRIPTEN_KEEPALIVE const char* membrane_study(int resonances, const char* alpha,
-                                                const char* modes, const char* ladder)
+                                                const char* modes, const char* ladder,
+                                                const char* schemeName)
 try {
     Page& page = ThePage();
     std::string& text = page.studyText;
     page.studyNote.clear();
+    const std::optional<std::vector<Scheme>> schemes = ReadStudySchemes(schemeName);
+    if (!schemes) {
+        text = "error: the scheme takes " + std::string(kStudySchemeNames) + ", not " +
+               QuotedText(schemeName);
+        return text.c_str();
+    }
     std::vector<StudyMesh> meshes = DefaultLadder();
     if (*ladder != '\0') {
         std::string error;
@@ -44,7 +54,7 @@ try {
         if (!n)
             text = "error: the count of resonances " + StudyResonanceCountRefusal(modes);
         else {
-            const std::vector<ResonanceErrors> rows = StudyResonances(*n, meshes, 1);
+            const std::vector<ResonanceErrors> rows = StudyResonances(*n, meshes, 1, *schemes);
             text = StudyResonanceCsv(rows);
             page.studyNote = MissingResonancesNote(*n, meshes, rows).value_or("");
         }
@@ -56,7 +66,7 @@ try {
     if (NearContinuumResonance(*a))
         text = "error: " + ContinuumResonanceRefusal(*a);
     else {
-        const std::vector<SolutionErrors> rows = StudySolution(*a, meshes);
+        const std::vector<SolutionErrors> rows = StudySolution(*a, meshes, *schemes);
         text = StudySolutionCsv(rows);
         page.studyNote = NonFiniteStudyNote(rows).value_or("");
     }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "command/InputConversion.h"
 #include "command/RunArguments.h"
 #include "command/Sweep.h"
 #include "present/ReportText.h"
@@ -46,11 +47,12 @@ std::int32_t LineIndex(const std::vector<SweepPoint>& points,
 
 extern "C" {
 
-// Sets up a sweep of the divx x divy mesh (counts of at least 1) from the text "A0:A1:N", read
-// as membrane-solve reads --sweep: finite decimal bounds, A0 <= A1, N a whole number of at
-// least 2. Returns "" when it is set up, else what is wrong with the text, in one line.
+// Sets up a sweep of the divx x divy mesh (counts of at least 1) with the element of the scheme
+// named, from the text "A0:A1:N", read as membrane-solve reads --sweep: finite decimal bounds,
+// A0 <= A1, N a whole number of at least 2. Returns "" when it is set up, else what is wrong
+// with the text, in one line.
 EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const char* range,
-                                                      int option)
+                                                      int option, const char* schemeName)
 {
     Page& page = ThePage();
     page.swept.clear();
@@ -69,7 +71,13 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const 
         page.sweepText = "the sweep " + SweepCountRefusal(interval->count);
         return page.sweepText.c_str();
     }
-    page.sweepMesh = {divx, divy, option != 0};
+    const std::optional<Scheme> scheme = ReadScheme(schemeName);
+    if (!scheme) {
+        page.sweepText = "the scheme takes " + std::string(kSchemeNames) + ", not " +
+                         QuotedText(schemeName);
+        return page.sweepText.c_str();
+    }
+    page.sweepMesh = {divx, divy, option != 0, *scheme};
     page.a0 = interval->a0;
     page.a1 = interval->a1;
     page.points = *n;
@@ -109,7 +117,8 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_lines()
     page.sweepText = "[]";
     if (page.swept.size() != static_cast<std::size_t>(page.points) || page.points == 0)
         return page.sweepText.c_str();
-    const ResonanceSearch search = MeshSearch(page.sweepMesh.divX, page.sweepMesh.divY, 1);
+    const ResonanceSearch search =
+        MeshSearch(page.sweepMesh.divX, page.sweepMesh.divY, 1, page.sweepMesh.scheme);
     const std::vector<ResonanceLine> lines =
         SweepResonanceLines(search, page.sweepMesh.option, page.a0, page.a1, page.swept);
     std::vector<std::string> drawn;

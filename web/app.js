@@ -27,6 +27,11 @@ function bindFigures(module) {
     fieldImage(width, height) {
       return this.image(module._membrane_field_pixels(width, height), width, height);
     },
+    // What the solution's figure draws beside the field, as JSON; "" where nothing is solved.
+    fieldFigure: () => module.UTF8ToString(module._membrane_field_figure()),
+    barImage(width, height) {
+      return this.image(module._membrane_field_bar_pixels(width, height), width, height);
+    },
     findShapes(first, last) {
       return module.UTF8ToString(module._membrane_find_shapes(first, last));
     },
@@ -51,15 +56,17 @@ function bind(module) {
     },
     // A finer mesh, read as membrane-solve reads it: what was solved and its notes, or
     // "error: " and the reason.
-    solveMesh(divx, divy, alpha, option) {
+    solveMesh(divx, divy, alpha, option, scheme = "standard") {
       return module.UTF8ToString(module.ccall(
-        "membrane_solve_mesh", "number", ["string", "string", "string", "number"],
-        [divx, divy, alpha, option ? 1 : 0]));
+        "membrane_solve_mesh", "number", ["string", "string", "string", "number", "string"],
+        [divx, divy, alpha, option ? 1 : 0, scheme]));
     },
     list: text("list"),
+    note: text("note"),
     // The mesh the parts below show, [0, 0] where nothing is solved, and its option.
     mesh: () => [module._membrane_divx(), module._membrane_divy()],
     option: () => module._membrane_option() === 1,
+    scheme: text("scheme"),
     figureText: text("figure_text"),
     table: text("table"),
     // The files of the dialog's solution, or with `finer` of the finer mesh's.
@@ -182,15 +189,18 @@ function setUpSolutions(membrane, figures) {
     view.shown = "dialog";
     showList($("list"), membrane.list());
     paintMap($("map"), membrane.map());
+    $("note").textContent = membrane.note();
     newSolution();
     $("downloads").hidden = outcome === 2;
     if (outcome !== 2) copyTable(membrane.table());
   };
   const solveFiner = () => {
     const inputs = { divx: $("finer-divx").value, divy: $("finer-divy").value,
-                     alpha: $("finer-alpha").value, option: $("finer-option").checked };
+                     alpha: $("finer-alpha").value, option: $("finer-option").checked,
+                     scheme: $("scheme").value };
     const begun = performance.now();
-    const said = membrane.solveMesh(inputs.divx, inputs.divy, inputs.alpha, inputs.option);
+    const said = membrane.solveMesh(inputs.divx, inputs.divy, inputs.alpha, inputs.option,
+                                    inputs.scheme);
     if (said.startsWith("error: ")) {
       $("finer-status").textContent = said.slice(7);
       return false;
@@ -239,6 +249,7 @@ function viewShower({ computeDialog, solveFiner, listResonances, figures, startS
   const fill = (prefix, inputs) => {
     for (const key of ["divx", "divy", "alpha"]) $(`${prefix}${key}`).value = inputs[key];
     $(`${prefix}option`).checked = inputs.option;
+    if (prefix === "finer-") $("scheme").value = inputs.scheme ?? "standard";
   };
   return async (target) => {
     const steps = [[target.dialog, "", computeDialog], [target.finer, "finer-", solveFiner]];
@@ -262,7 +273,7 @@ function viewShower({ computeDialog, solveFiner, listResonances, figures, startS
     }
     if (target.study) {
       // What the link leaves out keeps the field's own value.
-      for (const key of ["ladder", "alpha", "modes"])
+      for (const key of ["ladder", "alpha", "modes", "scheme"])
         if (target.study[key] !== null) $(`study-${key}`).value = target.study[key];
       startStudy(target.study.of);
     }

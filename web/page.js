@@ -30,13 +30,13 @@ export function offerOnClick(id, make) {
 // is kept as it was typed.
 export const view = {
   dialog: null,    // { divx, divy, alpha, option }
-  finer: null,     // { divx, divy, alpha, option }
+  finer: null,     // { divx, divy, alpha, option, scheme }
   shown: "dialog",
   modes: null,     // how many resonances are listed
   shape: null,     // the resonance whose shape is drawn
   gallery: null,   // how many shapes the gallery draws
   sweep: null,     // "A0:A1:N"
-  study: null,     // { of: "solution" | "resonances", ladder, alpha, modes }
+  study: null,     // { of: "solution" | "resonances", ladder, alpha, modes, scheme }
 };
 
 // The parts below show a solution; a new one empties what they showed of the last.
@@ -51,6 +51,8 @@ export function viewToAddress() {
     query.set(`${prefix}divy`, inputs.divy);
     query.set(`${prefix}alpha`, inputs.alpha);
     query.set(`${prefix}option`, inputs.option ? "on" : "off");
+    // The standard scheme is every front end's default, and an address leaves it out.
+    if (inputs.scheme && inputs.scheme !== "standard") query.set(`${prefix}scheme`, inputs.scheme);
   };
   if (view.dialog) put("", view.dialog);
   if (view.finer) put("finer-", view.finer);
@@ -62,6 +64,8 @@ export function viewToAddress() {
     query.set("study-ladder", view.study.ladder);
     query.set(view.study.of === "solution" ? "study-alpha" : "study-modes",
               view.study.of === "solution" ? view.study.alpha : view.study.modes);
+    if (view.study.scheme && view.study.scheme !== "standard")
+      query.set("study-scheme", view.study.scheme);
   }
   return `?${query}`;
 }
@@ -73,6 +77,7 @@ export function addressToView() {
     ["divx", "divy", "alpha"].some((key) => query.has(`${prefix}${key}`)) ? {
       divx: query.get(`${prefix}divx`) ?? "", divy: query.get(`${prefix}divy`) ?? "",
       alpha: query.get(`${prefix}alpha`) ?? "", option: query.get(`${prefix}option`) !== "off",
+      scheme: query.get(`${prefix}scheme`) ?? "standard",
     } : null);
   const study = query.get("study");
   return {
@@ -83,7 +88,7 @@ export function addressToView() {
     sweep: query.get("sweep"),
     study: study === "solution" || study === "resonances" ? {
       of: study, ladder: query.get("study-ladder"), alpha: query.get("study-alpha"),
-      modes: query.get("study-modes"),
+      modes: query.get("study-modes"), scheme: query.get("study-scheme"),
     } : null,
   };
 }

@@ -200,11 +200,13 @@ function context2d(canvas) {
 }
 
 // The study: errors against the element's size h, both on logarithmic axes, each series with
-// its points marked, and grey guides of the slopes of orders 1 and 2.
+// its points marked, and grey guides of the slopes of orders 1 and 2, of 2 and 4 where the
+// low-dispersion scheme is among the series. The series of a second family (a second scheme)
+// are dashed, each family taking the colours in its order.
 export class StudyPlot {
   constructor(canvas) {
     this.canvas = canvas;
-    this.series = [];  // { name, h: [], error: [] }
+    this.series = [];  // { name, h: [], error: [], family, low }
     new ResizeObserver(() => this.draw()).observe(canvas);
   }
 
@@ -265,12 +267,12 @@ export class StudyPlot {
     g.fillText("element size h", (box.left + box.right) / 2 - 40, box.bottom + 32);
   }
 
-  // The dashed guides of orders 1 and 2.
+  // The dashed guides: orders 1 and 2, or 2 and 4 with the low-dispersion scheme.
   drawGuides(g, hMin, hMax, eMin, X, Y) {
     g.setLineDash([5, 4]);
     g.strokeStyle = PALETTE.guide;
     g.fillStyle = PALETTE.guideLabel;
-    for (const order of [1, 2]) {
+    for (const order of this.series.some((s) => s.low) ? [2, 4] : [1, 2]) {
       const e = (h) => eMin * (h / hMin) ** order;
       g.beginPath();
       g.moveTo(X(hMin), Y(e(hMin)));
@@ -285,26 +287,40 @@ export class StudyPlot {
   // Each series as a line through its points, the points marked.
   drawSeries(g, X, Y) {
     this.series.forEach((s, n) => {
-      g.strokeStyle = g.fillStyle = PALETTE.series[n % PALETTE.series.length];
+      g.strokeStyle = g.fillStyle = this.colour(n);
       g.lineWidth = 1.5;
+      g.setLineDash(s.family ? [6, 4] : []);
       g.beginPath();
       s.h.forEach((h, k) => {
         if (!(s.error[k] > 0)) return;
         if (k) g.lineTo(X(h), Y(s.error[k])); else g.moveTo(X(h), Y(s.error[k]));
       });
       g.stroke();
+      g.setLineDash([]);
       s.h.forEach((h, k) => {
         if (s.error[k] > 0) g.fillRect(X(h) - 3, Y(s.error[k]) - 3, 6, 6);
       });
     });
   }
 
+  // A series' colour: its place within its family.
+  colour(n) {
+    const family = this.series[n].family ?? 0;
+    const place = this.series.slice(0, n).filter((s) => (s.family ?? 0) === family).length;
+    return PALETTE.series[place % PALETTE.series.length];
+  }
+
   // The legend under the plot, a line a series.
   drawLegend(g, box) {
     this.series.forEach((s, n) => {
       const y = box.bottom + 48 + 18 * n;
-      g.fillStyle = PALETTE.series[n % PALETTE.series.length];
-      g.fillRect(box.left, y - 8, 18, 3);
+      g.fillStyle = this.colour(n);
+      if (s.family) {
+        g.fillRect(box.left, y - 8, 7, 3);
+        g.fillRect(box.left + 11, y - 8, 7, 3);
+      } else {
+        g.fillRect(box.left, y - 8, 18, 3);
+      }
       g.fillStyle = PALETTE.ink;
       g.fillText(s.name, box.left + 24, y - 2);
     });

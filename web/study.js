@@ -22,26 +22,37 @@ function showStudyTable(text) {
 }
 
 // The plot's series of a study's rows, as the tool plots them: the solution's three errors, or
-// the first six resonances' errors.
+// the first six resonances' errors; each scheme of the rows a family of its own (family 1
+// dashed), named after its scheme where the rows hold two.
 function studySeries(of, head, rows) {
   const column = (name) => head.indexOf(name);
+  const schemeOf = (row) => (column("scheme") < 0 ? "standard" : row[column("scheme")]);
+  const schemes = [...new Set(rows.map(schemeOf))];
+  const named = (name, scheme) => (schemes.length > 1 ? `${name} (${scheme})` : name);
   const series = [];
-  if (of === "solution") {
-    for (const [name, key] of [["largest nodal error", "max_nodal_error"],
-                               ["L2 error", "l2_error"], ["H1-seminorm error", "h1_error"]])
-      series.push({ name, h: rows.map((r) => Number(r[column("h")])),
-                    error: rows.map((r) => Number(r[column(key)])) });
-    return series;
-  }
-  for (const row of rows) {
-    const index = Number(row[column("index")]);
-    if (index > 6) continue;
-    if (series.length < index)
-      series.push({ name: `resonance ${index}, (kx, ky) = ` +
-                            `(${row[column("kx")]}, ${row[column("ky")]})`, h: [], error: [] });
-    series[index - 1].h.push(Number(row[column("h")]));
-    series[index - 1].error.push(Number(row[column("error")]));
-  }
+  schemes.forEach((scheme, family) => {
+    const own = rows.filter((row) => schemeOf(row) === scheme);
+    const low = scheme === "low-dispersion";
+    if (of === "solution") {
+      for (const [name, key] of [["largest nodal error", "max_nodal_error"],
+                                 ["L2 error", "l2_error"], ["H1-seminorm error", "h1_error"]])
+        series.push({ name: named(name, scheme), family, low,
+                      h: own.map((r) => Number(r[column("h")])),
+                      error: own.map((r) => Number(r[column(key)])) });
+      return;
+    }
+    const first = series.length;
+    for (const row of own) {
+      const index = Number(row[column("index")]);
+      if (index > 6) continue;
+      if (series.length - first < index)
+        series.push({ name: named(`resonance ${index}, (kx, ky) = ` +
+                                  `(${row[column("kx")]}, ${row[column("ky")]})`, scheme),
+                      family, low, h: [], error: [] });
+      series[first + index - 1].h.push(Number(row[column("h")]));
+      series[first + index - 1].error.push(Number(row[column("error")]));
+    }
+  });
   return series;
 }
 
@@ -62,7 +73,7 @@ export function setUpStudy() {
     view.study = study;
     $("study-status").textContent = `Studying the ${study.of}...`;
     worker = runAside({ kind: "study", of: study.of, alpha: study.alpha, modes: study.modes,
-                        ladder: study.ladder.trim() }, (data) => {
+                        ladder: study.ladder.trim(), scheme: study.scheme }, (data) => {
       worker = null;
       if (data.kind === "fault") {
         $("study-status").textContent = data.text;
@@ -70,14 +81,16 @@ export function setUpStudy() {
       }
       show(study.of, data.csv);
       window.membrane.lastStudy = data.csv;
+      const schemes = { standard: "", "low-dispersion": ", low-dispersion scheme",
+                        both: ", the standard and the low-dispersion scheme" }[study.scheme] ?? "";
       $("study-status").textContent = (study.of === "solution"
-        ? `The solution at alpha ${study.alpha.trim()} against the continuum's.`
-        : "The lowest resonances against the continuum's.") +
+        ? `The solution at alpha ${study.alpha.trim()} against the continuum's${schemes}.`
+        : `The lowest resonances against the continuum's${schemes}.`) +
         (data.note ? ` Note: ${data.note}.` : "");
     });
   };
   const study = (of) => ({ of, ladder: $("study-ladder").value, alpha: $("study-alpha").value,
-                           modes: $("study-modes").value });
+                           modes: $("study-modes").value, scheme: $("study-scheme").value });
   showOnSubmit("study-form", () => start(study("solution")));
   $("study-resonances").addEventListener("click", () => {
     start(study("resonances"));

@@ -58,7 +58,8 @@ export function setUpSweep(membrane, pickShape) {
     $("sweep-downloads").hidden = true;
     status.textContent = `Sweeping the ${divx} x ${divy} mesh...`;
     $("sweep-cancel").disabled = false;
-    worker = runAside({ kind: "sweep", divx, divy, range, option: membrane.option() }, (data) => {
+    worker = runAside({ kind: "sweep", divx, divy, range, option: membrane.option(),
+                        scheme: membrane.scheme() }, (data) => {
       if (data.kind === "fault") {
         status.textContent = data.text;
         finish();

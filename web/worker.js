@@ -5,10 +5,10 @@ import MembraneModule from "./membrane.js";
 
 const ready = MembraneModule();
 
-function sweep(module, { divx, divy, range, option }) {
+function sweep(module, { divx, divy, range, option, scheme }) {
   const fault = module.UTF8ToString(module.ccall(
-    "membrane_sweep_setup", "number", ["number", "number", "string", "number"],
-    [divx, divy, range, option ? 1 : 0]));
+    "membrane_sweep_setup", "number", ["number", "number", "string", "number", "string"],
+    [divx, divy, range, option ? 1 : 0, scheme]));
   if (fault) {
     self.postMessage({ kind: "fault", text: fault });
     return;
@@ -30,10 +30,10 @@ function sweep(module, { divx, divy, range, option }) {
   self.postMessage({ kind: "done", lines });
 }
 
-function study(module, { of, alpha, modes, ladder }) {
+function study(module, { of, alpha, modes, ladder, scheme }) {
   const text = module.UTF8ToString(module.ccall(
-    "membrane_study", "number", ["number", "string", "string", "string"],
-    [of === "resonances" ? 1 : 0, alpha, modes, ladder]));
+    "membrane_study", "number", ["number", "string", "string", "string", "string"],
+    [of === "resonances" ? 1 : 0, alpha, modes, ladder, scheme]));
   self.postMessage(text.startsWith("error: ")
     ? { kind: "fault", text: text.slice(7) }
     : { kind: "done", csv: text, note: module.UTF8ToString(module._membrane_study_note()) });

@@ -663,3 +663,102 @@ def test_the_self_contained_page_works_from_disk():
 def test_no_error_in_the_console(page):
     errors = [entry for entry in page.get_log("browser") if entry["level"] == "SEVERE"]
     assert errors == []
+
+
+def select(driver, control, value):
+    from selenium.webdriver.support.ui import Select
+    Select(driver.find_element(By.ID, control)).select_by_value(value)
+
+
+@pytest.mark.parametrize("divx,divy", [("60", "20"), ("30", "101")])
+def test_either_scheme_is_the_tools_on_the_finer_mesh(page, divx, divy):
+    """Within the dialog's limits and beyond 100 divisions along y: the values, the files and
+    the notes of membrane-solve --scheme, and the parts below take the scheme of the mesh."""
+    mesh = ("--divx", divx, "--divy", divy, "--alpha", "2.5")
+    for scheme in ("low-dispersion", "standard"):
+        select(page, "scheme", scheme)
+        solve_finer(page, divx, divy, "2.5", True)
+        said = wait_for_status(page, "finer-status", f"Solved the {divx} x {divy} mesh")
+        assert ("with the low-dispersion scheme" in said) == (scheme != "standard")
+        assert page.execute_script("return window.membrane.scheme()") == scheme
+        _, csv, notes = strict_tool(*mesh, "--scheme", scheme, "--csv", "-")
+        assert csv.decode() == page.execute_script("return window.membrane.csv(true)")
+        assert said.splitlines()[1:-1] == [line.removeprefix("membrane-solve: ")
+                                           for line in notes.decode().splitlines()]
+        with tempfile.TemporaryDirectory() as folder:
+            vtk = os.path.join(folder, "w.vtk")
+            strict_tool(*mesh, "--scheme", scheme, "--vtk", vtk, "--quiet")
+            assert bytes(page.execute_script("return Array.from(window.membrane.vtk(true))")) \
+                == open(vtk, "rb").read()
+        title = json.loads(page.execute_script("return window.membrane.fieldFigure()"))["title"]
+        assert title.endswith(", low-dispersion scheme, alpha 2.5, option on") == \
+            (scheme != "standard")
+    select(page, "scheme", "low-dispersion")
+    solve_finer(page, divx, divy, "2.5", True)
+    wait_for_status(page, "finer-status", f"Solved the {divx} x {divy} mesh")
+    type_into(page, "resonance-count", "3")
+    page.find_element(By.ID, "list-resonances").click()
+    wait_for_status(page, "resonances-status", f"3 resonances of the {divx} x {divy} mesh")
+    rows = page.execute_script("""return [...document.querySelectorAll('#resonances tbody tr')]
+        .map(tr => tr.cells[1].textContent)""")
+    _, modes, _ = strict_tool(*mesh[:4], "--modes", "3", "--scheme", "low-dispersion")
+    theirs = [float(line.split("\t")[1]) for line in modes.decode().splitlines()]
+    # Beyond the dialog's limits Lanczos' sums run inside Eigen: the last bits may differ.
+    assert [float(r) for r in rows] == pytest.approx(theirs, rel=0 if divy == "20" else 1e-12)
+    if divy == "20":
+        sweep_as_the_tool(page, "0:1:20", *mesh[:4], "--scheme", "low-dispersion")
+    # The address holds the scheme, and a link opened afresh solves with it again.
+    assert "finer-scheme=low-dispersion" in page.current_url
+    page.get(page.current_url)
+    WebDriverWait(page, 20).until(
+        lambda d: d.execute_script("return document.body.dataset.ready === 'true'"))
+    assert page.execute_script("return window.membrane.scheme()") == "low-dispersion"
+    assert page.find_element(By.ID, "scheme").get_attribute("value") == "low-dispersion"
+    select(page, "scheme", "standard")
+
+
+def test_the_study_compares_the_schemes_as_the_tool_does(page):
+    type_into(page, "study-ladder", "15x5,30x10,60x20")
+    type_into(page, "study-alpha", "2")
+    select(page, "study-scheme", "both")
+    page.find_element(By.ID, "study-solution").click()
+    said = wait_for_status(page, "study-status", "The solution at alpha 2")
+    assert said.startswith("The solution at alpha 2 against the continuum's, the standard and "
+                           "the low-dispersion scheme.")
+    _, study, _ = strict_tool("--study", "--ladder", "15x5,30x10,60x20", "--alpha", "2",
+                              "--option", "off", "--scheme", "both")
+    # The errors against the continuum take its sines, which WebAssembly's libm and the
+    # machine's may round apart in the last bit: the same table to 1e-12.
+    ours = [line.split(",") for line in
+            page.execute_script("return window.membrane.lastStudy").splitlines()]
+    theirs = [line.split(",") for line in study.decode().splitlines()]
+    assert ours[0] == theirs[0] and ours[0][-1] == "scheme" and len(ours) == len(theirs) == 7
+    for mine, its in zip(ours[1:], theirs[1:]):
+        assert mine[:2] == its[:2] and mine[-1] == its[-1]
+        assert [float(c or "nan") for c in mine[2:-1]] == pytest.approx(
+            [float(c or "nan") for c in its[2:-1]], rel=1e-12, nan_ok=True)
+    assert page.find_element(By.CSS_SELECTOR, "#study-table thead th:last-child").text == "scheme"
+    select(page, "study-scheme", "standard")
+
+
+def test_the_dialogs_note_and_figure_are_the_tools(page):
+    """Below the dialog's map, the tool's note of its inputs; the figure's title, axes and
+    colour bar as membrane-solve --figure draws them."""
+    compute(page, " 90", " 30", " 5.0", True)
+    _, _, notes = strict_tool()
+    assert page.find_element(By.ID, "note").text == \
+        notes.decode().strip().removeprefix("membrane-solve: ")
+    assert "the low-dispersion scheme's is off by" in page.find_element(By.ID, "note").text
+    with tempfile.TemporaryDirectory() as folder:
+        svg = os.path.join(folder, "f.svg")
+        strict_tool("--figure", svg, "--quiet")
+        texts = set(re.findall(r">([^<>]+)</text>", open(svg, encoding="utf-8").read()))
+    figure = json.loads(page.execute_script("return window.membrane.fieldFigure()"))
+    top, height = figure["bar"][1], figure["bar"][3]
+    shown = {figure["title"], figure["lowest"], figure["highest"], figure["name"], "x", "y"}
+    shown |= {label["text"] for label in figure["x"] + figure["y"]}
+    shown |= {t["text"] for t in figure["ticks"]
+              if 17 <= t["at"] - top and t["at"] - top <= height - 1 - 17}
+    assert shown <= texts, shown - texts
+    compute(page, " 90", " 30", " 2.0", True)
+    assert page.find_element(By.ID, "note").text == ""
