@@ -80,8 +80,8 @@ std::optional<std::string> NearResonanceNote(std::int32_t divX, std::int32_t div
     double nearest = 0.0;
     std::int32_t nearestX = 0, nearestY = 0;
     for (std::int32_t kx = 1; kx < divX; ++kx)
-        for (std::int32_t ky = FirstAtOrAbove(divX, divY, scheme, kx, a * (1.0 - kNear)); ky <= divY;
-             ++ky) {
+        for (std::int32_t ky = FirstAtOrAbove(divX, divY, scheme, kx, a * (1.0 - kNear));
+             ky <= divY; ++ky) {
             const double r = SeparableResonance(divX, divY, kx, ky, scheme);
             if (r > a * (1.0 + kNear))
                 break;

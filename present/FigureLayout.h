@@ -56,7 +56,8 @@ inline std::string FigureNumber(double v, int digits)
     const int length = std::snprintf(text, sizeof text, "%.*g", digits, v);
     return std::string(text, static_cast<std::size_t>(length));
 #else
-    const auto done = std::to_chars(text, text + sizeof text, v, std::chars_format::general, digits);
+    const auto done =
+        std::to_chars(text, text + sizeof text, v, std::chars_format::general, digits);
     return std::string(text, done.ptr);
 #endif
 }

@@ -23,7 +23,8 @@ const char* OnOff(bool option)
 
 std::string SolutionTitle(const NodalField& field, bool option)
 {
-    std::string title = "W on the membrane: " + Mesh(field.m_nDivX, field.m_nDivY, field.m_scheme) + ", alpha ";
+    std::string title =
+        "W on the membrane: " + Mesh(field.m_nDivX, field.m_nDivY, field.m_scheme) + ", alpha ";
     AppendValue(title, field.m_dAlpha, ValueFormat::Shortest);
     return title + ", option " + OnOff(option);
 }

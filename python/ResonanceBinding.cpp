@@ -115,7 +115,8 @@ py::array Sweep(const CountArgument& divx, const CountArgument& divy, const Real
     std::vector<SweepPoint> swept;
     {
         const py::gil_scoped_release release;
-        swept = RunSweep({search.divX, search.divY, option, search.scheme}, a0, a1, points, 0, points,
+        swept = RunSweep({search.divX, search.divY, option, search.scheme}, a0, a1, points, 0,
+                         points,
                          search.threads);
     }
     py::array_t<SweepRow> rows(points);

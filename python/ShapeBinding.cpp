@@ -95,7 +95,8 @@ std::string Repr(const Shape& s)
     std::string alpha;
     AppendValue(alpha, s.mode.alpha, ValueFormat::Shortest);
     return "<membrane.Shape " + std::to_string(s.mode.index) + " of " + std::to_string(s.divX) +
-           " x " + std::to_string(s.divY) + SchemeShown(s.scheme) + ": alpha " + alpha + ", (kx, ky) = (" +
+           " x " + std::to_string(s.divY) + SchemeShown(s.scheme) + ": alpha " + alpha +
+           ", (kx, ky) = (" +
            std::to_string(s.mode.kx) + ", " + std::to_string(s.mode.ky) + ")>";
 }
 

@@ -178,7 +178,8 @@ std::string Repr(const Solution& s)
     return "<membrane.Solution divx=" + std::to_string(s.divX) + " divy=" + std::to_string(s.divY) +
            " alpha=" + py::repr(py::float_(s.alpha)).cast<std::string>() +
            " option=" + (s.option ? "True" : "False") +
-           (s.scheme == Scheme::Standard ? "" : " scheme='" + std::string(SchemeName(s.scheme)) + "'") +
+           (s.scheme == Scheme::Standard ? ""
+                                         : " scheme='" + std::string(SchemeName(s.scheme)) + "'") +
            ": " + std::to_string(s.Nodes()) +
            " nodes, max |W| " + max + (s.finite ? "" : ", not all finite") + Coarse(s) + ">";
 }
