@@ -54,11 +54,14 @@ int WriteSolution(const ToolOptions& options, const ToolContext& context, Collec
 int SolveOnASizedRecord(const ToolOptions& options, const ToolContext& context,
                          const Problem& problem, ValueFormat format)
 {
-    if (const std::optional<std::string> large = MeshTooLarge(problem.divX, problem.divY, 1)) {
+    // The memory of the form that will solve it: the separable solver keeps no band.
+    const SolverForm form = ChooseSolverForm(problem.divX, problem.divY, problem.solver);
+    if (const std::optional<std::string> large =
+            MeshTooLarge(problem.divX, problem.divY, 1, form)) {
         std::fprintf(context.err, "membrane-solve: %s\n", large->c_str());
         return kExitRejected;
     }
-    const auto record = std::make_unique<SizedRecord>(problem.divX, problem.divY);
+    const auto record = std::make_unique<SizedRecord>(problem.divX, problem.divY, NeedsBand(form));
     CollectingSink sink;
     SizedOutcome solved;
     {

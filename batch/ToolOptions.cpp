@@ -60,11 +60,13 @@ const OptionRow kOptions[] = {
              "divisions along x and 30 along y, refused with the dialog's own messages; without "
              "it any mesh that fits in half of the memory is solved, beyond 90 x 30 on storage "
              "sized to it"},
-    {.name = "--solver", .placeholder = "band|sparse|auto", .kind = Text, .tasks = kSolve,
-     .text = &ToolOptions::solver,
+    {.name = "--solver", .placeholder = "band|sparse|separable|auto", .kind = Text,
+     .tasks = kSolve, .text = &ToolOptions::solver,
      .help = "beyond the dialog's 90 x 30: the band elimination, or a sparse LDL^T with a "
-             "fill-reducing ordering, or the faster of them for the mesh (default auto); within "
-             "it the band elimination alone, bit for bit"},
+             "fill-reducing ordering, or the separable solver (fast diagonalisation by FFTW's "
+             "sine and cosine transforms, no band, memory in proportion to the mesh), or the band "
+             "or sparse form, the faster for the mesh (default auto); within it the band "
+             "elimination alone, bit for bit"},
     {.name = "--scheme", .placeholder = "standard|low-dispersion", .kind = Text,
      .tasks = kMesh | kStudies, .text = &ToolOptions::scheme,
      .help = "the element's integrals: standard, the dialog's exact 2 x 2 Gauss rule, or "

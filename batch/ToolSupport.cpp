@@ -61,8 +61,13 @@ int ReportAllocationFailure(const ToolOptions& options, const ToolContext& conte
 {
     const std::optional<std::int32_t> divX = ReadDivisionCount(options.divX);
     const std::optional<std::int32_t> divY = ReadDivisionCount(options.divY);
+    // The need of the form that was to solve it: the separable solver keeps no band.
+    const SolverRequest asked =
+        ReadSolverRequest(options.solver.empty() ? "auto" : options.solver)
+            .value_or(SolverRequest::Auto);
     if (divX && divY)
-        ReportLine(context, AllocationRefusal(*divX, *divY, 1));
+        ReportLine(context,
+                   AllocationRefusal(*divX, *divY, 1, ChooseSolverForm(*divX, *divY, asked)));
     else
         ReportLine(context, "the memory for this run could not be allocated");
     return kExitRejected;

@@ -11,6 +11,8 @@
 
 #include "command/InputConversion.h"
 #include "present/ReportText.h"
+#include "solver/SeparableSolve.h"
+#include "solver/SizedRecord.h"
 
 namespace {
 
@@ -49,11 +51,18 @@ std::string ByteText(double bytes, double above)
     return text;
 }
 
+std::optional<std::uint64_t> SolveBytes(std::int64_t divX, std::int64_t divY, SolverForm form)
+{
+    return form == SolverForm::Separable ? SeparableSolveBytes(divX, divY)
+                                         : SizedRecordBytes(divX, divY);
+}
+
 std::optional<std::string> MeshOverBudget(std::int64_t divX, std::int64_t divY, int copies,
-                                          double budget, std::string_view budgetName)
+                                          double budget, std::string_view budgetName,
+                                          SolverForm form)
 {
     const std::string mesh = "a " + std::to_string(divX) + " x " + std::to_string(divY) + " mesh";
-    const std::optional<std::uint64_t> bytes = SizedRecordBytes(divX, divY);
+    const std::optional<std::uint64_t> bytes = SolveBytes(divX, divY, form);
     if (!bytes)
         return mesh + " has more nodes than a record can number (2^31 - 1)";
     const double need = static_cast<double>(*bytes) * copies;
@@ -65,22 +74,23 @@ std::optional<std::string> MeshOverBudget(std::int64_t divX, std::int64_t divY, 
            std::string(budgetName);
 }
 
-std::string AllocationRefusal(std::int64_t divX, std::int64_t divY, int copies)
+std::string AllocationRefusal(std::int64_t divX, std::int64_t divY, int copies, SolverForm form)
 {
     std::string text = "the memory for a " + std::to_string(divX) + " x " + std::to_string(divY) +
                        " mesh could not be allocated";
-    if (const std::optional<std::uint64_t> bytes = SizedRecordBytes(divX, divY))
+    if (const std::optional<std::uint64_t> bytes = SolveBytes(divX, divY, form))
         text += ": it needs " + ByteText(static_cast<double>(*bytes) * copies) + " or more";
     return text;
 }
 
-std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, int copies)
+std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, int copies,
+                                        SolverForm form)
 {
     const std::uint64_t memory = PhysicalMemory();
     const double budget = memory == 0 ? std::numeric_limits<double>::infinity()
                                       : 0.5 * static_cast<double>(memory);
     return MeshOverBudget(divX, divY, copies, budget,
-                          "half of this machine's " + ByteText(static_cast<double>(memory)));
+                          "half of this machine's " + ByteText(static_cast<double>(memory)), form);
 }
 
 bool ThreadsAccepted(long long threads)

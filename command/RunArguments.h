@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "solver/Resonance.h"
+#include "solver/SolverChoice.h"
 
 // The element's scheme by the name every front end takes: "standard" or "low-dispersion";
 // nothing for any other text.
@@ -28,17 +29,23 @@ std::optional<std::int32_t> ReadDivisionCount(std::string_view text);
 // 2147483647, not '2147483648'".
 std::string DivisionCountRefusal(std::string_view text);
 
-// Whether `copies` records of a divX x divY mesh fit in half of this machine's physical memory;
-// if not, why not, in words: "a 20000 x 20000 mesh needs 52 GB, more than half of this
-// machine's 24 GB".
-std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, int copies);
+// The bytes a solve of a divX x divY mesh in the form needs: a record with its band, or for the
+// separable solver the values alone (SeparableSolveBytes). Nothing beyond the 32-bit numbering.
+std::optional<std::uint64_t> SolveBytes(std::int64_t divX, std::int64_t divY, SolverForm form);
+// Whether `copies` records of a divX x divY mesh, for the form that solves it, fit in half of
+// this machine's physical memory; if not, why not, in words: "a 20000 x 20000 mesh needs 52 GB,
+// more than half of this machine's 24 GB".
+std::optional<std::string> MeshTooLarge(std::int64_t divX, std::int64_t divY, int copies,
+                                        SolverForm form = SolverForm::Band);
 // The same against a budget of bytes that `budgetName` names: "a 2000 x 700 mesh needs 3.1 GB,
 // more than <budgetName>".
 std::optional<std::string> MeshOverBudget(std::int64_t divX, std::int64_t divY, int copies,
-                                          double budget, std::string_view budgetName);
+                                          double budget, std::string_view budgetName,
+                                          SolverForm form = SolverForm::Band);
 // Why a run that passed MeshTooLarge still could not get its memory, in words: "the memory for a
 // 120000 x 99 mesh could not be allocated: it needs 7.9 GB or more".
-std::string AllocationRefusal(std::int64_t divX, std::int64_t divY, int copies);
+std::string AllocationRefusal(std::int64_t divX, std::int64_t divY, int copies,
+                              SolverForm form = SolverForm::Band);
 // "52 GB", "830 MB": bytes in decimal units, to two significant digits or more, rounded to
 // nearest; rounded up where that would read as no more than `above`, so that a need just above a
 // budget never reads as the budget itself.

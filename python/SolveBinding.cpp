@@ -14,6 +14,7 @@
 #include "Outputs.h"
 #include "Bindings.h"
 #include "command/ComputeCommand.h"
+#include "command/RunArguments.h"
 #include "command/Study.h"
 #include "command/Sweep.h"
 #include "present/FigureTitles.h"
@@ -121,10 +122,15 @@ Solution Solve(const CountArgument& divx, const CountArgument& divy,
     Solution s;
     s.alpha = ReadReal(alphaArgument, "alpha");
     s.option = ReadFlag(optionArgument, "option");
-    std::tie(s.divX, s.divY) = ReadMesh(divx, divy, 1);
+    s.divX = ReadCount(divx, "divx", std::nullopt);
+    s.divY = ReadCount(divy, "divy", std::nullopt);
     s.scheme = ReadScheme(schemeArgument);
     const Problem problem{s.divX, s.divY, s.alpha, s.option,
                           ReadSolver(solverArgument, s.divX, s.divY), s.scheme};
+    // The memory of the form that will solve it: the separable solver keeps no band.
+    const SolverForm form = ChooseSolverForm(s.divX, s.divY, problem.solver);
+    if (const std::optional<std::string> large = MeshTooLarge(s.divX, s.divY, 1, form))
+        throw py::value_error(*large);
     const py::gil_scoped_release release;
     // Within the dialog's limits with its element on the thread's record, as the dialog
     // computes; otherwise on one sized to the mesh, by the solver membrane-solve takes for the
@@ -136,7 +142,7 @@ Solution Solve(const CountArgument& divx, const CountArgument& divy,
             RunComputeValues(record, {s.divX, s.divY, problem.alpha}, s.report);
         Keep(s, record, outcome, record.PivotInertia());
     } else {
-        SizedRecord record(s.divX, s.divY);
+        SizedRecord record(s.divX, s.divY, NeedsBand(form));
         const SizedOutcome solved = RunComputeSized(record, problem, s.report, ValueFormat::Fixed6);
         Keep(s, record, solved.outcome, solved.inertia);
     }
@@ -251,7 +257,9 @@ option : bool, optional
     The raised centre peak of the left edge. Default True.
 solver : str, optional
     Beyond the dialog's 90 x 30: "band" (the band elimination), "sparse" (a sparse LDL^T with
-    a fill-reducing ordering) or "auto", the faster of them for the mesh, as membrane-solve's
+    a fill-reducing ordering), "separable" (fast diagonalisation by FFTW's sine and cosine
+    transforms: no band, memory in proportion to the mesh, the other forms' values to
+    rounding) or "auto", the faster of band and sparse for the mesh, as membrane-solve's
     --solver takes them; within it the band elimination alone. Default "auto".
 scheme : str, optional
     Where the bilinear element's integrals are evaluated, as membrane-solve's --scheme takes

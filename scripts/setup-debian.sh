@@ -12,7 +12,7 @@ build_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev libxcb1-dev
   fonts-ipafont-gothic fontconfig
-  python3-dev python3-numpy pybind11-dev libeigen3-dev libspectra-dev
+  python3-dev python3-numpy pybind11-dev libeigen3-dev libspectra-dev libfftw3-dev
 )
 test_packages=(
   libgtest-dev libbenchmark-dev

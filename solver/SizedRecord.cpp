@@ -21,7 +21,7 @@ std::optional<std::uint64_t> SizedRecordBytes(std::int64_t divX, std::int64_t di
            bound * (sizeof(double) + 2 * sizeof(std::int32_t));
 }
 
-SizedRecord::SizedRecord(std::int32_t divX, std::int32_t divY)
+SizedRecord::SizedRecord(std::int32_t divX, std::int32_t divY, bool band)
 {
     m_nDivX = divX;
     m_nDivY = divY;
@@ -29,7 +29,8 @@ SizedRecord::SizedRecord(std::int32_t divX, std::int32_t divY)
     const std::size_t rows = static_cast<std::size_t>(m_nNode) + 1;
     const std::size_t stride = static_cast<std::size_t>(m_nBand) + 1;
     const std::size_t bound = static_cast<std::size_t>(m_nBound) + 1;
-    m_band = std::make_unique<double[]>(rows * stride);
+    if (band)
+        m_band = std::make_unique<double[]>(rows * stride);
     m_values = std::make_unique<double[]>(rows);
     m_boundValues = std::make_unique<double[]>(bound);
     m_boundNodes = std::make_unique<std::int32_t[]>(bound);

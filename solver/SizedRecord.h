@@ -55,10 +55,15 @@ struct SizedRecord {
     Scheme m_scheme = Scheme::Standard;
 
     // A record of divX x divY with its counts derived, its storage allocated once for them.
-    // Requires counts of at least 1 for which SizedRecordBytes has an answer.
-    SizedRecord(std::int32_t divX, std::int32_t divY);
+    // Requires counts of at least 1 for which SizedRecordBytes has an answer. Without `band`
+    // the record keeps no band (m_K has no rows): for the separable solver, which needs only
+    // the values and the boundary table.
+    SizedRecord(std::int32_t divX, std::int32_t divY, bool band = true);
     SizedRecord(const SizedRecord&) = delete;
     SizedRecord& operator=(const SizedRecord&) = delete;
+
+    // Whether the record keeps a band, for the forms that solve on one.
+    bool HasBand() const { return m_band != nullptr; }
 
     void DeriveCounts();
     void BuildBoundaryTable();

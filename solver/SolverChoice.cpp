@@ -23,6 +23,8 @@ std::optional<SolverRequest> ReadSolverRequest(std::string_view name)
         return SolverRequest::Band;
     if (name == "sparse")
         return SolverRequest::Sparse;
+    if (name == "separable")
+        return SolverRequest::Separable;
     return std::nullopt;
 }
 
@@ -33,6 +35,8 @@ std::string_view SolverRequestName(SolverRequest request)
         return "band";
     case SolverRequest::Sparse:
         return "sparse";
+    case SolverRequest::Separable:
+        return "separable";
     case SolverRequest::Auto:
         break;
     }
@@ -41,7 +45,24 @@ std::string_view SolverRequestName(SolverRequest request)
 
 std::string_view SolverFormName(SolverForm form)
 {
-    return form == SolverForm::Sparse ? "sparse LDL^T" : "band elimination";
+    switch (form) {
+    case SolverForm::Sparse:
+        return "sparse LDL^T";
+    case SolverForm::Separable:
+        return "separable solver";
+    case SolverForm::Band:
+        break;
+    }
+    return "band elimination";
+}
+
+bool SeparableBuiltIn()
+{
+#ifdef MEMBRANE_SEPARABLE
+    return true;
+#else
+    return false;
+#endif
 }
 
 SolverForm ChooseSolverForm(std::int32_t divX, std::int32_t divY, SolverRequest request)
@@ -53,6 +74,8 @@ SolverForm ChooseSolverForm(std::int32_t divX, std::int32_t divY, SolverRequest 
         return SolverForm::Band;
     case SolverRequest::Sparse:
         return SolverForm::Sparse;
+    case SolverRequest::Separable:
+        return SolverForm::Separable;
     case SolverRequest::Auto:
         break;
     }
@@ -64,6 +87,10 @@ std::optional<std::string_view> SolverRequestFault(std::int32_t divX, std::int32
 {
     if (request == SolverRequest::Sparse && WithinDialogRecord(divX, divY))
         return kSparseWithinDialogFault;
+    if (request == SolverRequest::Separable && !SeparableBuiltIn())
+        return kSeparableMissingFault;
+    if (request == SolverRequest::Separable && WithinDialogRecord(divX, divY))
+        return kSeparableWithinDialogFault;
     return std::nullopt;
 }
 
@@ -72,6 +99,7 @@ std::unique_ptr<Factorisation> MakeFactorisation(SolverForm form)
     switch (form) {
     case SolverForm::Sparse:
         return std::make_unique<SparseFactor>();
+    case SolverForm::Separable:  // no factorisation: SolveSeparable solves without one
     case SolverForm::Band:
         break;
     }

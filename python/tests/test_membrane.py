@@ -255,7 +255,7 @@ def test_beyond_the_dialogs_limits_the_tools_values(divx, divy, alpha, option, s
 
 
 def test_the_solver_is_refused_in_the_tools_words():
-    with pytest.raises(ValueError, match="^solver takes band, sparse or auto, not 'fast'$"):
+    with pytest.raises(ValueError, match="^solver takes band, sparse, separable or auto, not 'fast'$"):
         membrane.solve(120, 40, 1.0, solver="fast")
     with pytest.raises(ValueError, match="^solver 'sparse' applies beyond the dialog's 90 x 30"):
         membrane.solve(90, 30, 1.0, solver="sparse")
@@ -266,7 +266,7 @@ def test_the_solver_is_refused_in_the_tools_words():
         done = subprocess.run([SOLVE, *map(str, args)], capture_output=True, check=False)
         assert done.returncode == 2
     done = subprocess.run([SOLVE, "--solver", "fast"], capture_output=True, check=False)
-    assert done.stderr.decode() == "membrane-solve: --solver takes band, sparse or auto, not 'fast'\n"
+    assert done.stderr.decode() == "membrane-solve: --solver takes band, sparse, separable or auto, not 'fast'\n"
 
 
 def test_study_is_the_tools_and_the_repr_says_a_mesh_is_coarse():
@@ -405,3 +405,17 @@ def test_the_scheme_in_studies_pickles_and_refusals():
         membrane.modes(10, 5, 2, scheme="both")
     with pytest.raises(TypeError, match="^scheme takes a str, not int: 1$"):
         membrane.sweep(10, 5, 0.1, 1.0, 2, scheme=1)
+
+
+def test_the_separable_solver_gives_the_tools_bits():
+    for scheme in ("standard", "low-dispersion"):
+        s = membrane.solve(150, 100, 2.5, solver="separable", scheme=scheme)
+        exact = tool("--divx", 150, "--divy", 100, "--alpha", "2.5", "--exact", "--solver",
+                     "separable", "--scheme", scheme).splitlines()[1:]
+        cells = [float(c) for line in exact for c in line.split("\t") if c]
+        assert s.values.tobytes() == np.array(cells).tobytes(), scheme
+        sparse = membrane.solve(150, 100, 2.5, solver="sparse", scheme=scheme)
+        assert np.max(np.abs(s.w - sparse.w)) < 1e-9 * np.max(np.abs(sparse.w))
+        assert s.modes_below == sparse.modes_below
+    with pytest.raises(ValueError, match="^solver 'separable' applies beyond the dialog's"):
+        membrane.solve(90, 30, solver="separable")
