@@ -8,6 +8,8 @@ cmake --build build -j2 --target membrane_bench
 QT_QPA_PLATFORM=offscreen ./build/bench/membrane_bench \
     --benchmark_repetitions=9 --benchmark_report_aggregates_only=true "$@" |
     grep -E '^(Run on|Load|Benchmark|lapack|elimination)|_median'
+# Whole runs beyond the dialog's limits, each solver side by side.
+/usr/bin/python3 bench/whole_runs.py build/membrane-solve
 # The Python module's own cost, where it is built.
 if [ -e build/python/membrane.pyi ]; then
     cmake --build build -j2 --target membrane_python membrane_timing
