@@ -45,11 +45,17 @@ private:
 };
 
 // One line of elements of size h: its mass h [a b; b a] of the scheme and its stiffness
-// (1/h) [1 -1; -1 1], and their eigenvalues for the sampled sine or cosine of angle t.
+// (1/h) [1 -1; -1 1], and their eigenvalues for the sampled sine or cosine of angle t. The
+// stiffness's 1 - cos t is written 2 sin^2(t/2), which keeps its digits for the longest waves
+// of a fine mesh, where 1 - cos t would cancel.
 struct Line {
     double h, a, b;
     double Mass(double t) const { return 2.0 * h * (a + b * std::cos(t)); }
-    double Stiffness(double t) const { return 2.0 / h * (1.0 - std::cos(t)); }
+    double Stiffness(double t) const
+    {
+        const double s = std::sin(0.5 * t);
+        return 4.0 / h * (s * s);
+    }
 };
 
 Line LineOf(double h, Scheme scheme)
