@@ -82,10 +82,10 @@ export function setUpStudy() {
       show(study.of, data.csv);
       window.membrane.lastStudy = data.csv;
       const schemes = { standard: "", "low-dispersion": ", low-dispersion scheme",
-                        both: ", the standard and the low-dispersion scheme" }[study.scheme] ?? "";
+                        both: ", the standard and the low-dispersion schemes" }[study.scheme];
       $("study-status").textContent = (study.of === "solution"
-        ? `The solution at alpha ${study.alpha.trim()} against the continuum's${schemes}.`
-        : `The lowest resonances against the continuum's${schemes}.`) +
+        ? `The solution at alpha ${study.alpha.trim()} against the continuum's${schemes ?? ""}.`
+        : `The lowest resonances against the continuum's${schemes ?? ""}.`) +
         (data.note ? ` Note: ${data.note}.` : "");
     });
   };

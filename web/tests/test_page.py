@@ -724,7 +724,7 @@ def test_the_study_compares_the_schemes_as_the_tool_does(page):
     page.find_element(By.ID, "study-solution").click()
     said = wait_for_status(page, "study-status", "The solution at alpha 2")
     assert said.startswith("The solution at alpha 2 against the continuum's, the standard and "
-                           "the low-dispersion scheme.")
+                           "the low-dispersion schemes.")
     _, study, _ = strict_tool("--study", "--ladder", "15x5,30x10,60x20", "--alpha", "2",
                               "--option", "off", "--scheme", "both")
     # The errors against the continuum take its sines, which WebAssembly's libm and the
