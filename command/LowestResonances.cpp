@@ -6,22 +6,25 @@
 #include "command/ComputeCommand.h"
 #include "command/InputConversion.h"
 #include "command/RunArguments.h"
-#include "solver/ShiftInvertLanczos.h"
+#include "solver/SeparableModes.h"
 
 std::vector<double> LowestResonances(const ResonanceSearch& search, std::int32_t n)
 {
-    if (!WithinDialogLimits(search.divX, search.divY) && n <= kLanczosMost)
-        if (auto alphas = LanczosResonances(search, n))
-            return std::move(*alphas);
+    if (!WithinDialogLimits(search.divX, search.divY)) {
+        std::vector<double> alphas;
+        for (const ClosedFormMode& mode :
+             LowestSeparableModes(search.divX, search.divY, search.scheme, n))
+            alphas.push_back(mode.alpha);
+        return alphas;
+    }
     return FindResonances(search, 1, n);
 }
 
 std::vector<ModeShape> ResonanceShapes(const ResonanceSearch& search, bool option,
                                        std::int32_t first, std::int32_t last)
 {
-    if (!WithinDialogLimits(search.divX, search.divY) && last <= kLanczosMost)
-        if (auto shapes = LanczosShapes(search, option, first, last))
-            return std::move(*shapes);
+    if (!WithinDialogLimits(search.divX, search.divY))
+        return SeparableShapes(search, option, first, last);
     return FindShapes(search, option, first, last);
 }
 

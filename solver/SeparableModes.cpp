@@ -3,6 +3,7 @@
 #include "solver/SeparableModes.h"
 
 #include <algorithm>
+#include <queue>
 #include <atomic>
 #include <cmath>
 #include <numbers>
@@ -205,4 +206,70 @@ double SeparableResonance(std::int32_t divX, std::int32_t divY, std::int32_t kx,
 {
     return std::sqrt(LineEigenvalue(MembraneModel::kLenX / divX, kx, divX, scheme) +
                      LineEigenvalue(MembraneModel::kLenY / divY, ky, divY, scheme));
+}
+
+std::vector<ClosedFormMode> LowestSeparableModes(std::int32_t divX, std::int32_t divY,
+                                                 Scheme scheme, std::int32_t n)
+{
+    // One candidate a column of sines: its next cosine. The lines' eigenvalues grow with the
+    // number of half-waves, so the smallest candidate is the next mode.
+    const double dx = MembraneModel::kLenX / divX, dy = MembraneModel::kLenY / divY;
+    const auto later = [](const SeparableMode& a, const SeparableMode& b) {
+        return a.lambda != b.lambda ? a.lambda > b.lambda : a.p != b.p ? a.p > b.p : a.q > b.q;
+    };
+    std::priority_queue<SeparableMode, std::vector<SeparableMode>, decltype(later)> next(later);
+    const auto mode = [&](std::int32_t p, std::int32_t q) {
+        return SeparableMode{
+            LineEigenvalue(dx, p, divX, scheme) + LineEigenvalue(dy, q, divY, scheme), p, q};
+    };
+    for (std::int32_t p = 1; p < divX; ++p)
+        next.push(mode(p, 0));
+    std::vector<ClosedFormMode> modes;
+    while (static_cast<std::int32_t>(modes.size()) < n && !next.empty()) {
+        const SeparableMode m = next.top();
+        next.pop();
+        modes.push_back({SeparableResonance(divX, divY, m.p, m.q, scheme), m.p, m.q});
+        if (m.q < divY)
+            next.push(mode(m.p, m.q + 1));
+    }
+    return modes;
+}
+
+std::vector<ModeShape> SeparableShapes(const ResonanceSearch& search, bool option,
+                                       std::int32_t first, std::int32_t last)
+{
+    const std::int32_t count = ResonanceCount(search.divX, search.divY);
+    // The lowest modes up to the last and the whole of its cluster.
+    std::int32_t enough = last;
+    std::vector<ClosedFormMode> modes;
+    for (;;) {
+        modes = LowestSeparableModes(search.divX, search.divY, search.scheme,
+                                     std::min(count, enough + 1));
+        if (static_cast<std::int32_t>(modes.size()) <= enough ||
+            modes[enough].alpha > modes[enough - 1].alpha * (1.0 + kClusterTolerance))
+            break;
+        enough = std::min(count, 2 * enough);
+    }
+    std::vector<double> alphas;
+    for (const ClosedFormMode& m : modes)
+        alphas.push_back(m.alpha);
+    const MeshOperator mesh(search.divX, search.divY, option, search.scheme);
+    std::vector<ModeShape> shapes;
+    for (const auto& [begin, end] : Clusters(alphas)) {
+        if (static_cast<std::int32_t>(end) < first || static_cast<std::int32_t>(begin) >= last)
+            continue;
+        std::vector<NodeVector> phi;
+        for (std::size_t k = begin; k < end; ++k) {
+            NodeVector mphi;
+            phi.push_back(SeparableShape(
+                mesh, {modes[k].alpha * modes[k].alpha, modes[k].kx, modes[k].ky}, mphi));
+        }
+        const std::vector<double> own(alphas.begin() + static_cast<std::ptrdiff_t>(begin),
+                                      alphas.begin() + static_cast<std::ptrdiff_t>(end));
+        for (ModeShape& shape : ClusterOfShapes(mesh, static_cast<std::int32_t>(begin) + 1, own,
+                                                std::move(phi)))
+            if (shape.index >= first && shape.index <= last)
+                shapes.push_back(std::move(shape));
+    }
+    return shapes;
 }

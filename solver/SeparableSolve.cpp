@@ -82,29 +82,15 @@ void MoveColumnLoad(const Line& x, const Line& y, double alpha, const double* u,
     }
 }
 
-}  // namespace
-
-SeparableOutcome SolveSeparable(std::int32_t divX, std::int32_t divY, double lenX, double lenY,
-                                double alpha, Scheme scheme, const std::int32_t* bndNode,
-                                const std::int32_t* bndKind, const double* bndValue,
-                                std::int32_t bounds, double* w)
+// The right-hand side of the free nodes, in place in w's columns 1 .. divX - 1: the loads of the
+// fixed columns moved over, the natural loads, and the end rows counted twice, since the
+// cosines are eigenvectors against the line's mass with its ends at half weight.
+void FreeRightHandSide(const Line& x, const Line& y, double alpha, std::int32_t divX, int rows,
+                       const std::int32_t* bndNode, const std::int32_t* bndKind,
+                       const double* bndValue, std::int32_t bounds, double* w)
 {
-    const int rows = divY + 1, columns = divX - 1;
-    const std::int64_t nodes = static_cast<std::int64_t>(divX + 1) * rows;
-    std::fill(w, w + nodes + 1, 0.0);
-    // The prescribed values first: every fixed node lies in the first or the last column.
-    int fixed = 0;
-    for (int e = 1; e <= bounds; ++e)
-        if (bndKind[e] != BND_NATURAL) {
-            w[bndNode[e]] = bndValue[e];
-            ++fixed;
-        }
-    SeparableOutcome done;
-    done.inertia.positive = fixed;
-    if (columns < 1)
-        return done;
-    const Line x = LineOf(lenX / divX, scheme), y = LineOf(lenY / divY, scheme);
-    double* free = w + 1 + rows;  // columns 1 .. divX - 1, in node order
+    const int columns = divX - 1;
+    double* free = w + 1 + rows;
     MoveColumnLoad(x, y, alpha, w + 1, free, rows);
     MoveColumnLoad(x, y, alpha, w + 1 + static_cast<std::ptrdiff_t>(divX) * rows,
                    free + static_cast<std::ptrdiff_t>(columns - 1) * rows, rows);
@@ -114,15 +100,18 @@ SeparableOutcome SolveSeparable(std::int32_t divX, std::int32_t divY, double len
             if (i >= 1 && i <= columns)
                 w[bndNode[e]] -= bndValue[e];
         }
-    // The cosines are eigenvectors against the line's mass with its ends at half weight: the
-    // right-hand side of the end rows counts twice.
     for (int i = 0; i < columns; ++i) {
         free[static_cast<std::ptrdiff_t>(i) * rows] *= 2.0;
         free[static_cast<std::ptrdiff_t>(i) * rows + rows - 1] *= 2.0;
     }
+}
 
-    const SeparablePlan plan(columns, rows, free);
-    plan.Run();
+// Divides every coefficient of the transformed right-hand side by its eigenvalue, and by the
+// transforms' logical sizes; counts the eigenvalues' signs into the outcome.
+void DivideByTheEigenvalues(const Line& x, const Line& y, double alpha, std::int32_t divX,
+                            std::int32_t divY, double* free, SeparableOutcome& done)
+{
+    const int columns = divX - 1, rows = divY + 1;
     std::vector<double> mx(columns), kx(columns), my(rows), ky(rows);
     for (int p = 0; p < columns; ++p) {
         const double t = M_PI * (p + 1) / divX;
@@ -146,7 +135,36 @@ SeparableOutcome SolveSeparable(std::int32_t divX, std::int32_t divY, double len
             largest = std::max(largest, std::fabs(d));
             free[static_cast<std::ptrdiff_t>(p) * rows + q] *= scale / d;
         }
-    plan.Run();
     done.smallestDivisor = largest > 0.0 ? smallest / largest : 0.0;
+}
+
+}  // namespace
+
+SeparableOutcome SolveSeparable(std::int32_t divX, std::int32_t divY, double lenX, double lenY,
+                                double alpha, Scheme scheme, const std::int32_t* bndNode,
+                                const std::int32_t* bndKind, const double* bndValue,
+                                std::int32_t bounds, double* w)
+{
+    const int rows = divY + 1, columns = divX - 1;
+    const std::int64_t nodes = static_cast<std::int64_t>(divX + 1) * rows;
+    std::fill(w, w + nodes + 1, 0.0);
+    // The prescribed values first: every fixed node lies in the first or the last column.
+    int fixed = 0;
+    for (int e = 1; e <= bounds; ++e)
+        if (bndKind[e] != BND_NATURAL) {
+            w[bndNode[e]] = bndValue[e];
+            ++fixed;
+        }
+    SeparableOutcome done;
+    done.inertia.positive = fixed;
+    if (columns < 1)
+        return done;
+    const Line x = LineOf(lenX / divX, scheme), y = LineOf(lenY / divY, scheme);
+    FreeRightHandSide(x, y, alpha, divX, rows, bndNode, bndKind, bndValue, bounds, w);
+    double* free = w + 1 + rows;  // columns 1 .. divX - 1, in node order
+    const SeparablePlan plan(columns, rows, free);
+    plan.Run();
+    DivideByTheEigenvalues(x, y, alpha, divX, divY, free, done);
+    plan.Run();
     return done;
 }

@@ -11,7 +11,9 @@
 
 #include "command/ComputeCommand.h"
 #include "command/RunArguments.h"
+#include "solver/SeparableModes.h"
 #include "solver/SeparableSolve.h"
+#include "solver/ShiftInvertLanczos.h"
 #include "solver/SizedRecord.h"
 
 namespace {
@@ -86,7 +88,8 @@ TEST(Separable, AgreesWithTheSparseFactorisationAndItsInertia)
         for (const Scheme scheme : {Scheme::Standard, Scheme::LowDispersion})
             for (const bool option : {true, false}) {
                 const double alpha = 2.5;
-                const Solved sparse = SolveIn(SolverForm::Sparse, divX, divY, alpha, option, scheme);
+                const Solved sparse =
+                    SolveIn(SolverForm::Sparse, divX, divY, alpha, option, scheme);
                 const Solved fast =
                     SolveIn(SolverForm::Separable, divX, divY, alpha, option, scheme);
                 const double tolerance =
@@ -182,6 +185,83 @@ TEST(Separable, TheMemoryRefusalIsTheFormsOwn)
     EXPECT_EQ(*large, "a 7200 x 2400 mesh needs " + ByteText(*SeparableSolveBytes(7200, 2400)) +
                           ", more than 100 MB");
     EXPECT_FALSE(SolveBytes(70000, 70000, SolverForm::Separable)) << "beyond the numbering";
+}
+
+// The closed form's lowest modes are the whole spectrum's, sorted, without listing it, the
+// degenerate pairs of 30 x 10 among them.
+TEST(Separable, TheLowestModesAreTheSortedSpectrumsFirst)
+{
+    for (const Scheme scheme : {Scheme::Standard, Scheme::LowDispersion}) {
+        struct Mode {
+            double alpha;
+            int kx, ky;
+        };
+        std::vector<Mode> all;
+        for (int p = 1; p < 30; ++p)
+            for (int q = 0; q <= 10; ++q)
+                all.push_back({SeparableResonance(30, 10, p, q, scheme), p, q});
+        std::sort(all.begin(), all.end(), [](const Mode& a, const Mode& b) {
+            return a.alpha != b.alpha ? a.alpha < b.alpha
+                                      : a.kx != b.kx ? a.kx < b.kx : a.ky < b.ky;
+        });
+        const std::vector<ClosedFormMode> lowest = LowestSeparableModes(30, 10, scheme, 319);
+        ASSERT_EQ(lowest.size(), all.size());
+        // Modes of equal alpha may come in either order: their lambdas can differ in the last
+        // bit, which orders them. The labels of each run of equal alphas are compared as a set.
+        for (std::size_t k = 0; k < all.size();) {
+            std::size_t end = k;
+            std::vector<std::pair<int, int>> ours, theirs;
+            for (; end < all.size() && all[end].alpha == all[k].alpha; ++end) {
+                EXPECT_EQ(lowest[end].alpha, all[end].alpha) << end;
+                ours.push_back({lowest[end].kx, lowest[end].ky});
+                theirs.push_back({all[end].kx, all[end].ky});
+            }
+            std::sort(ours.begin(), ours.end());
+            std::sort(theirs.begin(), theirs.end());
+            EXPECT_EQ(ours, theirs) << k;
+            k = end;
+        }
+    }
+}
+
+// Against the solver's own: the bisection on its pivots' counts on 93 x 31, and shift-invert
+// Lanczos with its shapes on 180 x 60, the independent checks of the closed form.
+TEST(Separable, TheClosedFormIsTheSolversSpectrum)
+{
+    const ResonanceSearch small = MeshSearch(93, 31, 2);
+    const std::vector<double> bisected = FindResonances(small, 1, 40);
+    const std::vector<ClosedFormMode> closed = LowestSeparableModes(93, 31, Scheme::Standard, 40);
+    for (std::size_t k = 0; k < bisected.size(); ++k)
+        EXPECT_NEAR(closed[k].alpha, bisected[k], 1e-9 * bisected[k]) << k + 1;
+
+    for (const Scheme scheme : {Scheme::Standard, Scheme::LowDispersion}) {
+        const ResonanceSearch large = MeshSearch(180, 60, 2, scheme);
+        const std::optional<std::vector<ModeShape>> lanczos = LanczosShapes(large, true, 1, 12);
+        ASSERT_TRUE(lanczos);
+        const std::vector<ModeShape> shapes = SeparableShapes(large, true, 1, 12);
+        ASSERT_EQ(shapes.size(), lanczos->size());
+        // Within a cluster the load chooses the basis only where it reaches the shapes; where
+        // it reaches none, either basis is the cluster's, so its labels are compared as a set.
+        // A participation is held to 1e-7 of the largest: where the load reaches a shape by
+        // symmetry not at all, Lanczos' shapes carry rounding of about 1e-8 of it.
+        double largest = 0.0;
+        for (const ModeShape& shape : *lanczos)
+            largest = std::max(largest, std::fabs(shape.participation));
+        std::vector<std::pair<int, int>> ourLabels, theirLabels;
+        for (std::size_t k = 0; k < shapes.size(); ++k) {
+            const ModeShape &ours = shapes[k], &theirs = (*lanczos)[k];
+            EXPECT_EQ(ours.index, theirs.index);
+            EXPECT_NEAR(ours.alpha, theirs.alpha, 1e-10 * theirs.alpha) << k + 1;
+            EXPECT_NEAR(std::fabs(ours.participation), std::fabs(theirs.participation),
+                        1e-7 * largest)
+                << k + 1;
+            ourLabels.push_back({ours.kx, ours.ky});
+            theirLabels.push_back({theirs.kx, theirs.ky});
+        }
+        std::sort(ourLabels.begin(), ourLabels.end());
+        std::sort(theirLabels.begin(), theirLabels.end());
+        EXPECT_EQ(ourLabels, theirLabels);
+    }
 }
 
 }  // namespace

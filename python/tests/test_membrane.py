@@ -255,7 +255,8 @@ def test_beyond_the_dialogs_limits_the_tools_values(divx, divy, alpha, option, s
 
 
 def test_the_solver_is_refused_in_the_tools_words():
-    with pytest.raises(ValueError, match="^solver takes band, sparse, separable or auto, not 'fast'$"):
+    with pytest.raises(ValueError,
+                       match="^solver takes band, sparse, separable or auto, not 'fast'$"):
         membrane.solve(120, 40, 1.0, solver="fast")
     with pytest.raises(ValueError, match="^solver 'sparse' applies beyond the dialog's 90 x 30"):
         membrane.solve(90, 30, 1.0, solver="sparse")
@@ -266,7 +267,8 @@ def test_the_solver_is_refused_in_the_tools_words():
         done = subprocess.run([SOLVE, *map(str, args)], capture_output=True, check=False)
         assert done.returncode == 2
     done = subprocess.run([SOLVE, "--solver", "fast"], capture_output=True, check=False)
-    assert done.stderr.decode() == "membrane-solve: --solver takes band, sparse, separable or auto, not 'fast'\n"
+    assert done.stderr.decode() == \
+        "membrane-solve: --solver takes band, sparse, separable or auto, not 'fast'\n"
 
 
 def test_study_is_the_tools_and_the_repr_says_a_mesh_is_coarse():
