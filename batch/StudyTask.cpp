@@ -166,9 +166,8 @@ int RunStudyTask(const ToolOptions& options, const ToolContext& context)
     const std::optional<std::vector<Scheme>> schemes =
         ReadStudySchemes(options.scheme.empty() ? SchemeName(Scheme::Standard) : options.scheme);
     if (!schemes)
-        return ReportBadValue(context, "--scheme with --study takes " +
-                                           std::string(kStudySchemeNames) + ", not " +
-                                           QuotedText(options.scheme));
+        return ReportBadValue(context,
+                              "--scheme with --study " + StudySchemeRefusal(options.scheme));
     const std::optional<int> threads = ReadThreads(options, context);
     if (!threads)
         return kExitUsage;

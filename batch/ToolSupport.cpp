@@ -119,8 +119,7 @@ std::optional<Scheme> ReadScheme(const ToolOptions& options, const ToolContext& 
     const std::optional<Scheme> scheme =
         options.scheme.empty() ? Scheme::Standard : ::ReadScheme(options.scheme);
     if (!scheme)
-        ReportBadValue(context, "--scheme takes " + std::string(kSchemeNames) + ", not " +
-                                    QuotedText(options.scheme));
+        ReportBadValue(context, "--scheme " + SchemeRefusal(options.scheme));
     return scheme;
 }
 

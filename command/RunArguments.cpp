@@ -172,3 +172,8 @@ std::optional<Scheme> ReadScheme(std::string_view name)
             return scheme;
     return std::nullopt;
 }
+
+std::string SchemeRefusal(std::string_view name)
+{
+    return "takes " + std::string(kSchemeNames) + ", not " + QuotedText(name);
+}

@@ -15,6 +15,9 @@
 // nothing for any other text.
 inline constexpr std::string_view kSchemeNames = "standard or low-dispersion";
 std::optional<Scheme> ReadScheme(std::string_view name);
+// Why a name was refused, after the name of what reads it: "takes standard or low-dispersion,
+// not 'both'".
+std::string SchemeRefusal(std::string_view name);
 
 // Threads for the resonances, the shapes and the sweep: 1..kMostThreads.
 inline constexpr long long kMostThreads = 1024;

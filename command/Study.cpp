@@ -105,6 +105,11 @@ std::optional<std::vector<Scheme>> ReadStudySchemes(std::string_view name)
     return std::nullopt;
 }
 
+std::string StudySchemeRefusal(std::string_view name)
+{
+    return "takes " + std::string(kStudySchemeNames) + ", not " + QuotedText(name);
+}
+
 std::vector<SolutionErrors> StudySolution(double alpha, const std::vector<StudyMesh>& ladder,
                                           Scheme scheme)
 {

@@ -55,6 +55,9 @@ struct SolutionErrors {
 // "low-dispersion", or "both", the standard one first; nothing for any other text.
 inline constexpr std::string_view kStudySchemeNames = "standard, low-dispersion or both";
 std::optional<std::vector<Scheme>> ReadStudySchemes(std::string_view name);
+// Why a name was refused, after the name of what reads it: "takes standard, low-dispersion or
+// both, not 'all'".
+std::string StudySchemeRefusal(std::string_view name);
 
 // The solution of every mesh of the ladder at alpha, the option off, with the scheme's element,
 // against the continuum (ErrorsAgainstContinuum). Requires a finite alpha away from the

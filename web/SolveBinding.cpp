@@ -119,8 +119,7 @@ try {
     std::string& text = page.finerText;
     const std::optional<Scheme> scheme = ReadScheme(schemeName);
     if (!scheme) {
-        text = "error: the scheme takes " + std::string(kSchemeNames) + ", not " +
-               QuotedText(schemeName);
+        text = "error: the scheme " + SchemeRefusal(schemeName);
         return text.c_str();
     }
     const std::optional<std::int32_t> divX = ReadDivisions(divx, "divx", text);

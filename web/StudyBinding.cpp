@@ -29,8 +29,7 @@ try {
     page.studyNote.clear();
     const std::optional<std::vector<Scheme>> schemes = ReadStudySchemes(schemeName);
     if (!schemes) {
-        text = "error: the scheme takes " + std::string(kStudySchemeNames) + ", not " +
-               QuotedText(schemeName);
+        text = "error: the scheme " + StudySchemeRefusal(schemeName);
         return text.c_str();
     }
     std::vector<StudyMesh> meshes = DefaultLadder();

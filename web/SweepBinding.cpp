@@ -73,8 +73,7 @@ EMSCRIPTEN_KEEPALIVE const char* membrane_sweep_setup(int divx, int divy, const 
     }
     const std::optional<Scheme> scheme = ReadScheme(schemeName);
     if (!scheme) {
-        page.sweepText = "the scheme takes " + std::string(kSchemeNames) + ", not " +
-                         QuotedText(schemeName);
+        page.sweepText = "the scheme " + SchemeRefusal(schemeName);
         return page.sweepText.c_str();
     }
     page.sweepMesh = {divx, divy, option != 0, *scheme};
